@@ -1,0 +1,116 @@
+// The clock window's start-up, tick, mouse handling and close.
+#include "clock/frm_quorvo.h"
+
+#include "clock/clock_text.h"
+#include "clock/startup_switches.h"
+#include "menu/frm_menu.h"
+#include "quorvo.h"
+#include "settings/save_at_close.h"
+#include "settings/settings.h"
+
+namespace quorvo::clock {
+
+FrmQuorvo::FrmQuorvo(Quorvo& program)
+    : program_(program),
+      form_(program.runtime().createForm({.caption = ""}, *this)),
+      lblTime(form_->addLabel(
+          {.caption = "Time", .left = kLabelInset, .top = kLabelInset},
+          *this)),
+      tmrGetTime(form_->addTimer(
+          {.intervalMs = kTickIntervalMs, .enabled = true},
+          [this] { tmrGetTime_Timer(); })) {}
+
+void FrmQuorvo::Form_Load() {
+  platform::Runtime& runtime = program_.runtime();
+  if (runtime.app().prevInstance()) {
+    runtime.app().end();
+    return;
+  }
+  form_->setWidth(lblTime.width() + kLoadWidthMargin);
+  form_->setHeight(lblTime.height() + kLoadHeightMargin);
+  placeAtStoredPosition();
+  menu::FrmMenu& menu = program_.frmMenu();
+  menu.mnu24Hour.setChecked(settings::readFlag(
+      runtime.settings(), settings::k24HourKey, settings::kDefault24Hour));
+  applySwitch(matchSwitch(runtime.app().command()), menu, runtime.settings());
+  tmrGetTime.setEnabled(true);
+  std::int16_t onTop = -1;
+  FormOnTop(runtime.windows(), *form_, onTop);
+  form_->show();
+  form_->refresh();
+}
+
+void FrmQuorvo::placeAtStoredPosition() {
+  platform::SettingsStore& store = program_.runtime().settings();
+  form_->setLeft(
+      settings::readPosition(store, settings::kLeftKey, settings::kDefaultLeft));
+  form_->setTop(
+      settings::readPosition(store, settings::kTopKey, settings::kDefaultTop));
+  // A position on no monitor at all (one removed, a resolution lowered)
+  // would leave a clock nobody can see or reach: start at the default place.
+  // A window only partly off screen stays where it was left.
+  if (!form_->isOnAnyScreen()) {
+    form_->setLeft(settings::kDefaultLeft);
+    form_->setTop(settings::kDefaultTop);
+  }
+}
+
+void FrmQuorvo::tmrGetTime_Timer() {
+  platform::DateTimeService& dateTime = program_.runtime().dateTime();
+  const menu::FrmMenu& menu = program_.frmMenu();
+  if (menu.mnuJTime.checked()) {
+    lblTime.setToolTipText(longDateText(dateTime));
+    strClockText = timeText(dateTime, menu.mnuSeconds.checked(),
+                            menu.mnu24Hour.checked());
+  } else if (menu.mnuJDate.checked()) {
+    lblTime.setToolTipText(shortTimeText(dateTime, menu.mnu24Hour.checked()));
+    strClockText = longDateText(dateTime);
+  } else if (menu.mnuDateTime.checked()) {
+    lblTime.setToolTipText("");
+    strClockText = timeText(dateTime, menu.mnuSeconds.checked(),
+                            menu.mnu24Hour.checked());
+    strClockText += "  ";
+    strClockText += longDateText(dateTime);
+  }
+  lblTime.setCaption(strClockText);
+  program_.frmQuorvo().form().setWidth(lblTime.width() + kTickWidthMargin);
+}
+
+void FrmQuorvo::handleMouseDown(std::int16_t button) {
+  if (button == platform::kLeftButton) {
+    FormDrag(program_.runtime().windows(), form_->hWnd());
+  } else if (button == platform::kRightButton) {
+    openOptionsMenu();
+  }
+}
+
+void FrmQuorvo::openOptionsMenu() {
+  form_->popupMenu(program_.frmMenu().mnuConfig,
+                   platform::kPopupMenuRightButton);
+}
+
+void FrmQuorvo::Form_MouseDown(std::int16_t button, std::int16_t /*shift*/,
+                               float /*x*/, float /*y*/) {
+  handleMouseDown(button);
+}
+
+void FrmQuorvo::lblTime_MouseDown(std::int16_t button, std::int16_t /*shift*/,
+                                  float /*x*/, float /*y*/) {
+  handleMouseDown(button);
+}
+
+void FrmQuorvo::Form_DblClick() { openOptionsMenu(); }
+
+void FrmQuorvo::lblTime_DblClick() { openOptionsMenu(); }
+
+void FrmQuorvo::Form_QueryUnload(std::int16_t& /*cancel*/,
+                                 platform::UnloadReason /*reason*/) {
+  settings::saveAtClose(program_.runtime().settings(), *form_,
+                        program_.frmMenu());
+}
+
+void FrmQuorvo::Form_Closed(platform::UnloadReason /*reason*/) {
+  program_.clockWindowClosed();
+}
+
+}  // namespace quorvo::clock

@@ -1,0 +1,16 @@
+// The About text.
+#include "menu/about.h"
+
+namespace quorvo::menu {
+
+std::string aboutText() {
+  const std::string lineBreak = "\r\n";
+  return std::string("Quorvo 1.62") + lineBreak +
+         "Build date: September 8, 2004" + lineBreak + lineBreak +
+         "Freeware: use it, share it, keep it ticking." + lineBreak +
+         lineBreak + "http://www.velmora-software.example/quorvo/" +
+         lineBreak + lineBreak +
+         "Copyright \xC2\xA9 2004 Velmora Software. All rights reserved.";
+}
+
+}  // namespace quorvo::menu

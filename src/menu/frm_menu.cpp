@@ -1,0 +1,69 @@
+// The options menu: its items with their design-time states and the click
+// handlers that change the display options or run a command.
+#include "menu/frm_menu.h"
+
+#include "clock/frm_quorvo.h"
+#include "menu/about.h"
+#include "menu/mod_quorvo.h"
+#include "quorvo.h"
+
+namespace quorvo::menu {
+
+using platform::MenuItem;
+
+FrmMenu::FrmMenu(Quorvo& program)
+    : mnuConfig({"Config"}),
+      mnuJDate({"Just &Date"}, [this] { mnuJDate_Click(); }),
+      mnuJTime({"Just &Time", true}, [this] { mnuJTime_Click(); }),
+      mnuDateTime({"Dat&e && Time"}, [this] { mnuDateTime_Click(); }),
+      mnuSeconds({"&Seconds", true}, [this] { mnuSeconds_Click(); }),
+      mnuSplit1({"-"}),
+      mnuSet({"&Adjust Date/Time"}, [this] { mnuSet_Click(); }),
+      mnu24Hour({"24 hour time"}, [this] { mnu24Hour_Click(); }),
+      mnuSplit({"-"}),
+      mnuAbout({"About"}, [this] { mnuAbout_Click(); }),
+      mnuExit({"E&xit"}, [this] { mnuExit_Click(); }),
+      program_(program) {
+  for (MenuItem* item : {&mnuJDate, &mnuJTime, &mnuDateTime, &mnuSeconds,
+                         &mnuSplit1, &mnuSet, &mnu24Hour, &mnuSplit, &mnuAbout,
+                         &mnuExit}) {
+    mnuConfig.addItem(*item);
+  }
+}
+
+void FrmMenu::chooseMode(MenuItem& chosen, bool secondsOffered) {
+  if (chosen.checked()) return;
+  for (MenuItem* item : {&mnuJDate, &mnuJTime, &mnuDateTime}) {
+    if (item != &chosen) item->setChecked(false);
+  }
+  chosen.setChecked(true);
+  mnuSeconds.setVisible(secondsOffered);
+}
+
+void FrmMenu::mnuJDate_Click() { chooseMode(mnuJDate, false); }
+void FrmMenu::mnuJTime_Click() { chooseMode(mnuJTime, true); }
+void FrmMenu::mnuDateTime_Click() { chooseMode(mnuDateTime, true); }
+
+void FrmMenu::mnuSeconds_Click() {
+  mnuSeconds.setChecked(!mnuSeconds.checked());
+}
+
+void FrmMenu::mnu24Hour_Click() { mnu24Hour.setChecked(!mnu24Hour.checked()); }
+
+void FrmMenu::mnuAbout_Click() {
+  (void)program_.runtime().app().msgBox(aboutText(), kAboutStyle,
+                                        kAboutTitle);
+}
+
+void FrmMenu::mnuSet_Click() {
+  RunProgram(program_.runtime().processes(), kDateTimeCommand);
+}
+
+void FrmMenu::mnuExit_Click() {
+  // The clock window saves the marks while this form still holds them.
+  program_.unloadFrmQuorvo();
+  program_.unloadFrmMenu();
+  program_.runtime().app().end();
+}
+
+}  // namespace quorvo::menu

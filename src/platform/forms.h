@@ -1,0 +1,131 @@
+// The forms runtime as the program sees it: forms, labels and timers with
+// their properties in twips, and the events they raise. The Win32 runtime and
+// the in-memory runtime of the tests both implement these interfaces.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quorvo::platform {
+
+class MenuItem;
+
+// A window handle as a plain number, so portable code can pass it along
+// without seeing a Win32 type.
+using WindowHandle = std::uintptr_t;
+
+// Mouse buttons as the runtime numbers them in mouse events.
+inline constexpr std::int16_t kLeftButton = 1;
+inline constexpr std::int16_t kRightButton = 2;
+inline constexpr std::int16_t kMiddleButton = 4;
+
+// Why a form is closing, passed to its query-unload event.
+enum class UnloadReason : std::int16_t {
+  kControlMenu = 0,  // the user or another program asked the window to close
+  kCode = 1,         // the program unloaded the form itself
+  kSessionEnding = 2,
+  kTaskManager = 3,
+};
+
+// Flags of Form::popupMenu: items may be chosen with the right button too.
+inline constexpr int kPopupMenuRightButton = 2;
+
+// Events a form raises into the program. Every handler runs on the user
+// interface thread, one at a time.
+class FormEvents {
+ public:
+  virtual ~FormEvents() = default;
+  virtual void Form_MouseDown(std::int16_t /*button*/, std::int16_t /*shift*/,
+                              float /*x*/, float /*y*/) {}
+  virtual void Form_DblClick() {}
+  virtual void Form_QueryUnload(std::int16_t& /*cancel*/,
+                                UnloadReason /*reason*/) {}
+  // The window is gone after a close the program did not ask for itself.
+  virtual void Form_Closed(UnloadReason /*reason*/) {}
+};
+
+// Events a label raises into the program.
+class LabelEvents {
+ public:
+  virtual ~LabelEvents() = default;
+  virtual void MouseDown(std::int16_t /*button*/, std::int16_t /*shift*/,
+                         float /*x*/, float /*y*/) {}
+  virtual void DblClick() {}
+};
+
+// A label that sizes itself to its caption. Positions and sizes are twips.
+class Label {
+ public:
+  virtual ~Label() = default;
+  virtual std::string caption() const = 0;
+  // Resizes the label to the caption's extent at once.
+  virtual void setCaption(const std::string& text) = 0;
+  virtual std::string toolTipText() const = 0;
+  // An empty text means no tooltip.
+  virtual void setToolTipText(const std::string& text) = 0;
+  virtual float width() const = 0;
+  virtual float height() const = 0;
+};
+
+// A timer that raises its event from the message loop only.
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual int interval() const = 0;
+  virtual void setInterval(int milliseconds) = 0;
+  virtual bool enabled() const = 0;
+  virtual void setEnabled(bool on) = 0;
+};
+
+// How a form looks before any code of the program runs.
+struct FormDesign {
+  std::string caption;
+  bool visibleFrame = true;  // false for a form that is never shown
+};
+
+struct LabelDesign {
+  std::string caption;
+  float left = 0;  // twips inside the client area
+  float top = 0;
+};
+
+struct TimerDesign {
+  int intervalMs = 0;
+  bool enabled = false;
+};
+
+// A top-level window. Geometry is in twips of the screen.
+class Form {
+ public:
+  virtual ~Form() = default;
+  virtual float left() const = 0;
+  virtual float top() const = 0;
+  virtual float width() const = 0;
+  virtual float height() const = 0;
+  virtual void setLeft(float twips) = 0;
+  virtual void setTop(float twips) = 0;
+  virtual void setWidth(float twips) = 0;
+  virtual void setHeight(float twips) = 0;
+  virtual WindowHandle hWnd() const = 0;
+  // True when some part of the window lies on some monitor.
+  virtual bool isOnAnyScreen() const = 0;
+  // Shows the window, not modal and without an owner.
+  virtual void show() = 0;
+  // Repaints the window at once.
+  virtual void refresh() = 0;
+  // Opens the visible items below `menu` at the pointer and returns when the
+  // menu has closed, after raising the chosen item's click event.
+  virtual void popupMenu(MenuItem& menu, int flags) = 0;
+  // Destroys the window and stops its timers without raising any event. The
+  // object stays valid so a handler running on it can finish.
+  virtual void unload() = 0;
+
+  // Controls, created in design order; the form owns them.
+  virtual Label& addLabel(const LabelDesign& design, LabelEvents& events) = 0;
+  virtual Timer& addTimer(const TimerDesign& design,
+                          std::function<void()> onTimer) = 0;
+};
+
+}  // namespace quorvo::platform

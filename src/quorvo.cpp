@@ -1,0 +1,60 @@
+// Default instances of the two forms and their unloading.
+#include "quorvo.h"
+
+#include "clock/frm_quorvo.h"
+#include "menu/frm_menu.h"
+#include "platform/handler_guard.h"
+
+namespace quorvo {
+
+Quorvo::Quorvo(platform::Runtime& runtime) : runtime_(runtime) {}
+
+Quorvo::~Quorvo() = default;
+
+void Quorvo::start() {
+  clock::FrmQuorvo& window = frmQuorvo();
+  platform::runHandler(runtime_.app(), runtime_.errors(), "Form_Load",
+                       [&window] { window.Form_Load(); });
+}
+
+clock::FrmQuorvo& Quorvo::frmQuorvo() {
+  if (!frmQuorvo_) frmQuorvo_ = std::make_unique<clock::FrmQuorvo>(*this);
+  return *frmQuorvo_;
+}
+
+menu::FrmMenu& Quorvo::frmMenu() {
+  if (!frmMenu_) frmMenu_ = std::make_unique<menu::FrmMenu>(*this);
+  return *frmMenu_;
+}
+
+void Quorvo::unloadFrmQuorvo() {
+  if (!frmQuorvo_) return;
+  // A save that fails (a store refusing writes) must not stop the close.
+  clock::FrmQuorvo& window = *frmQuorvo_;
+  platform::runHandler(runtime_.app(), runtime_.errors(), "Form_QueryUnload",
+                       [&window] {
+                         std::int16_t cancel = 0;
+                         window.Form_QueryUnload(
+                             cancel, platform::UnloadReason::kCode);
+                       });
+  frmQuorvo_->form().unload();
+  unloadedClockWindows_.push_back(std::move(frmQuorvo_));
+}
+
+void Quorvo::unloadFrmMenu() {
+  if (frmMenu_) unloadedMenus_.push_back(std::move(frmMenu_));
+}
+
+void Quorvo::clockWindowClosed() {
+  // The clock window is the only way to reach the program: once the user or
+  // the system closed it (and it saved), an instance left running would be
+  // invisible and would stop the next start, so the program ends.
+  if (frmQuorvo_) {
+    frmQuorvo_->form().unload();
+    unloadedClockWindows_.push_back(std::move(frmQuorvo_));
+  }
+  unloadFrmMenu();
+  runtime_.app().end();
+}
+
+}  // namespace quorvo
