@@ -1,0 +1,117 @@
+// A long run on the in-memory runtime: a million ticks across every display
+// mode, thousands of menu choices, and a clock that crosses days, months,
+// years and daylight-saving jumps. Nothing may grow: each time the menu
+// choices come round to the same display, the live heap blocks are the same
+// as the first time and the live bytes have not grown beyond a few strings'
+// worth.
+#include <malloc.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "program_fixture.h"
+
+namespace {
+std::atomic<long long> liveBlocks{0};
+std::atomic<long long> liveBytes{0};
+}  // namespace
+
+// Counting replacements of the global allocation functions; the sanitizers'
+// own checks still see every block through malloc and free.
+void* operator new(std::size_t size) {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) throw std::bad_alloc();
+  ++liveBlocks;
+  liveBytes += static_cast<long long>(malloc_usable_size(block));
+  return block;
+}
+void operator delete(void* block) noexcept {
+  if (block == nullptr) return;
+  --liveBlocks;
+  liveBytes -= static_cast<long long>(malloc_usable_size(block));
+  std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  operator delete(block);
+}
+
+namespace quorvo::testing {
+namespace {
+
+using namespace std::chrono;
+
+// Sets the fake clock to a point in local time.
+void setClock(FakeDateTime& clock, sys_seconds at) {
+  const sys_days day = floor<days>(at);
+  const year_month_day date{day};
+  const hh_mm_ss<seconds> time{at - day};
+  clock.set(static_cast<int>(date.year()),
+            static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day())),
+            static_cast<int>(time.hours().count()),
+            static_cast<int>(time.minutes().count()),
+            static_cast<int>(time.seconds().count()));
+}
+
+TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
+  MemoryRuntime runtime;
+  Quorvo program(runtime);
+  program.start();
+  MemoryForm& window = runtime.form();
+  const std::vector<std::string> choices = {
+      "Just Date", "Seconds", "Date & Time", "24 hour time", "Just Time",
+      "Seconds",   "Just Date", "24 hour time", "Date & Time"};
+  std::size_t nextChoice = 0;
+  std::string choice;
+  runtime.choosePopupItem = [&choice](const PopupShown&) { return choice; };
+
+  // New Year's Eve, shortly before midnight, so the run crosses a day, a
+  // month and a year early on.
+  sys_seconds now = sys_days{2024y / December / 31} + 23h + 50min;
+  setClock(runtime.dateTime(), now);
+  for (int i = 0; i < 10; ++i) window.tick();
+  runtime.popups.reserve(1);
+  runtime.journal.reserve(4);
+  std::vector<std::pair<long long, long long>> blocksPerRound;
+  blocksPerRound.reserve(1000);
+
+  constexpr int kTicks = 1'000'000;
+  constexpr int kTicksPerChoice = 200;  // 5,000 menu choices in all
+  for (int i = 1; i <= kTicks; ++i) {
+    now += i % 10 == 0 ? seconds{1} : seconds{0};
+    if (i % 100'000 == 0) now -= 1h;    // clocks go back
+    if (i % 150'000 == 0) now += 1h;    // clocks go forward
+    if (i % 250'000 == 0) now += days{40};  // a month and more later
+    setClock(runtime.dateTime(), now);
+    if (i % kTicksPerChoice == 0) {
+      choice = choices[nextChoice++ % choices.size()];
+      window.pressMouse(platform::kRightButton);
+      runtime.popups.clear();
+      runtime.journal.clear();
+    }
+    window.tick();
+    ASSERT_FALSE(window.label().caption().empty()) << "tick " << i;
+    ASSERT_EQ(window.width(), window.label().width() + 90) << "tick " << i;
+    if (i % (kTicksPerChoice * static_cast<int>(choices.size())) == 0) {
+      blocksPerRound.emplace_back(liveBlocks.load(), liveBytes.load());
+    }
+  }
+  EXPECT_TRUE(runtime.app().errors.empty());
+  ASSERT_GT(blocksPerRound.size(), 500u);
+  for (std::size_t round = 1; round < blocksPerRound.size(); ++round) {
+    ASSERT_EQ(blocksPerRound[round].first, blocksPerRound[0].first)
+        << "blocks, round " << round;
+    // Strings keep the capacity of the longest text they held (a longer
+    // month name later in the run), so bytes may move by a little.
+    ASSERT_LE(blocksPerRound[round].second, blocksPerRound[0].second + 256)
+        << "bytes, round " << round;
+  }
+  EXPECT_EQ(window.refreshes, 1);
+}
+
+}  // namespace
+}  // namespace quorvo::testing
