@@ -1,0 +1,398 @@
+#!/usr/bin/python3
+"""Checks what a built Quorvo.exe carries: its version record, icon,
+manifest, security flags and the DLLs it needs.
+
+    check_resources.py path/to/Quorvo.exe
+
+Prints one line per check and exits 0 when all pass, 1 when any fails (each
+failure says what was expected and what was found), 2 when the file cannot
+be read at all. Needs python3-pefile.
+"""
+
+import os
+import struct
+import sys
+import xml.etree.ElementTree as ElementTree
+
+try:
+    import pefile
+except ImportError:
+    sys.stderr.write(
+        "check_resources.py needs the pefile module (Debian: python3-pefile)\n"
+    )
+    sys.exit(2)
+
+IDI_QUORVO = 1  # resources/resource_ids.h
+COMMITTED_ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "quorvo.ico")
+MANIFEST_ID = 1  # CREATEPROCESS_MANIFEST_RESOURCE_ID
+
+VERSION_PARTS = (1, 6, 0, 2)
+VERSION_TEXT = "1.06.0002"
+LANGUAGE = 0x0409  # English (United States)
+CODEPAGE = 1200  # Unicode (UTF-16)
+
+EXPECTED_STRINGS = {
+    "CompanyName": "Velmora Software",
+    "FileDescription": "Quorvo desk clock",
+    "FileVersion": VERSION_TEXT,
+    "InternalName": "Quorvo",
+    "LegalCopyright": "Copyright (C) 2004 Velmora Software",
+    "OriginalFilename": "Quorvo.exe",
+    "ProductName": "Quorvo",
+    "ProductVersion": VERSION_TEXT,
+}
+
+# Icon images the group must hold: (width, height, bits per pixel).
+EXPECTED_ICONS = [(32, 32, 4), (16, 16, 4)]
+
+IMAGE_DLLCHARACTERISTICS = {
+    "HIGH_ENTROPY_VA": 0x0020,
+    "DYNAMIC_BASE": 0x0040,
+    "NX_COMPAT": 0x0100,
+}
+IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+
+# DLLs that every Windows installation has. The program is linked statically
+# against its compiler's runtime, so nothing else may appear.
+SYSTEM_DLLS = {
+    "advapi32.dll",
+    "comctl32.dll",
+    "comdlg32.dll",
+    "dwmapi.dll",
+    "gdi32.dll",
+    "imm32.dll",
+    "kernel32.dll",
+    "msvcrt.dll",
+    "ntdll.dll",
+    "ole32.dll",
+    "oleaut32.dll",
+    "shcore.dll",
+    "shell32.dll",
+    "shlwapi.dll",
+    "ucrtbase.dll",
+    "user32.dll",
+    "uxtheme.dll",
+    "version.dll",
+    "winmm.dll",
+}
+SYSTEM_DLL_PREFIXES = ("api-ms-win-", "ext-ms-win-")
+
+NS_ASM_V1 = "urn:schemas-microsoft-com:asm.v1"
+NS_ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
+NS_COMPAT = "urn:schemas-microsoft-com:compatibility.v1"
+NS_DPI_2016 = "http://schemas.microsoft.com/SMI/2016/WindowsSettings"
+NS_DPI_2005 = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+
+
+class Report:
+    def __init__(self):
+        self.failures = 0
+
+    def check(self, ok, what, found=None):
+        if ok:
+            print("ok   %s" % what)
+        else:
+            self.failures += 1
+            detail = "" if found is None else " (found: %s)" % (found,)
+            print("FAIL %s%s" % (what, detail))
+
+
+def _resource_type(pe, type_id):
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    if root is None:
+        return None
+    for entry in root.entries:
+        if entry.id == type_id:
+            return entry
+    return None
+
+
+def _resources(pe, type_id):
+    """(name id, language id, bytes) of every resource of one type."""
+    found = []
+    type_entry = _resource_type(pe, type_id)
+    if type_entry is None:
+        return found
+    for name_entry in type_entry.directory.entries:
+        for lang_entry in name_entry.directory.entries:
+            data = lang_entry.data.struct
+            raw = pe.get_data(data.OffsetToData, data.Size)
+            found.append((name_entry.id, lang_entry.id, raw))
+    return found
+
+
+def _decode(value):
+    return value.decode("utf-8", "replace") if isinstance(value, bytes) else value
+
+
+def check_version(pe, report):
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
+    report.check(bool(fixed), "version record present")
+    if not fixed:
+        return
+    info = fixed[0]
+
+    def parts(ms, ls):
+        return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+
+    file_version = parts(info.FileVersionMS, info.FileVersionLS)
+    product_version = parts(info.ProductVersionMS, info.ProductVersionLS)
+    report.check(
+        file_version == VERSION_PARTS, "file version 1.6.0.2", file_version
+    )
+    report.check(
+        product_version == VERSION_PARTS,
+        "product version 1.6.0.2",
+        product_version,
+    )
+
+    tables = {}
+    translations = []
+    for file_info in getattr(pe, "FileInfo", []):
+        for block in file_info:
+            key = _decode(getattr(block, "Key", b""))
+            if key == "StringFileInfo":
+                for table in block.StringTable:
+                    tables[_decode(table.LangID).upper()] = {
+                        _decode(k): _decode(v) for k, v in table.entries.items()
+                    }
+            elif key == "VarFileInfo":
+                for var in block.Var:
+                    translation = var.entry.get(b"Translation") or var.entry.get(
+                        "Translation"
+                    )
+                    if translation:
+                        translations.append(_decode(translation))
+    wanted_table = "%04X%04X" % (LANGUAGE, CODEPAGE)
+    report.check(
+        list(tables) == [wanted_table],
+        "one string table, English (United States), Unicode (%s)" % wanted_table,
+        sorted(tables),
+    )
+    strings = tables.get(wanted_table, {})
+    for key, expected in EXPECTED_STRINGS.items():
+        report.check(
+            strings.get(key) == expected,
+            '%s is "%s"' % (key, expected),
+            repr(strings.get(key)),
+        )
+    wanted_translation = "0x%04x 0x%04x" % (LANGUAGE, CODEPAGE)
+    report.check(
+        translations == [wanted_translation],
+        "translation %s" % wanted_translation,
+        translations,
+    )
+
+
+def check_icon(pe, report):
+    rt_icon = pefile.RESOURCE_TYPE["RT_ICON"]
+    rt_group_icon = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
+    groups = _resources(pe, rt_group_icon)
+    report.check(
+        [name for name, _, _ in groups] == [IDI_QUORVO],
+        "one icon group, IDI_QUORVO (%d)" % IDI_QUORVO,
+        [name for name, _, _ in groups],
+    )
+    if not groups:
+        return
+    images = {name: raw for name, _, raw in _resources(pe, rt_icon)}
+    raw = groups[0][2]
+    reserved, kind, count = struct.unpack_from("<HHH", raw, 0)
+    report.check(
+        reserved == 0 and kind == 1 and len(raw) == 6 + 14 * count,
+        "icon group header is well formed",
+        (reserved, kind, count, len(raw)),
+    )
+    entries = []
+    for i in range(count):
+        width, height, colours, _, planes, bits, size, image_id = (
+            struct.unpack_from("<BBBBHHIH", raw, 6 + 14 * i)
+        )
+        entries.append((width or 256, height or 256, bits))
+        image = images.get(image_id)
+        if image is None or len(image) < 40:
+            report.check(False, "icon image %d is present" % image_id)
+            continue
+        _, bmp_width, bmp_height, _, bmp_bits = struct.unpack_from(
+            "<IiiHH", image, 0
+        )
+        report.check(
+            (bmp_width, bmp_height, bmp_bits, len(image))
+            == (width or 256, 2 * (height or 256), bits, size),
+            "icon image %d matches its group entry" % image_id,
+            (bmp_width, bmp_height, bmp_bits, len(image)),
+        )
+        report.check(
+            colours == 16 and bmp_bits == 4,
+            "icon image %d has 16 colours at 4 bits per pixel" % image_id,
+            (colours, bmp_bits),
+        )
+    report.check(
+        sorted(entries) == sorted(EXPECTED_ICONS),
+        "icon sizes are exactly 32x32 and 16x16 at 4 bpp",
+        entries,
+    )
+    # The program must carry the committed picture, not a stale one.
+    embedded = sorted(
+        images[image_id]
+        for image_id in (
+            struct.unpack_from("<H", raw, 6 + 14 * i + 12)[0] for i in range(count)
+        )
+        if image_id in images
+    )
+    report.check(
+        embedded == sorted(_icon_file_images(COMMITTED_ICON)),
+        "icon images equal resources/quorvo.ico",
+    )
+
+
+def _icon_file_images(path):
+    """The images of an .ico file, each as the bytes its directory points to."""
+    with open(path, "rb") as f:
+        data = f.read()
+    _, _, count = struct.unpack_from("<HHH", data, 0)
+    images = []
+    for i in range(count):
+        size, offset = struct.unpack_from("<II", data, 6 + 16 * i + 8)
+        images.append(data[offset : offset + size])
+    return images
+
+
+def check_manifest(pe, report):
+    rt_manifest = pefile.RESOURCE_TYPE["RT_MANIFEST"]
+    manifests = _resources(pe, rt_manifest)
+    report.check(
+        [name for name, _, _ in manifests] == [MANIFEST_ID],
+        "one manifest, resource %d" % MANIFEST_ID,
+        [name for name, _, _ in manifests],
+    )
+    if not manifests:
+        return
+    try:
+        root = ElementTree.fromstring(manifests[0][2])
+    except ElementTree.ParseError as error:
+        report.check(False, "manifest is well-formed XML", error)
+        return
+    report.check(
+        root.tag == "{%s}assembly" % NS_ASM_V1,
+        "manifest root is an asm.v1 assembly",
+        root.tag,
+    )
+
+    def texts(path):
+        return [(e.text or "").strip() for e in root.iterfind(path)]
+
+    def attributes(path, name):
+        return [e.get(name) for e in root.iterfind(path)]
+
+    awareness = texts(".//{%s}dpiAwareness" % NS_DPI_2016)
+    report.check(
+        len(awareness) == 1
+        and awareness[0].split(",")[0].strip().lower() == "permonitorv2",
+        "dpiAwareness asks for PerMonitorV2 first",
+        awareness,
+    )
+    aware = texts(".//{%s}dpiAware" % NS_DPI_2005)
+    report.check(
+        [a.lower() for a in aware] == ["true/pm"],
+        "dpiAware true/pm for systems before PerMonitorV2",
+        aware,
+    )
+    controls = [
+        identity
+        for identity in root.iterfind(
+            "{0}dependency/{0}dependentAssembly/{0}assemblyIdentity".format(
+                "{%s}" % NS_ASM_V1
+            )
+        )
+        if identity.get("name") == "Microsoft.Windows.Common-Controls"
+    ]
+    report.check(
+        len(controls) == 1
+        and controls[0].get("version", "").split(".")[0] == "6"
+        and controls[0].get("publicKeyToken") == "6595b64144ccf1df",
+        "depends on Microsoft.Windows.Common-Controls 6",
+        [c.attrib for c in controls],
+    )
+    level = attributes(".//{%s}requestedExecutionLevel" % NS_ASM_V3, "level")
+    report.check(level == ["asInvoker"], "requestedExecutionLevel asInvoker", level)
+    supported = [
+        (i or "").lower()
+        for i in attributes(".//{%s}supportedOS" % NS_COMPAT, "Id")
+    ]
+    report.check(
+        WINDOWS_10_AND_11 in supported,
+        "supportedOS lists Windows 10 and 11",
+        supported,
+    )
+
+
+def check_headers(pe, report):
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    for name, bit in IMAGE_DLLCHARACTERISTICS.items():
+        report.check(bool(flags & bit), "optional header has %s" % name, hex(flags))
+    # Address-space randomisation needs the base relocations to move the
+    # image; a linker that strips them makes DYNAMIC_BASE a dead letter.
+    relocations = pe.OPTIONAL_HEADER.DATA_DIRECTORY[
+        pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]
+    ]
+    report.check(
+        not pe.FILE_HEADER.Characteristics & IMAGE_FILE_RELOCS_STRIPPED
+        and relocations.Size > 0,
+        "base relocations are kept",
+        "characteristics %s, relocations %d bytes"
+        % (hex(pe.FILE_HEADER.Characteristics), relocations.Size),
+    )
+    # A console-subsystem clock would open a console window beside itself.
+    report.check(
+        pe.OPTIONAL_HEADER.Subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI,
+        "Windows GUI subsystem",
+        pe.OPTIONAL_HEADER.Subsystem,
+    )
+
+
+def check_imports(pe, report):
+    names = []
+    for attribute in ("DIRECTORY_ENTRY_IMPORT", "DIRECTORY_ENTRY_DELAY_IMPORT"):
+        for entry in getattr(pe, attribute, []):
+            names.append(_decode(entry.dll).lower())
+    report.check(bool(names), "imports at least one DLL", names)
+    foreign = [
+        name
+        for name in names
+        if name not in SYSTEM_DLLS and not name.startswith(SYSTEM_DLL_PREFIXES)
+    ]
+    report.check(
+        not foreign,
+        "imports only Windows system DLLs (%s)" % ", ".join(sorted(set(names))),
+        ", ".join(foreign),
+    )
+
+
+def main(argv):
+    if len(argv) != 2:
+        sys.stderr.write("usage: check_resources.py path/to/Quorvo.exe\n")
+        return 2
+    path = argv[1]
+    try:
+        pe = pefile.PE(path)
+    except (OSError, pefile.PEFormatError) as error:
+        sys.stderr.write("cannot read %s as a program file: %s\n" % (path, error))
+        return 2
+    report = Report()
+    check_version(pe, report)
+    check_icon(pe, report)
+    check_manifest(pe, report)
+    check_headers(pe, report)
+    check_imports(pe, report)
+    if report.failures:
+        print("%s: %d check(s) failed" % (path, report.failures))
+        return 1
+    print("%s: all checks passed" % path)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
