@@ -411,6 +411,10 @@ class Probe:
     def kill(self, windows_pid: int) -> None:
         self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
 
+    def set_dpi(self, dpi: int) -> None:
+        """The system DPI for Wine programs started from now on."""
+        self._call(["set-dpi", str(dpi)])
+
     def reg_dump(self) -> dict:
         return self._call(["reg-dump"])[1]
 

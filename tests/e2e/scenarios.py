@@ -17,6 +17,7 @@ from __future__ import annotations
 
 import argparse
 import datetime as dt
+import math
 import shutil
 import sys
 import time
@@ -80,8 +81,12 @@ class Run:
     # ----------------------------------------------------------- set-up
 
     def clean_start(self) -> None:
-        """No Quorvo running and no stored settings; the pointer parked."""
+        """No Quorvo running, no stored settings, the display at 96 DPI; the
+        pointer parked."""
         state = self.probe.state()
+        if state["screen"]["dpi"] != 96:
+            log(f"the display was left at {state['screen']['dpi']} DPI")
+            self.probe.set_dpi(96)
         for process in state["processes"]:
             log(f"ending a Quorvo.exe left from before (Windows pid "
                 f"{process['pid']})")
@@ -172,21 +177,21 @@ class Run:
         """The window is 90 twips wider and 65 twips higher than its label,
         which sits 15 twips inside the client area's corner."""
         clock, label = state["clock"], state["label"]
-        dpi = clock["dpi"]
-        width_margin = round(90 * dpi / 1440)
-        height_margin = round(65 * dpi / 1440)
-        inset = round(15 * dpi / 1440)
+        dpi = display_dpi(state)
+        width_margin = pixels(90, dpi)
+        height_margin = pixels(65, dpi)
+        inset = pixels(15, dpi)
         rect, client, lrect = clock["rect"], clock["client"], label["rect"]
-        check(rect["width"] == lrect["width"] + width_margin,
+        check(rect["width"] - lrect["width"] in width_margin,
               f"window width {rect['width']} is not the label's "
-              f"{lrect['width']} + {width_margin}")
-        check(rect["height"] == lrect["height"] + height_margin,
+              f"{lrect['width']} + {width_margin} px (90 twips)")
+        check(rect["height"] - lrect["height"] in height_margin,
               f"window height {rect['height']} is not the label's "
-              f"{lrect['height']} + {height_margin}")
-        check(lrect["left"] - client["left"] == inset and
-              lrect["top"] - client["top"] == inset,
-              f"label at {lrect} is not {inset} px inside the client area "
-              f"{client}")
+              f"{lrect['height']} + {height_margin} px (65 twips)")
+        check(lrect["left"] - client["left"] in inset and
+              lrect["top"] - client["top"] in inset,
+              f"label at {lrect} is not {inset} px (15 twips) inside the "
+              f"client area {client}")
         check(lrect["right"] <= client["right"] and
               lrect["bottom"] <= client["bottom"],
               f"the label {lrect} does not fit the client area {client}")
@@ -279,14 +284,36 @@ class Run:
         self.quorvo.end_all()
 
 
+def display_dpi(state: dict) -> int:
+    """The DPI the clock lays itself out for: the system's, on the one
+    screen there is. (Wine answers GetDpiForWindow for another process's
+    window with 96 whatever the setting.)"""
+    return state["screen"]["dpi"]
+
+
+def pixels(twips_value: float, dpi: int) -> set[int]:
+    """The whole pixels a length in twips may become: the nearest, or
+    either neighbour when it lies exactly half-way."""
+    exact = twips_value * dpi / 1440
+    low = math.floor(exact)
+    if exact - low == 0.5:
+        return {low, low + 1}
+    return {round(exact)}
+
+
 def expect_position(state: dict, left_twips: float, top_twips: float) -> None:
-    dpi = state["clock"]["dpi"]
+    dpi = display_dpi(state)
     rect = state["clock"]["rect"]
-    left = round(left_twips * dpi / 1440)
-    top = round(top_twips * dpi / 1440)
-    check((rect["left"], rect["top"]) == (left, top),
+    left, top = pixels(left_twips, dpi), pixels(top_twips, dpi)
+    check(rect["left"] in left and rect["top"] in top,
           f"window at {rect['left']},{rect['top']}, expected {left},{top} "
-          f"({left_twips},{top_twips} twips)")
+          f"({left_twips},{top_twips} twips at {dpi} DPI)")
+
+
+def position(state: dict) -> tuple[int, int]:
+    """The window's top-left corner; its width follows the text."""
+    rect = state["clock"]["rect"]
+    return rect["left"], rect["top"]
 
 
 def twips(pixels: int, dpi: int) -> float:
@@ -310,7 +337,7 @@ def first_start_defaults(run: Run) -> None:
     clock = state["clock"]
     style, exstyle = clock["style"], clock["exstyle"]
     log(f"style {style:#010x} exstyle {exstyle:#010x} rect {clock['rect']} "
-        f"dpi {clock['dpi']} process {state['processes']}")
+        f"dpi {display_dpi(state)} process {state['processes']}")
     check(style & WS_CAPTION != WS_CAPTION, "the window has a title bar")
     check(style & WS_POPUP, "the window is not a popup window")
     check(style & WS_BORDER, "the window has no border")
@@ -320,7 +347,8 @@ def first_start_defaults(run: Run) -> None:
     log(f"tool window: {bool(exstyle & WS_EX_TOOLWINDOW)}, topmost: "
         f"{bool(exstyle & WS_EX_TOPMOST)}")
     check(clock["text"] == "", f"the caption is {clock['text']!r}")
-    check(clock["dpi"] == 96, f"the display runs at {clock['dpi']} DPI")
+    check(display_dpi(state) == 96,
+          f"the display runs at {display_dpi(state)} DPI")
     expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
     check((clock["rect"]["left"], clock["rect"]["top"]) == (362, -1),
           f"window at {clock['rect']}")
@@ -349,6 +377,41 @@ def stays_on_top(run: Run) -> None:
     moved = run.drag(run.label_point(state), (30, 40))
     check(moved["clock"]["exstyle"] & WS_EX_TOPMOST,
           "the clock left the topmost band after a move")
+
+
+@scenario("e2e,startup")
+def layout_at_120_dpi(run: Run) -> None:
+    """At 120 DPI the default place and the margins in twips come out in
+    larger pixels: 5430 twips is 452.5 px, 90 twips 7.5 px, 65 twips about
+    5 px."""
+    run.clean_start()
+    run.probe.set_dpi(120)
+    try:
+        state = run.start("-timesec")
+        check(display_dpi(state) == 120,
+              f"the display runs at {display_dpi(state)} DPI, not 120")
+        expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
+        state = run.expect_text("time", seconds=True, hour24=False)
+        run.check_geometry(state)
+        run.screenshot("clock-120-dpi", state["clock"]["rect"])
+        moved = run.drag(run.label_point(state), (100, 100))
+        process = run.quorvo.processes[-1]
+        run.exit_by_menu(process)
+        rect = moved["clock"]["rect"]
+        stored = run.stored()
+        log(f"stored Left {stored['Left']}, Top {stored['Top']} for a "
+            f"window at {rect['left']},{rect['top']} px")
+        # What was stored leads back to the same pixels.
+        check(rect["left"] in pixels(float(stored["Left"][1]), 120) and
+              rect["top"] in pixels(float(stored["Top"][1]), 120),
+              f"stored {stored['Left']}, {stored['Top']} for a window at "
+              f"{rect['left']},{rect['top']} px at 120 DPI")
+        state = run.start()
+        check(position(state) == (rect["left"], rect["top"]),
+              f"restarted at {position(state)}, left at {rect}")
+    finally:
+        run.quorvo.end_all()
+        run.probe.set_dpi(96)
 
 
 @scenario("e2e,startup")
@@ -519,7 +582,7 @@ def middle_click_does_nothing(run: Run) -> None:
     run.observe_quietly(
         lambda s: s["menus"] == [] and s["dialogs"] == [] and
         s["clock"] is not None and
-        s["clock"]["rect"] == state["clock"]["rect"],
+        position(s) == position(state),
         "a middle click changed something")
     run.expect_text("time", seconds=True, hour24=False)
 
@@ -578,7 +641,7 @@ def double_click_menu_just_date_by_click(run: Run) -> None:
     menu_state = run.open_menu("double")
     # The window must not have moved: the press before the double-click
     # started a move of no distance.
-    check(menu_state["clock"]["rect"] == state["clock"]["rect"],
+    check(position(menu_state) == position(state),
           "the double-click moved the window")
     menu = menu_state["menus"][0]["rect"]
     # The first item's row starts a few pixels below the menu's top edge.
@@ -635,6 +698,57 @@ def menu_24_hour(run: Run) -> None:
          interval=0.1, what="the 12-hour time as tooltip")
 
 
+def _hover_label(run: Run) -> None:
+    """Moves the pointer off the clock, then rests it on the label."""
+    run.desktop.move(900, 700)
+    state = run.probe.state()
+    rect = state["label"]["rect"]
+    run.desktop.move(rect["left"] + 5, rect["top"] + 4)
+    run.desktop.move(rect["left"] + 6, rect["top"] + 5)
+
+
+def _shown_tooltip(run: Run):
+    """A poll predicate: the visible tooltip window's text, else False."""
+    shown = [tip for tip in run.probe.state()["tooltips"] if tip["visible"]]
+    return shown[0] if shown else False
+
+
+@scenario("e2e,menu")
+def tooltip_on_hover(run: Run) -> None:
+    """Resting the pointer on the clock shows the long date in just-time
+    mode and the time in just-date mode; date-and-time mode shows none."""
+    run.clean_start()
+    run.start()
+    _hover_label(run)
+    before = dt.datetime.now()
+    tip = poll(lambda: _shown_tooltip(run), TICK_TIMEOUT, interval=0.1,
+               what="a tooltip over the label")
+    after = dt.datetime.now()
+    run.screenshot("tooltip-date", {
+        "left": tip["rect"]["left"] - 40, "top": 0,
+        "right": tip["rect"]["right"] + 10, "bottom": tip["rect"]["bottom"]})
+    check(tip["text"] in clock_texts.possible_tooltips(
+        "time", before, after, False), f"the tooltip shows {tip['text']!r}")
+    run.open_menu("right")
+    run.choose("d")
+    run.expect_text("date", seconds=False, hour24=False)
+    _hover_label(run)
+    before = dt.datetime.now()
+    tip = poll(lambda: (lambda t: t if t and ":" in t["text"] else False)(
+        _shown_tooltip(run)), TICK_TIMEOUT, interval=0.1,
+        what="the time as tooltip over the label")
+    after = dt.datetime.now()
+    check(tip["text"] in clock_texts.possible_tooltips(
+        "date", before, after, False), f"the tooltip shows {tip['text']!r}")
+    run.open_menu("right")
+    run.choose("e")
+    run.expect_text("datetime", seconds=False, hour24=False)
+    _hover_label(run)
+    run.observe_quietly(
+        lambda s: not any(tip["visible"] for tip in s["tooltips"]),
+        "a tooltip showed in date-and-time mode")
+
+
 @scenario("e2e,menu,switches")
 def hidden_seconds_item_keeps_its_mark(run: Run) -> None:
     """-date hides the Seconds item but keeps its design-time mark: its key
@@ -663,8 +777,7 @@ def menu_escape_changes_nothing(run: Run) -> None:
     run.choose("Escape")
     run.observe_quietly(
         lambda s: s["menus"] == [] and s["dialogs"] == [] and
-        s["clock"]["rect"]["left"] == state["clock"]["rect"]["left"] and
-        s["clock"]["rect"]["top"] == state["clock"]["rect"]["top"],
+        position(s) == position(state),
         "Escape left a menu or dialog open, or moved the window")
     run.expect_text("time", seconds=True, hour24=False)
     check(not run.probe.reg_dump()["exists"], "Escape wrote settings")
@@ -701,7 +814,7 @@ def second_instance_ends_at_once(run: Run) -> None:
     check(first.poll() is None, "the first instance ended")
     check(run.stored() == before_store,
           f"the store changed: {before_store} -> {run.stored()}")
-    check(state["clock"]["rect"] == first_state["clock"]["rect"],
+    check(position(state) == position(first_state),
           "the first clock moved")
     run.expect_text("time", seconds=True, hour24=False)
     held, _ = run.probe.wait("text-not:" + state["label"]["text"], 3.0)
@@ -736,7 +849,7 @@ def exit_saves_and_next_start_restores(run: Run) -> None:
     state = run.expect_text("datetime", seconds=False, hour24=True)
     moved = run.drag(run.label_point(state), (-200, 300))
     rect = moved["clock"]["rect"]
-    dpi = moved["clock"]["dpi"]
+    dpi = display_dpi(moved)
     process = run.quorvo.processes[-1]
     run.exit_by_menu(process)
     run.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
@@ -975,6 +1088,12 @@ def run_scenarios(names: list[str], args) -> int:
                     log(f"no screenshot: {shot_error}")
             finally:
                 run.finish()
+            # Nothing of the scenario may outlive it.
+            held, state = run.probe.wait("no-process", EXIT_TIMEOUT)
+            if not held:
+                failed += 1
+                log(f"FAIL {name}: Quorvo.exe still runs after the scenario: "
+                    f"{state['processes']}")
     finally:
         if session.owned:
             left = session.stop()

@@ -15,6 +15,7 @@
 //   quorvo_probe reg-clear        delete Quorvo's settings key
 //   quorvo_probe reg-set [NAME TYPE DATA]...
 //       TYPE: sz | dword | sz-repeat (DATA is "COUNT:TEXT", TEXT repeated)
+//   quorvo_probe set-dpi N        the system DPI for programs started next
 //   quorvo_probe idle SECONDS     keep the Wine session warm, then exit
 //
 // --exe NAME (before the command) names the clock's program file; it is
@@ -712,13 +713,46 @@ int usage() {
   std::fprintf(stderr,
                "usage: quorvo_probe [--exe NAME] state [--wait COND] "
                "[--timeout MS] | close | kill WINPID | reg-dump | reg-clear | "
-               "reg-set [NAME TYPE DATA]... | idle SECONDS\n");
+               "reg-set [NAME TYPE DATA]... | set-dpi N | idle SECONDS\n");
   return kExitUsage;
+}
+
+// Sees windows in physical pixels and their real DPI, whatever the clock's
+// own DPI awareness is.
+void becomeDpiAware() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (user32 == nullptr) return;
+  auto* proc = GetProcAddress(user32, "SetProcessDpiAwarenessContext");
+  if (proc == nullptr) return;
+  SetContextFn fn;
+  static_assert(sizeof fn == sizeof proc);
+  std::memcpy(&fn, &proc, sizeof fn);
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  fn(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-4)));
+}
+
+// The system DPI that Wine hands to programs started from now on.
+int commandSetDpi(DWORD dpi) {
+  HKEY key = nullptr;
+  LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop",
+                                0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                nullptr);
+  if (status == ERROR_SUCCESS) {
+    status = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD,
+                            reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    RegCloseKey(key);
+  }
+  std::printf("{\"set\":%s,\"dpi\":%lu}\n",
+              status == ERROR_SUCCESS ? "true" : "false",
+              static_cast<unsigned long>(dpi));
+  return status == ERROR_SUCCESS ? 0 : kExitFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  becomeDpiAware();
   std::vector<std::string> args(argv + 1, argv + argc);
   std::wstring exeName = L"Quorvo.exe";
   if (args.size() >= 2 && args[0] == "--exe") {
@@ -751,6 +785,10 @@ int main(int argc, char** argv) {
   if (command == "reg-clear") return commandRegClear();
   if (command == "reg-set") {
     return commandRegSet(std::vector<std::string>(args.begin() + 1, args.end()));
+  }
+  if (command == "set-dpi" && args.size() == 2) {
+    return commandSetDpi(
+        static_cast<DWORD>(std::strtoul(args[1].c_str(), nullptr, 10)));
   }
   if (command == "idle" && args.size() == 2) {
     // Keeps one client of the wineserver alive so that each later Wine
