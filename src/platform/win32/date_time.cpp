@@ -1,0 +1,131 @@
+// Formatting through GetDateFormatEx and GetTimeFormatEx.
+#include "platform/win32/date_time.h"
+
+#include <utility>
+
+#include "platform/win32/errors.h"
+#include "platform/win32/text.h"
+
+namespace quorvo::platform::win32 {
+
+namespace {
+
+// "dddd, mmmm d yyyy" in the system's picture letters: full weekday, full
+// month name, day without leading zero, four-digit year.
+constexpr const wchar_t* kLongDatePicture = L"dddd, MMMM d yyyy";
+// Twelve-hour clock with leading zero and the AM/PM designator.
+constexpr const wchar_t* kHours12 = L"hh";
+constexpr const wchar_t* kMinutes2AmPm = L"mm tt";
+// Twenty-four-hour clock, no leading zeros.
+constexpr const wchar_t* kHours24 = L"H";
+constexpr const wchar_t* kMinutes = L"m";
+constexpr const wchar_t* kSeconds = L"s";
+
+WORD checkedField(int value, int low, int high, const char* name) {
+  if (value < low || value > high) {
+    throw RuntimeError(std::string("invalid ") + name + " " +
+                       std::to_string(value));
+  }
+  return static_cast<WORD>(value);
+}
+
+SYSTEMTIME toSystemTime(const LocalDateTime& value) {
+  SYSTEMTIME time{};
+  time.wYear = checkedField(value.year, 1601, 30827, "year");
+  time.wMonth = checkedField(value.month, 1, 12, "month");
+  time.wDay = checkedField(value.day, 1, 31, "day");
+  time.wDayOfWeek = checkedField(value.dayOfWeek, 0, 6, "day of week");
+  time.wHour = checkedField(value.hour, 0, 23, "hour");
+  time.wMinute = checkedField(value.minute, 0, 59, "minute");
+  time.wSecond = checkedField(value.second, 0, 59, "second");
+  return time;
+}
+
+}  // namespace
+
+std::wstring quotedPictureText(std::wstring_view text) {
+  std::wstring quoted = L"'";
+  for (const wchar_t c : text) {
+    quoted += c;
+    if (c == L'\'') quoted += c;
+  }
+  quoted += L'\'';
+  return quoted;
+}
+
+Win32DateTime::Win32DateTime(std::wstring localeName)
+    : locale_(std::move(localeName)) {}
+
+const wchar_t* Win32DateTime::locale() const noexcept {
+  return locale_.empty() ? LOCALE_NAME_USER_DEFAULT : locale_.c_str();
+}
+
+LocalDateTime Win32DateTime::now() {
+  SYSTEMTIME time{};
+  GetLocalTime(&time);
+  return {time.wYear, time.wMonth,  time.wDay,   time.wDayOfWeek,
+          time.wHour, time.wMinute, time.wSecond};
+}
+
+std::wstring Win32DateTime::timeSeparator() const {
+  const int length = GetLocaleInfoEx(locale(), LOCALE_STIME, nullptr, 0);
+  if (length <= 0) throwLastError("GetLocaleInfoEx(LOCALE_STIME)");
+  std::wstring separator(static_cast<std::size_t>(length), L'\0');
+  if (GetLocaleInfoEx(locale(), LOCALE_STIME, separator.data(), length) <= 0) {
+    throwLastError("GetLocaleInfoEx(LOCALE_STIME)");
+  }
+  separator.resize(static_cast<std::size_t>(length - 1));  // the final null
+  return separator;
+}
+
+std::string Win32DateTime::formatDate(const SYSTEMTIME& time,
+                                      const wchar_t* picture) const {
+  const int length =
+      GetDateFormatEx(locale(), 0, &time, picture, nullptr, 0, nullptr);
+  if (length <= 0) throwLastError("GetDateFormatEx");
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  if (GetDateFormatEx(locale(), 0, &time, picture, text.data(), length,
+                      nullptr) <= 0) {
+    throwLastError("GetDateFormatEx");
+  }
+  text.resize(static_cast<std::size_t>(length - 1));
+  return toUtf8(text);
+}
+
+std::string Win32DateTime::formatTime(const SYSTEMTIME& time,
+                                      const wchar_t* picture) const {
+  const int length = GetTimeFormatEx(locale(), 0, &time, picture, nullptr, 0);
+  if (length <= 0) throwLastError("GetTimeFormatEx");
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  if (GetTimeFormatEx(locale(), 0, &time, picture, text.data(), length) <= 0) {
+    throwLastError("GetTimeFormatEx");
+  }
+  text.resize(static_cast<std::size_t>(length - 1));
+  return toUtf8(text);
+}
+
+std::wstring timePicture(std::string_view pattern,
+                         std::wstring_view separator) {
+  const std::wstring literal = quotedPictureText(separator);
+  if (pattern == kMediumTimePattern) {
+    return kHours12 + literal + kMinutes2AmPm;
+  }
+  if (pattern == kHourMinuteSecondPattern) {
+    return kHours24 + literal + kMinutes + literal + kSeconds;
+  }
+  if (pattern == kHourMinutePattern) return kHours24 + literal + kMinutes;
+  throw RuntimeError("unknown date/time pattern \"" + std::string(pattern) +
+                     "\"");
+}
+
+std::string Win32DateTime::format(const LocalDateTime& value,
+                                  std::string_view pattern) {
+  const SYSTEMTIME time = toSystemTime(value);
+  if (pattern == kLongDatePattern) return formatDate(time, kLongDatePicture);
+  // The user's long time format: no picture at all.
+  if (pattern == kLongTimePattern) return formatTime(time, nullptr);
+  // ":" in the other patterns stands for the locale's own time separator.
+  return formatTime(time, timePicture(pattern, timeSeparator()).c_str());
+}
+
+}  // namespace quorvo::platform::win32

@@ -1,0 +1,79 @@
+// Move-only owners of Win32 handles: each handle type gets a unique_ptr with
+// a deleter that releases it the way the system wants, so no handle leaks on
+// an early return or an exception, and none is ever released twice.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+namespace quorvo::platform::win32 {
+
+struct WindowDestroyer {
+  void operator()(HWND window) const noexcept { (void)DestroyWindow(window); }
+};
+struct MenuDestroyer {
+  void operator()(HMENU menu) const noexcept { (void)DestroyMenu(menu); }
+};
+struct GdiObjectDeleter {
+  void operator()(HFONT font) const noexcept { (void)DeleteObject(font); }
+};
+struct KeyCloser {
+  void operator()(HKEY key) const noexcept { (void)RegCloseKey(key); }
+};
+struct HandleCloser {
+  void operator()(HANDLE handle) const noexcept { (void)CloseHandle(handle); }
+};
+
+using UniqueWindow =
+    std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+using UniqueFont =
+    std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+// Kernel handles that are null on failure (mutexes, processes, threads).
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// A window's device context, released when the owner goes.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept
+      : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) (void)ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects a GDI object into a device context and puts the previous one back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept
+      : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) {
+      (void)SelectObject(dc_, previous_);
+    }
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+  bool ok() const noexcept {
+    return previous_ != nullptr && previous_ != HGDI_ERROR;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+}  // namespace quorvo::platform::win32

@@ -1,0 +1,226 @@
+// The application object: previous instance, argument string, end, message
+// box. Some checks start this test program again as a child process.
+#include "platform/win32/application.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/command_line.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+#include "win32_test_support.h"
+
+namespace quorvo::platform::win32 {
+namespace {
+
+using win32_testing::uniqueName;
+
+std::wstring thisProgram() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  EXPECT_GT(length, 0u);
+  EXPECT_LT(length, static_cast<DWORD>(MAX_PATH));
+  return path;
+}
+
+std::wstring tempFile() {
+  wchar_t directory[MAX_PATH] = {};
+  EXPECT_GT(GetTempPathW(MAX_PATH, directory), 0u);
+  return std::wstring(directory) + uniqueName(L"quorvo-probe") + L".txt";
+}
+
+struct ProbeResult {
+  bool ok = false;
+  bool previousInstance = false;
+  std::string command;
+};
+
+// Runs this program with `commandLine` as the child's whole command line
+// and reads back what its application object reported.
+ProbeResult probe(const std::wstring& commandLine,
+                  const std::wstring& mutexName) {
+  ProbeResult result;
+  const std::wstring out = tempFile();
+  EXPECT_TRUE(SetEnvironmentVariableW(L"QUORVO_PROBE_OUT", out.c_str()));
+  EXPECT_TRUE(
+      SetEnvironmentVariableW(L"QUORVO_PROBE_MUTEX", mutexName.c_str()));
+  std::wstring line = commandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  const std::wstring program = thisProgram();
+  const BOOL started =
+      CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                     nullptr, nullptr, &startup, &process);
+  SetEnvironmentVariableW(L"QUORVO_PROBE_OUT", nullptr);
+  SetEnvironmentVariableW(L"QUORVO_PROBE_MUTEX", nullptr);
+  EXPECT_TRUE(started);
+  if (!started) return result;
+  const UniqueHandle processHandle(process.hProcess);
+  const UniqueHandle threadHandle(process.hThread);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
+  EXPECT_EQ(exitCode, 0u);
+  std::FILE* file = _wfopen(out.c_str(), L"rb");
+  EXPECT_NE(file, nullptr);
+  if (file == nullptr) return result;
+  std::string text;
+  char buffer[512];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) {
+    text.append(buffer, n);
+  }
+  std::fclose(file);
+  DeleteFileW(out.c_str());
+  const std::string prevTag = "prev=";
+  const std::string commandTag = "\ncommand=";
+  const std::size_t commandAt = text.find(commandTag);
+  EXPECT_EQ(text.rfind(prevTag, 0), 0u);
+  EXPECT_NE(commandAt, std::string::npos);
+  if (commandAt == std::string::npos) return result;
+  result.ok = true;
+  result.previousInstance = text.substr(prevTag.size(), 1) == "1";
+  result.command = text.substr(commandAt + commandTag.size());
+  return result;
+}
+
+std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+TEST(Win32ApplicationTest, FirstInstanceIsNotAPreviousOne) {
+  const std::wstring name = L"Local\\" + uniqueName(L"Quorvo.Test");
+  Win32Application first(name);
+  EXPECT_FALSE(first.prevInstance());
+  Win32Application second(name);
+  EXPECT_TRUE(second.prevInstance());
+  EXPECT_FALSE(first.prevInstance());  // fixed at construction
+}
+
+TEST(Win32ApplicationTest, MarkGoesWithTheLastHolder) {
+  const std::wstring name = L"Local\\" + uniqueName(L"Quorvo.Test");
+  { Win32Application first(name); }
+  Win32Application again(name);
+  EXPECT_FALSE(again.prevInstance());
+}
+
+TEST(Win32ApplicationTest, OtherProcessSeesTheRunningInstance) {
+  const std::wstring name = L"Local\\" + uniqueName(L"Quorvo.Test");
+  const ProbeResult alone = probe(quoted(thisProgram()), name);
+  ASSERT_TRUE(alone.ok);
+  EXPECT_FALSE(alone.previousInstance);
+  Win32Application running(name);
+  const ProbeResult second = probe(quoted(thisProgram()), name);
+  ASSERT_TRUE(second.ok);
+  EXPECT_TRUE(second.previousInstance);
+}
+
+struct CommandCase {
+  const wchar_t* arguments;  // what follows the quoted program name
+  const char* expected;
+};
+
+class Win32CommandTest : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(Win32CommandTest, ArgumentStringFollowsTheProgramName) {
+  const ProbeResult result = probe(quoted(thisProgram()) + GetParam().arguments,
+                                   L"Local\\" + uniqueName(L"Quorvo.Test"));
+  ASSERT_TRUE(result.ok);
+  EXPECT_EQ(result.command, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, Win32CommandTest,
+    ::testing::Values(CommandCase{L"", ""}, CommandCase{L" -date", "-date"},
+                      CommandCase{L" -noadjust", "-noadjust"},
+                      CommandCase{L"  -date", " -date"},
+                      CommandCase{L" -time ", "-time "},
+                      CommandCase{L" -date -noadjust", "-date -noadjust"},
+                      CommandCase{L" -D\u00E4te", "-D\xC3\xA4te"},
+                      CommandCase{L" \"-date\"", "\"-date\""}));
+
+TEST(Win32ApplicationTest, CommandOfThisProcessMatchesItsCommandLine) {
+  Win32Application app(L"Local\\" + uniqueName(L"Quorvo.Test"));
+  EXPECT_EQ(app.command(), argumentString(toUtf8(GetCommandLineW())));
+}
+
+TEST(Win32ApplicationTest, EndPostsOneQuitAndCallsTheEndHandlerOnce) {
+  Win32Application app(L"Local\\" + uniqueName(L"Quorvo.Test"));
+  int ends = 0;
+  app.setEndHandler([&ends] { ++ends; });
+  EXPECT_FALSE(app.ended());
+  app.end();
+  app.end();
+  EXPECT_TRUE(app.ended());
+  EXPECT_EQ(ends, 1);
+  MSG message{};
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 0u);
+}
+
+// Presses OK in the message box once it is open, after noting its owner.
+HWND gBoxOwner = nullptr;
+std::string gBoxTitle;
+std::string gBoxText;
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+  wchar_t className[16] = {};
+  if (GetClassNameW(window, className, 16) > 0 &&
+      std::wstring(className) == L"#32770") {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM text) {
+  wchar_t className[16] = {};
+  if (GetClassNameW(child, className, 16) > 0 &&
+      CompareStringOrdinal(className, -1, L"Static", -1, TRUE) == CSTR_EQUAL) {
+    const std::string shown = win32_testing::windowText(child);
+    if (!shown.empty()) {
+      *reinterpret_cast<std::string*>(text) = shown;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindDialog,
+                    reinterpret_cast<LPARAM>(&box));
+  if (box == nullptr) return;
+  KillTimer(nullptr, timer);
+  gBoxOwner = GetWindow(box, GW_OWNER);
+  gBoxTitle = win32_testing::windowText(box);
+  EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&gBoxText));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(Win32ApplicationTest, MessageBoxBelongsToTheVisibleForm) {
+  win32_testing::TestRuntime runtime;
+  win32_testing::RecordingFormEvents events;
+  auto form = win32_testing::createForm(*runtime, events);
+  form->setWidth(1500);
+  form->setHeight(450);
+  form->setLeft(1500);
+  form->setTop(1500);
+  form->show();
+  gBoxOwner = nullptr;
+  gBoxText.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressOk);
+  const int button = runtime->app().msgBox("Quorvo 1.62\r\nBuild date",
+                                           MB_ICONINFORMATION, "About Quorvo");
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(button, IDOK);
+  EXPECT_EQ(gBoxOwner, form->window());
+  EXPECT_EQ(gBoxTitle, "About Quorvo");
+  EXPECT_EQ(gBoxText.rfind("Quorvo 1.62", 0), 0u);
+}
+
+}  // namespace
+}  // namespace quorvo::platform::win32

@@ -1,0 +1,184 @@
+// The formatter against the system's locale data.
+#include "platform/win32/date_time.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/services.h"
+#include "platform/win32/text.h"
+
+namespace quorvo::platform::win32 {
+namespace {
+
+// 4 March 2024 was a Monday.
+LocalDateTime march4(int hour, int minute, int second) {
+  return {2024, 3, 4, 1, hour, minute, second};
+}
+
+struct EnUsCase {
+  int hour, minute, second;
+  const char* longTime;
+  const char* mediumTime;
+  const char* hourMinuteSecond;
+  const char* hourMinute;
+};
+
+class EnUsFormatTest : public ::testing::TestWithParam<EnUsCase> {
+ protected:
+  Win32DateTime dateTime{L"en-US"};
+};
+
+TEST_P(EnUsFormatTest, AllPatterns) {
+  const EnUsCase& c = GetParam();
+  const LocalDateTime value = march4(c.hour, c.minute, c.second);
+  EXPECT_EQ(dateTime.format(value, kLongDatePattern), "Monday, March 4 2024");
+  EXPECT_EQ(dateTime.format(value, kLongTimePattern), c.longTime);
+  EXPECT_EQ(dateTime.format(value, kMediumTimePattern), c.mediumTime);
+  EXPECT_EQ(dateTime.format(value, kHourMinuteSecondPattern),
+            c.hourMinuteSecond);
+  EXPECT_EQ(dateTime.format(value, kHourMinutePattern), c.hourMinute);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, EnUsFormatTest,
+    ::testing::Values(
+        EnUsCase{21, 5, 3, "9:05:03 PM", "09:05 PM", "21:5:3", "21:5"},
+        EnUsCase{9, 5, 3, "9:05:03 AM", "09:05 AM", "9:5:3", "9:5"},
+        EnUsCase{0, 5, 3, "12:05:03 AM", "12:05 AM", "0:5:3", "0:5"},
+        EnUsCase{12, 5, 3, "12:05:03 PM", "12:05 PM", "12:5:3", "12:5"},
+        EnUsCase{23, 59, 0, "11:59:00 PM", "11:59 PM", "23:59:0", "23:59"}),
+    [](const ::testing::TestParamInfo<EnUsCase>& tested) {
+      char name[16];
+      std::snprintf(name, sizeof(name), "At%02d%02d%02d", tested.param.hour,
+                    tested.param.minute, tested.param.second);
+      return std::string(name);
+    });
+
+TEST(DateTimeFormatTest, LongDateNamesEveryWeekdayAndMonth) {
+  Win32DateTime dateTime(L"en-US");
+  // 1 January 2023 was a Sunday.
+  EXPECT_EQ(dateTime.format({2023, 1, 1, 0, 12, 0, 0}, kLongDatePattern),
+            "Sunday, January 1 2023");
+  EXPECT_EQ(dateTime.format({2024, 12, 31, 2, 12, 0, 0}, kLongDatePattern),
+            "Tuesday, December 31 2024");
+  EXPECT_EQ(dateTime.format({2024, 2, 29, 4, 12, 0, 0}, kLongDatePattern),
+            "Thursday, February 29 2024");
+}
+
+TEST(DateTimeFormatTest, GermanNamesAndTwentyFourHourLongTime) {
+  Win32DateTime dateTime(L"de-DE");
+  EXPECT_EQ(dateTime.format(march4(21, 5, 3), kLongDatePattern),
+            "Montag, M\xC3\xA4rz 4 2024");
+  EXPECT_EQ(dateTime.format(march4(21, 5, 3), kLongTimePattern), "21:05:03");
+  EXPECT_EQ(dateTime.format(march4(9, 5, 3), kLongTimePattern), "09:05:03");
+  EXPECT_EQ(dateTime.format(march4(21, 5, 3), kHourMinuteSecondPattern),
+            "21:5:3");
+  EXPECT_EQ(dateTime.format(march4(0, 5, 3), kHourMinutePattern), "0:5");
+  // Twelve-hour clock whatever the locale; the designator is the locale's.
+  EXPECT_EQ(
+      dateTime.format(march4(21, 5, 3), kMediumTimePattern).rfind("09:05", 0),
+      0u);
+}
+
+TEST(DateTimeFormatTest, TwentyFourHourPatternsUseTheLocaleTimeSeparator) {
+  for (const wchar_t* locale :
+       {L"en-US", L"de-DE", L"fi-FI", L"da-DK", L"it-IT", L"fr-CA", L"ja-JP"}) {
+    Win32DateTime dateTime(locale);
+    const std::string separator = toUtf8(dateTime.timeSeparator());
+    ASSERT_FALSE(separator.empty());
+    EXPECT_EQ(dateTime.format(march4(21, 5, 3), kHourMinuteSecondPattern),
+              "21" + separator + "5" + separator + "3")
+        << toUtf8(locale);
+    EXPECT_EQ(dateTime.format(march4(21, 5, 3), kHourMinutePattern),
+              "21" + separator + "5")
+        << toUtf8(locale);
+  }
+}
+
+TEST(DateTimeFormatTest, PictureTextIsQuoted) {
+  EXPECT_EQ(quotedPictureText(L":"), L"':'");
+  EXPECT_EQ(quotedPictureText(L"h'"), L"'h'''");
+  EXPECT_EQ(quotedPictureText(L""), L"''");
+}
+
+std::string formatWithPicture(const std::wstring& picture,
+                              const LocalDateTime& value) {
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(value.year);
+  time.wMonth = static_cast<WORD>(value.month);
+  time.wDay = static_cast<WORD>(value.day);
+  time.wHour = static_cast<WORD>(value.hour);
+  time.wMinute = static_cast<WORD>(value.minute);
+  time.wSecond = static_cast<WORD>(value.second);
+  wchar_t text[64] = {};
+  EXPECT_GT(GetTimeFormatEx(L"en-US", 0, &time, picture.c_str(), text, 64), 0);
+  return toUtf8(text);
+}
+
+TEST(DateTimeFormatTest, AnySeparatorIsCopiedLiterally) {
+  // Separators made of picture letters and quotes would be read as format
+  // fields if they went into the picture unquoted.
+  const LocalDateTime value = march4(21, 5, 3);
+  EXPECT_EQ(
+      formatWithPicture(timePicture(kHourMinuteSecondPattern, L"h'"), value),
+      "21h'5h'3");
+  EXPECT_EQ(formatWithPicture(timePicture(kHourMinutePattern, L"."), value),
+            "21.5");
+  EXPECT_EQ(formatWithPicture(timePicture(kMediumTimePattern, L" m "), value),
+            "09 m 05 PM");
+  EXPECT_EQ(
+      formatWithPicture(timePicture(kHourMinuteSecondPattern, L"''"), value),
+      "21''5''3");
+}
+
+TEST(DateTimeFormatTest, OnlyTheTimePatternsHaveAPicture) {
+  EXPECT_THROW((void)timePicture(kLongTimePattern, L":"), RuntimeError);
+  EXPECT_THROW((void)timePicture(kLongDatePattern, L":"), RuntimeError);
+}
+
+TEST(DateTimeFormatTest, UnknownPatternIsAnError) {
+  Win32DateTime dateTime(L"en-US");
+  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), "hh:mm"), RuntimeError);
+  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), ""), RuntimeError);
+  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), "long time"),
+               RuntimeError);
+}
+
+TEST(DateTimeFormatTest, InvalidReadingIsAnError) {
+  Win32DateTime dateTime(L"en-US");
+  EXPECT_THROW(
+      (void)dateTime.format({2024, 13, 4, 1, 21, 5, 3}, kLongDatePattern),
+      RuntimeError);
+  EXPECT_THROW(
+      (void)dateTime.format({2024, 3, 4, 1, 24, 0, 0}, kLongTimePattern),
+      RuntimeError);
+}
+
+TEST(DateTimeFormatTest, UnknownLocaleIsAnError) {
+  Win32DateTime dateTime(L"xx-not-a-locale");
+  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), kLongDatePattern),
+               RuntimeError);
+}
+
+TEST(DateTimeFormatTest, NowIsTheLocalTime) {
+  Win32DateTime dateTime;
+  SYSTEMTIME before{};
+  GetLocalTime(&before);
+  const LocalDateTime now = dateTime.now();
+  SYSTEMTIME after{};
+  GetLocalTime(&after);
+  EXPECT_TRUE(now.year == before.wYear || now.year == after.wYear);
+  EXPECT_TRUE(now.day == before.wDay || now.day == after.wDay);
+  EXPECT_TRUE(now.dayOfWeek == before.wDayOfWeek ||
+              now.dayOfWeek == after.wDayOfWeek);
+  const int seconds = now.hour * 3600 + now.minute * 60 + now.second;
+  const int first = before.wHour * 3600 + before.wMinute * 60 + before.wSecond;
+  const int last = after.wHour * 3600 + after.wMinute * 60 + after.wSecond;
+  EXPECT_TRUE((seconds >= first && seconds <= last) || last < first);
+}
+
+}  // namespace
+}  // namespace quorvo::platform::win32

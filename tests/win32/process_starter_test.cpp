@@ -1,0 +1,96 @@
+// Starting programs: from the system directory only, without waiting.
+#include "platform/win32/process_starter.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "platform/services.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/text.h"
+#include "win32_test_support.h"
+
+namespace quorvo::platform::win32 {
+namespace {
+
+std::wstring systemDirectory() {
+  wchar_t directory[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+  EXPECT_GT(length, 0u);
+  return std::wstring(directory, length);
+}
+
+DWORD waitForExit(std::uint32_t processId) {
+  const UniqueHandle process(OpenProcess(
+      SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  EXPECT_TRUE(process);
+  if (!process) return 0xFFFFFFFF;
+  EXPECT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+  DWORD code = 0xFFFFFFFF;
+  EXPECT_TRUE(GetExitCodeProcess(process.get(), &code));
+  return code;
+}
+
+TEST(ProcessStarterTest, BareNameIsTakenFromTheSystemDirectory) {
+  EXPECT_EQ(resolveProgramFile("rundll32.exe"),
+            systemDirectory() + L"\\rundll32.exe");
+  EXPECT_EQ(resolveProgramFile("rundll32"),
+            systemDirectory() + L"\\rundll32.exe");
+}
+
+TEST(ProcessStarterTest, FullPathIsTakenAsItStands) {
+  EXPECT_EQ(resolveProgramFile("C:\\Tools\\clock.exe"),
+            L"C:\\Tools\\clock.exe");
+  EXPECT_EQ(resolveProgramFile("\\\\server\\share\\clock.exe"),
+            L"\\\\server\\share\\clock.exe");
+}
+
+TEST(ProcessStarterTest, RelativePathsAndEmptyNamesAreRefused) {
+  EXPECT_THROW((void)resolveProgramFile("tools\\clock.exe"), RuntimeError);
+  EXPECT_THROW((void)resolveProgramFile(".\\rundll32.exe"), RuntimeError);
+  EXPECT_THROW((void)resolveProgramFile("C:rundll32.exe"), RuntimeError);
+  EXPECT_THROW((void)resolveProgramFile(""), RuntimeError);
+}
+
+TEST(ProcessStarterTest, StartsWithTheWholeCommandLineAndDoesNotWait) {
+  Win32ProcessStarter starter;
+  const std::uint32_t id = starter.shell("cmd.exe /c exit 7", SW_HIDE);
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(waitForExit(id), 7u);
+}
+
+TEST(ProcessStarterTest, MissingProgramIsAnError) {
+  Win32ProcessStarter starter;
+  EXPECT_THROW((void)starter.shell("no-such-program-quorvo.exe", SW_SHOW),
+               RuntimeError);
+  EXPECT_THROW((void)starter.shell("", SW_SHOW), RuntimeError);
+}
+
+TEST(ProcessStarterTest, ProgramInTheCurrentDirectoryIsNeverStarted) {
+  // A copy of cmd.exe planted under a name that exists nowhere else.
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring directory =
+      std::wstring(temp) + win32_testing::uniqueName(L"quorvo-plant");
+  ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+  const std::wstring planted = directory + L"\\quorvo-planted.exe";
+  ASSERT_TRUE(CopyFileW((systemDirectory() + L"\\cmd.exe").c_str(),
+                        planted.c_str(), FALSE));
+  wchar_t previous[MAX_PATH] = {};
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));
+  Win32ProcessStarter starter;
+  EXPECT_THROW((void)starter.shell("quorvo-planted.exe /c exit 0", SW_HIDE),
+               RuntimeError);
+  EXPECT_THROW((void)starter.shell("quorvo-planted /c exit 0", SW_HIDE),
+               RuntimeError);
+  SetCurrentDirectoryW(previous);
+  // The file was there to be found by a search.
+  EXPECT_NE(GetFileAttributesW(planted.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileW(planted.c_str());
+  RemoveDirectoryW(directory.c_str());
+}
+
+}  // namespace
+}  // namespace quorvo::platform::win32

@@ -1,0 +1,128 @@
+// Window timers: ticks from the message loop only, enabled and interval,
+// and a failing tick handler.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <stdexcept>
+
+#include "platform/win32/form.h"
+#include "win32_test_support.h"
+
+namespace quorvo::platform::win32 {
+namespace {
+
+using namespace std::chrono_literals;
+using win32_testing::pumpFor;
+using win32_testing::pumpUntil;
+
+class Win32TimerTest : public ::testing::Test {
+ protected:
+  Timer& addTimer(int interval, bool enabled) {
+    return form->addTimer({interval, enabled}, [this] {
+      ++ticks;
+      if (throwOnTick) throw std::runtime_error("tick failed");
+    });
+  }
+
+  win32_testing::TestRuntime runtime;
+  win32_testing::RecordingFormEvents events;
+  std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
+  int ticks = 0;
+  bool throwOnTick = false;
+};
+
+TEST_F(Win32TimerTest, TicksOnlyFromTheMessageLoop) {
+  Timer& timer = addTimer(10, true);
+  EXPECT_TRUE(timer.enabled());
+  EXPECT_EQ(timer.interval(), 10);
+  Sleep(80);  // due several times over, but nobody reads messages
+  EXPECT_EQ(ticks, 0);
+  EXPECT_TRUE(pumpUntil([this] { return ticks >= 3; }));
+}
+
+TEST_F(Win32TimerTest, DisabledTimerDoesNotTick) {
+  Timer& timer = addTimer(10, false);
+  pumpFor(100ms);
+  EXPECT_EQ(ticks, 0);
+  timer.setEnabled(true);
+  EXPECT_TRUE(pumpUntil([this] { return ticks >= 1; }));
+  timer.setEnabled(false);
+  const int stoppedAt = ticks;
+  pumpFor(100ms);
+  EXPECT_EQ(ticks, stoppedAt);
+}
+
+TEST_F(Win32TimerTest, ZeroIntervalStopsAndNegativeIsRefused) {
+  Timer& timer = addTimer(10, true);
+  timer.setInterval(0);
+  pumpFor(80ms);
+  EXPECT_EQ(ticks, 0);
+  EXPECT_THROW(timer.setInterval(-1), RuntimeError);
+  EXPECT_EQ(timer.interval(), 0);
+  timer.setInterval(10);
+  EXPECT_TRUE(pumpUntil([this] { return ticks >= 1; }));
+}
+
+TEST_F(Win32TimerTest, UnloadStopsTheTicks) {
+  addTimer(10, true);
+  EXPECT_TRUE(pumpUntil([this] { return ticks >= 1; }));
+  form->unload();
+  const int stoppedAt = ticks;
+  pumpFor(100ms);
+  EXPECT_EQ(ticks, stoppedAt);
+}
+
+TEST_F(Win32TimerTest, FailingTickIsReportedAndTheTimerGoesOn) {
+  throwOnTick = true;
+  addTimer(10, true);
+  EXPECT_TRUE(pumpUntil([this] { return ticks >= 3; }));
+  EXPECT_TRUE(IsWindow(form->window()));
+  ASSERT_GE(runtime.reporter.errors.size(), 3u);
+  EXPECT_EQ(runtime.reporter.errors[0].what, "tick failed");
+}
+
+TEST_F(Win32TimerTest, TwoTimersTickSeparately) {
+  int other = 0;
+  addTimer(10, true);
+  Timer& second = form->addTimer({10, false}, [&other] { ++other; });
+  EXPECT_TRUE(pumpUntil([this] { return ticks >= 3; }));
+  EXPECT_EQ(other, 0);
+  second.setEnabled(true);
+  EXPECT_TRUE(pumpUntil([&other] { return other >= 1; }));
+}
+
+TEST_F(Win32TimerTest, ForeignTimerIdIsIgnored) {
+  addTimer(10, false);
+  SendMessageW(form->window(), WM_TIMER, 999, 0);
+  SendMessageW(form->window(), WM_TIMER, 0, 0);
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(Win32TimerTest, NoTickAfterTheEnd) {
+  addTimer(10, true);
+  runtime->app().end();
+  (void)win32_testing::takeQuitMessage();
+  pumpFor(80ms);
+  EXPECT_EQ(ticks, 0);
+}
+
+// Ends a message loop that would otherwise never return, with a code the
+// test does not expect.
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); }
+
+TEST_F(Win32TimerTest, MessageLoopReturnsWhenTheProgramEnds) {
+  int seen = 0;
+  form->addTimer({10, true}, [this, &seen] {
+    if (++seen == 3) runtime->app().end();
+  });
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, Watchdog);
+  ASSERT_NE(watchdog, 0u);
+  EXPECT_EQ(runMessageLoop(), 0);
+  KillTimer(nullptr, watchdog);
+  EXPECT_EQ(seen, 3);
+  EXPECT_TRUE(runtime->app().ended());
+}
+
+}  // namespace
+}  // namespace quorvo::platform::win32

@@ -1,0 +1,163 @@
+// Shared helpers of the Win32 tests.
+#include "win32_test_support.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/win32/text.h"
+
+namespace quorvo::win32_testing {
+
+using platform::UnloadReason;
+
+std::wstring uniqueName(const std::wstring& prefix) {
+  static std::atomic<int> counter{0};
+  return prefix + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+         std::to_wstring(GetTickCount64()) + L"." + std::to_wstring(++counter);
+}
+
+void RecordingFormEvents::Form_MouseDown(std::int16_t button,
+                                         std::int16_t shift, float x, float y) {
+  log.push_back("Form_MouseDown");
+  mouseDowns.push_back({button, shift, x, y});
+  if (throwFrom == "Form_MouseDown") throw std::runtime_error("mouse down");
+}
+
+void RecordingFormEvents::Form_DblClick() {
+  log.push_back("Form_DblClick");
+  if (throwFrom == "Form_DblClick") throw std::runtime_error("double click");
+}
+
+void RecordingFormEvents::Form_QueryUnload(std::int16_t& cancel,
+                                           UnloadReason reason) {
+  log.push_back("Form_QueryUnload");
+  queryUnloadReasons.push_back(reason);
+  cancel = cancelWith;
+  if (throwFrom == "Form_QueryUnload") throw std::runtime_error("query");
+}
+
+void RecordingFormEvents::Form_Closed(UnloadReason reason) {
+  log.push_back("Form_Closed");
+  closedReasons.push_back(reason);
+}
+
+void RecordingLabelEvents::MouseDown(std::int16_t button, std::int16_t shift,
+                                     float x, float y) {
+  log.push_back("MouseDown");
+  mouseDowns.push_back({button, shift, x, y});
+  if (throwFrom == "MouseDown") throw std::runtime_error("label mouse down");
+}
+
+void RecordingLabelEvents::DblClick() {
+  log.push_back("DblClick");
+  if (throwFrom == "DblClick") throw std::runtime_error("label double click");
+}
+
+TestRuntime::TestRuntime() {
+  platform::win32::RuntimeOptions options;
+  options.instanceMutex = L"Local\\" + uniqueName(L"Quorvo.Test");
+  options.locale = L"en-US";
+  options.errors = &reporter;
+  runtime = std::make_unique<platform::win32::Win32Runtime>(
+      GetModuleHandleW(nullptr), options);
+}
+
+TestRuntime::~TestRuntime() {
+  runtime.reset();
+  (void)takeQuitMessage();
+}
+
+std::unique_ptr<platform::win32::Win32Form> createForm(
+    platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
+    const std::string& caption) {
+  return std::make_unique<platform::win32::Win32Form>(
+      runtime, platform::FormDesign{caption}, events);
+}
+
+bool pumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    MSG message{};
+    bool any = false;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      any = true;
+      if (message.message == WM_QUIT) {
+        // Put it back for the test to see.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return done();
+      }
+      (void)TranslateMessage(&message);
+      (void)DispatchMessageW(&message);
+      if (done()) return true;
+    }
+    if (!any) {
+      (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+  }
+  return true;
+}
+
+void pumpFor(std::chrono::milliseconds duration) {
+  const auto deadline = std::chrono::steady_clock::now() + duration;
+  (void)pumpUntil(
+      [deadline] { return std::chrono::steady_clock::now() >= deadline; },
+      duration + std::chrono::seconds(1));
+}
+
+bool takeQuitMessage() {
+  MSG message{};
+  return PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+MessageCounter::MessageCounter(HWND window) : window_(window) {
+  if (!SetWindowSubclass(window, Proc, reinterpret_cast<UINT_PTR>(this),
+                         reinterpret_cast<DWORD_PTR>(this))) {
+    throw std::runtime_error("SetWindowSubclass failed");
+  }
+}
+
+MessageCounter::~MessageCounter() {
+  if (!removed_ && IsWindow(window_)) {
+    (void)RemoveWindowSubclass(window_, Proc, reinterpret_cast<UINT_PTR>(this));
+  }
+}
+
+int MessageCounter::count(UINT message) const {
+  const auto found = counts_.find(message);
+  return found == counts_.end() ? 0 : found->second;
+}
+
+int MessageCounter::countInRange(UINT first, UINT last) const {
+  int total = 0;
+  for (const auto& [message, n] : counts_) {
+    if (message >= first && message <= last) total += n;
+  }
+  return total;
+}
+
+LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam,
+                                      LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR self) noexcept {
+  auto* counter = reinterpret_cast<MessageCounter*>(self);
+  ++counter->counts_[message];
+  if (message == WM_NCDESTROY) {
+    (void)RemoveWindowSubclass(window, Proc, id);
+    counter->removed_ = true;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+std::string windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return platform::win32::toUtf8(text);
+}
+
+}  // namespace quorvo::win32_testing

@@ -1,0 +1,127 @@
+// Helpers of the Win32 tests: a runtime of their own (own instance mutex,
+// errors recorded, locale pinned), recorded events, message pumping with a
+// deadline, and counting the messages a window receives.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/services.h"
+#include "platform/win32/form.h"
+#include "platform/win32/runtime.h"
+
+namespace quorvo::win32_testing {
+
+// A name no other test or process uses, e.g. for a mutex or settings key.
+std::wstring uniqueName(const std::wstring& prefix);
+
+// Handler errors, as the runtime reported them.
+class RecordingReporter : public platform::ErrorReporter {
+ public:
+  struct Error {
+    std::string handler;
+    std::string what;
+  };
+  void report(std::string_view handler, std::string_view what) override {
+    errors.push_back({std::string(handler), std::string(what)});
+  }
+  std::vector<Error> errors;
+};
+
+// Form events, recorded; `throwFrom` names an event that throws.
+class RecordingFormEvents : public platform::FormEvents {
+ public:
+  struct MouseDown {
+    std::int16_t button, shift;
+    float x, y;
+  };
+  void Form_MouseDown(std::int16_t button, std::int16_t shift, float x,
+                      float y) override;
+  void Form_DblClick() override;
+  void Form_QueryUnload(std::int16_t& cancel,
+                        platform::UnloadReason reason) override;
+  void Form_Closed(platform::UnloadReason reason) override;
+
+  std::vector<std::string> log;  // event names in order
+  std::vector<MouseDown> mouseDowns;
+  std::vector<platform::UnloadReason> queryUnloadReasons;
+  std::vector<platform::UnloadReason> closedReasons;
+  std::int16_t cancelWith = 0;
+  std::string throwFrom;
+};
+
+class RecordingLabelEvents : public platform::LabelEvents {
+ public:
+  void MouseDown(std::int16_t button, std::int16_t shift, float x,
+                 float y) override;
+  void DblClick() override;
+
+  std::vector<std::string> log;
+  std::vector<RecordingFormEvents::MouseDown> mouseDowns;
+  std::string throwFrom;
+};
+
+// A runtime as the tests use it: its own instance mutex, en-US formats,
+// errors recorded instead of sent to the debugger.
+class TestRuntime {
+ public:
+  TestRuntime();
+  ~TestRuntime();
+  TestRuntime(const TestRuntime&) = delete;
+  TestRuntime& operator=(const TestRuntime&) = delete;
+
+  platform::win32::Win32Runtime& operator*() { return *runtime; }
+  platform::win32::Win32Runtime* operator->() { return runtime.get(); }
+
+  RecordingReporter reporter;
+  std::unique_ptr<platform::win32::Win32Runtime> runtime;
+};
+
+// A form of the test runtime as Win32Form, to reach its window.
+std::unique_ptr<platform::win32::Win32Form> createForm(
+    platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
+    const std::string& caption = "");
+
+// Delivers messages until `done` is true or the deadline passes; returns
+// `done()`.
+bool pumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+// Delivers whatever is queued now (and what that posts) for a short while.
+void pumpFor(std::chrono::milliseconds duration);
+// Takes a quit message that Application::end posted off the queue; returns
+// whether there was one.
+bool takeQuitMessage();
+
+// Counts the messages a window receives while the counter lives.
+class MessageCounter {
+ public:
+  explicit MessageCounter(HWND window);
+  ~MessageCounter();
+  MessageCounter(const MessageCounter&) = delete;
+  MessageCounter& operator=(const MessageCounter&) = delete;
+
+  int count(UINT message) const;
+  int countInRange(UINT first, UINT last) const;
+  void clear() { counts_.clear(); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam,
+                               LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR self) noexcept;
+  HWND window_;
+  bool removed_ = false;
+  std::map<UINT, int> counts_;
+};
+
+// The window text of a window, as UTF-8.
+std::string windowText(HWND window);
+
+}  // namespace quorvo::win32_testing

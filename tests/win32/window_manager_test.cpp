@@ -1,0 +1,91 @@
+// The window-manager calls: topmost band, caption press, pointer position.
+#include "platform/win32/window_manager.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "win32_test_support.h"
+
+namespace quorvo::platform::win32 {
+namespace {
+
+class WindowManagerTest : public ::testing::Test {
+ protected:
+  WindowManagerTest() {
+    form->setWidth(1500);
+    form->setHeight(450);
+    form->setLeft(1500);
+    form->setTop(1500);
+  }
+  WindowHandle handle() { return form->hWnd(); }
+  bool topmost() {
+    return (GetWindowLongPtrW(form->window(), GWL_EXSTYLE) & WS_EX_TOPMOST) !=
+           0;
+  }
+
+  win32_testing::TestRuntime runtime;
+  win32_testing::RecordingFormEvents events;
+  std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
+  Win32WindowManager windows;
+};
+
+TEST_F(WindowManagerTest, SetWindowPosPutsIntoAndOutOfTheTopmostBand) {
+  const auto topmostAfter =
+      static_cast<WindowHandle>(static_cast<std::intptr_t>(-1));
+  const auto notTopmostAfter =
+      static_cast<WindowHandle>(static_cast<std::intptr_t>(-2));
+  const RECT before = [this] {
+    RECT r{};
+    GetWindowRect(form->window(), &r);
+    return r;
+  }();
+  EXPECT_NE(windows.setWindowPos(handle(), topmostAfter, 0, 0, 0, 0, 3), 0);
+  EXPECT_TRUE(topmost());
+  RECT after{};
+  GetWindowRect(form->window(), &after);
+  EXPECT_TRUE(EqualRect(&before, &after));  // SWP_NOSIZE | SWP_NOMOVE
+  EXPECT_NE(windows.setWindowPos(handle(), notTopmostAfter, 0, 0, 0, 0, 3), 0);
+  EXPECT_FALSE(topmost());
+}
+
+TEST_F(WindowManagerTest, SetWindowPosReportsFailure) {
+  EXPECT_EQ(windows.setWindowPos(0x12345678, 0, 0, 0, 0, 0, 3), 0);
+}
+
+TEST_F(WindowManagerTest, SendMessageReachesTheWindow) {
+  win32_testing::MessageCounter counter(form->window());
+  (void)windows.sendMessage(handle(), WM_NULL, 0, 0);
+  EXPECT_EQ(counter.count(WM_NULL), 1);
+}
+
+TEST_F(WindowManagerTest, ReleaseCaptureEndsACapture) {
+  SetCapture(form->window());
+  EXPECT_EQ(GetCapture(), form->window());
+  EXPECT_TRUE(windows.releaseCapture());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(MessagePosTest, HalvesAreSigned) {
+  EXPECT_EQ(screenPointFromMessagePos(0x00960064).x, 100);
+  EXPECT_EQ(screenPointFromMessagePos(0x00960064).y, 150);
+  EXPECT_EQ(screenPointFromMessagePos(0xFFFF0010).x, 16);
+  EXPECT_EQ(screenPointFromMessagePos(0xFFFF0010).y, -1);
+  EXPECT_EQ(screenPointFromMessagePos(0x8000FFF6).x, -10);
+  EXPECT_EQ(screenPointFromMessagePos(0x8000FFF6).y, -32768);
+}
+
+TEST_F(WindowManagerTest, PointerPositionIsWhereTheMessageWasPosted) {
+  ASSERT_TRUE(SetCursorPos(200, 150));
+  ASSERT_TRUE(PostMessageW(form->window(), WM_NULL, 0, 0));
+  MSG message{};
+  ASSERT_TRUE(
+      PeekMessageW(&message, form->window(), WM_NULL, WM_NULL, PM_REMOVE));
+  const ScreenPoint point = windows.messagePointerPosition();
+  EXPECT_EQ(point.x, message.pt.x);
+  EXPECT_EQ(point.y, message.pt.y);
+  EXPECT_EQ(point.x, 200);
+  EXPECT_EQ(point.y, 150);
+}
+
+}  // namespace
+}  // namespace quorvo::platform::win32
