@@ -4,40 +4,12 @@
 // choices come round to the same display, the live heap blocks are the same
 // as the first time and the live bytes have not grown beyond a few strings'
 // worth.
-#include <malloc.h>
-
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "program_fixture.h"
-
-namespace {
-std::atomic<long long> liveBlocks{0};
-std::atomic<long long> liveBytes{0};
-}  // namespace
-
-// Counting replacements of the global allocation functions; the sanitizers'
-// own checks still see every block through malloc and free.
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size == 0 ? 1 : size);
-  if (block == nullptr) throw std::bad_alloc();
-  ++liveBlocks;
-  liveBytes += static_cast<long long>(malloc_usable_size(block));
-  return block;
-}
-void operator delete(void* block) noexcept {
-  if (block == nullptr) return;
-  --liveBlocks;
-  liveBytes -= static_cast<long long>(malloc_usable_size(block));
-  std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-  operator delete(block);
-}
 
 namespace quorvo::testing {
 namespace {
@@ -97,7 +69,7 @@ TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
     ASSERT_FALSE(window.label().caption().empty()) << "tick " << i;
     ASSERT_EQ(window.width(), window.label().width() + 90) << "tick " << i;
     if (i % (kTicksPerChoice * static_cast<int>(choices.size())) == 0) {
-      blocksPerRound.emplace_back(liveBlocks.load(), liveBytes.load());
+      blocksPerRound.emplace_back(liveHeapBlocks(), liveHeapBytes());
     }
   }
   EXPECT_TRUE(runtime.app().errors.empty());

@@ -1,0 +1,10 @@
+// Live heap blocks and bytes allocated through the global operator new, for
+// the tests that check that nothing grows.
+#pragma once
+
+namespace quorvo::testing {
+
+long long liveHeapBlocks();
+long long liveHeapBytes();
+
+}  // namespace quorvo::testing
