@@ -1,0 +1,251 @@
+#!/usr/bin/python3
+"""No growth over a long run: Quorvo.exe under Wine holds the same GDI
+objects and windows, and about the same private memory, after a long run of
+ticks and a hundred popup menus as after its first second, and every popup
+menu it built is destroyed again.
+
+    growth_check.py --windows-dir DIR --work-dir DIR [--prefix DIR]
+                    [--seconds S] [--menus N] [--memory-tolerance-kib K]
+                    [--trace-every M]
+
+Runs inside tests/tools/wine-run (it starts itself there when it is not),
+on its own prefix and display. The clock shows the time with seconds, so
+its text and width change every second. Counts come from resource_meter.exe
+(GetGuiResources and private bytes read 0 under Wine); see bench/README.md.
+
+Readings:
+  A  after the first ten ticks or so;
+  B  after one more popup menu: the first menu of a process makes Wine
+     build lasting things of its own (cached device contexts, the menu's
+     bitmaps), so this is the reference;
+  C  after N more menus (opened with a right-click, closed with Escape) and
+     at least S seconds of ticks.
+C must equal B in GDI objects and windows; private memory may differ by the
+tolerance at most. A is shown beside them.
+"""
+
+from __future__ import annotations
+
+import argparse
+import json
+import sys
+import time
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no bytecode files in the source tree
+
+from wine_bench import (  # noqa: E402
+    E2EFailure, LinuxProcess, Meter, Probe, check, ensure_wine_run,
+    hold_prefix, log, session_from_environment)
+from harness import Desktop, Quorvo  # noqa: E402
+
+WINDOW_TIMEOUT = 30.0
+TICK_TIMEOUT = 5.0
+MENU_TIMEOUT = 10.0
+TICK_SECONDS = 0.1
+# Every this many menus, the meter confirms that it sees the open menu as a
+# live menu: the proof that "no longer a menu" afterwards means something.
+LIVE_MENU_CONTROL_EVERY = 25
+
+
+class GrowthRun:
+    def __init__(self, args):
+        windows = Path(args.windows_dir).resolve()
+        self.work = Path(args.work_dir).resolve()
+        self.session = session_from_environment(self.work / "session",
+                                                windows / "quorvo_probe.exe")
+        self.probe = Probe(self.session)
+        self.meter = Meter(self.session, windows / "resource_meter.exe")
+        self.desktop = Desktop(self.session, self.work / "artifacts")
+        self.quorvo = Quorvo(self.session, windows / "Quorvo.exe",
+                             self.work / "artifacts")
+        self.args = args
+        self.menus: list[int] = []
+        self.trace: list[dict] = []
+        self.windows_pid = 0
+        self.linux: LinuxProcess | None = None
+
+    # ------------------------------------------------------------ reading
+
+    def label_text(self) -> str:
+        state = self.probe.state()
+        check(state["clock"] is not None and state["label"] is not None,
+              "the clock window is gone")
+        return state["label"]["text"]
+
+    def wait_text_change(self, since: float, at_least: float = 1.0) -> str:
+        """Waits until the clock text has changed and at_least seconds have
+        passed since `since`: ten ticks or more in between."""
+        text = self.label_text()
+        while True:
+            _, state = self.probe.wait(f"text-not:{text}", TICK_TIMEOUT)
+            check(state["label"] is not None and
+                  state["label"]["text"] != text,
+                  f"the clock text stayed {text!r} for {TICK_TIMEOUT}s: the "
+                  "clock no longer ticks")
+            text = state["label"]["text"]
+            if time.monotonic() - since >= at_least:
+                return text
+
+    def reading(self, name: str) -> dict:
+        usage = self.meter.usage("Quorvo.exe")
+        memory = self.linux.memory_kib()
+        reading = {
+            "name": name,
+            "gdi": usage["gdi_table"]["used"],
+            "gdi_by_type": usage["gdi_table"]["by_type"],
+            "windows": usage["windows"],
+            "private_committed": usage["private_committed"],
+            "gui_resources": usage["gui_resources"],
+            "linux": memory,
+        }
+        log(f"reading {name}: GDI objects {reading['gdi']} "
+            f"{reading['gdi_by_type']}, windows {reading['windows']}, "
+            f"private committed {reading['private_committed'] // 1024} KiB, "
+            f"RssAnon {memory['RssAnon']} KiB, VmRSS {memory['VmRSS']} KiB "
+            f"(GetGuiResources says {usage['gui_resources']})")
+        return reading
+
+    # ------------------------------------------------------------- acting
+
+    def open_and_escape_menu(self, at: tuple[int, int], control: bool) -> None:
+        self.desktop.move(*at)
+        self.desktop.click(3)
+        self.probe.require("menu", MENU_TIMEOUT, "the popup menu")
+        menus = self.meter.open_menus("Quorvo.exe")
+        check(len(menus) == 1 and menus[0]["hmenu"] != 0,
+              f"expected one open popup menu with its handle, got {menus}")
+        self.windows_pid = menus[0]["pid"]
+        self.menus.append(menus[0]["hmenu"])
+        if control:
+            alive = self.meter.menus_alive(self.windows_pid,
+                                           [menus[0]["hmenu"]])
+            check(alive == [True], f"the open menu {menus[0]} does not read "
+                                   "as a live menu: the menu check is blind")
+        self.desktop.key("Escape")
+        self.probe.require("no-menu", MENU_TIMEOUT,
+                           "the menu to close on Escape")
+
+    # --------------------------------------------------------------- run
+
+    def run(self) -> dict:
+        self.probe.require("no-process", 10, "no Quorvo.exe running")
+        self.probe.reg_clear()
+        process = self.quorvo.start("-timesec")
+        self.linux = LinuxProcess(process.pid)
+        self.probe.require("clock", WINDOW_TIMEOUT, "the clock window")
+        _, state = self.probe.wait("text-not:Time", TICK_TIMEOUT)
+        check(state["label"] is not None and state["label"]["text"] != "Time",
+              "the first tick never came")
+        check(self.linux.comm() == "Quorvo.exe",
+              f"process {process.pid} is {self.linux.comm()!r}, not "
+              "Quorvo.exe")
+        first_tick = time.monotonic()
+        rect = state["label"]["rect"]
+        at = ((rect["left"] + rect["right"]) // 2,
+              (rect["top"] + rect["bottom"]) // 2)
+
+        self.wait_text_change(first_tick)
+        reading_a = self.reading("A (about 10 ticks)")
+
+        self.open_and_escape_menu(at, control=True)
+        self.wait_text_change(time.monotonic())
+        reading_b = self.reading("B (after one menu)")
+
+        for number in range(1, self.args.menus + 1):
+            self.open_and_escape_menu(
+                at, control=number % LIVE_MENU_CONTROL_EVERY == 0)
+            if number % 10 == 0:
+                log(f"{number} menus opened and closed")
+            if self.args.trace_every and number % self.args.trace_every == 0:
+                self.trace.append(self.reading(f"after {number} menus"))
+        while time.monotonic() - first_tick < self.args.seconds:
+            left = self.args.seconds - (time.monotonic() - first_tick)
+            log(f"ticking on: {left:.0f}s to go")
+            self.wait_text_change(time.monotonic(), at_least=min(left, 10))
+        self.wait_text_change(time.monotonic())
+        elapsed = time.monotonic() - first_tick
+        reading_c = self.reading(f"C (after {len(self.menus)} menus, "
+                                 f"{elapsed:.0f}s)")
+
+        alive = self.meter.menus_alive(self.windows_pid, self.menus)
+        still_menus = [m for m, a in zip(self.menus, alive) if a]
+        log(f"{len(self.menus)} popup menus were built; "
+            f"{len(still_menus)} of them are still menus")
+
+        summary = {
+            "ticks": round(elapsed / TICK_SECONDS), "seconds": elapsed,
+            "menus_opened": len(self.menus),
+            "menus_still_alive": len(still_menus),
+            "readings": [reading_a, reading_b, reading_c],
+            "trace": self.trace,
+            "memory_tolerance_kib": self.args.memory_tolerance_kib,
+        }
+        (self.work / "growth.json").write_text(json.dumps(summary, indent=1))
+        log(f"about {summary['ticks']} ticks, {len(self.menus)} menus; "
+            f"summary in {self.work / 'growth.json'}")
+
+        failures = []
+        if still_menus:
+            failures.append(f"{len(still_menus)} popup menus were never "
+                            f"destroyed: {still_menus[:10]}")
+        if reading_c["gdi"] != reading_b["gdi"]:
+            failures.append(
+                f"GDI objects went from {reading_b['gdi']} "
+                f"{reading_b['gdi_by_type']} to {reading_c['gdi']} "
+                f"{reading_c['gdi_by_type']}")
+        if reading_c["windows"] != reading_b["windows"] or \
+                reading_c["windows"] != reading_a["windows"]:
+            failures.append(f"windows: A {reading_a['windows']}, B "
+                            f"{reading_b['windows']}, C "
+                            f"{reading_c['windows']}")
+        grown = (reading_c["private_committed"] -
+                 reading_b["private_committed"]) // 1024
+        if grown > self.args.memory_tolerance_kib:
+            failures.append(f"private memory grew by {grown} KiB (more than "
+                            f"{self.args.memory_tolerance_kib} KiB)")
+        check(not failures, "; ".join(failures))
+        log(f"no growth: GDI objects {reading_c['gdi']}, windows "
+            f"{reading_c['windows']}, private memory {grown:+d} KiB")
+        return summary
+
+    def finish(self) -> None:
+        self.quorvo.end_all()
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--windows-dir", required=True,
+                        help="where Quorvo.exe and its helpers were built")
+    parser.add_argument("--work-dir", required=True)
+    parser.add_argument("--prefix",
+                        help="Wine prefix when not run inside wine-run "
+                             "(default: WORK_DIR/wineprefix)")
+    parser.add_argument("--seconds", type=float, default=120,
+                        help="run at least this long (10 ticks a second)")
+    parser.add_argument("--menus", type=int, default=100)
+    parser.add_argument("--memory-tolerance-kib", type=int, default=256)
+    parser.add_argument("--trace-every", type=int, default=0,
+                        help="take a reading after every this many menus")
+    args = parser.parse_args()
+    ensure_wine_run(Path(args.prefix or Path(args.work_dir) / "wineprefix")
+                    .resolve())
+    hold_prefix()
+    run = GrowthRun(args)
+    try:
+        run.run()
+        print("PASS")
+        return 0
+    except E2EFailure as failure:
+        print(f"FAIL: {failure}")
+        try:
+            log(f"screenshot {run.desktop.screenshot('at-failure')}")
+        except Exception as shot_error:  # best effort only
+            log(f"no screenshot: {shot_error}")
+        return 1
+    finally:
+        run.finish()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

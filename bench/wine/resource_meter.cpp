@@ -1,0 +1,505 @@
+// resource_meter: a Windows console program the benchmark and the growth
+// check run beside Quorvo.exe to count what a process holds. Under Wine,
+// GetGuiResources answers 0 and private bytes read 0, so it counts the
+// objects itself, the same way on Windows and on Wine:
+//   - GDI objects: the used entries of the process's GDI handle table, which
+//     its PEB points to (stock objects counted apart);
+//   - windows: every window of the process, hidden and message-only ones
+//     included;
+//   - private memory: the committed private pages of its address space.
+// It also tells whether a menu handle is still a live menu inside another
+// process, by running IsMenu on a thread there; menus cannot be counted
+// from outside. Everything it prints is one JSON object on stdout.
+//
+//   resource_meter usage EXE...            the processes of those programs
+//   resource_meter menus EXE               the menu handles of open popup
+//                                          menus of EXE's processes
+//   resource_meter menu-alive PID HMENU... whether each handle is a menu
+#include <windows.h>
+// windows.h first: the headers below rely on its types.
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 1;
+constexpr UINT kMessageTimeoutMs = 1000;
+constexpr DWORD kRemoteThreadTimeoutMs = 10000;
+constexpr const wchar_t* kPopupMenuClass = L"#32768";
+#ifndef MN_GETHMENU
+constexpr UINT MN_GETHMENU = 0x01E1;
+#endif
+
+// The GDI handle table: 65536 entries of this layout, the same on Windows
+// and on Wine; the PEB of a 64-bit process points to it.
+constexpr std::size_t kGdiHandleCount = 0x10000;
+constexpr std::size_t kPebGdiSharedHandleTable = 0xF8;
+struct GdiHandleEntry {
+  std::uint64_t object;
+  std::uint32_t owner;   // the owning process id in the low 16 bits
+  std::uint16_t unique;  // bits 0-6 the object type, bit 7 a stock object
+  std::uint8_t type;     // 0 for a free entry
+  std::uint8_t flags;
+  std::uint64_t userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24);
+constexpr std::uint16_t kGdiTypeMask = 0x7F;
+constexpr std::uint16_t kGdiStockFlag = 0x80;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const noexcept {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+      (void)CloseHandle(handle);
+    }
+  }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+std::string number(long long value) { return std::to_string(value); }
+
+std::string utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                                       static_cast<int>(text.size()), nullptr,
+                                       0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string out(static_cast<std::size_t>(size), '\0');
+  (void)WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                            static_cast<int>(text.size()), out.data(), size,
+                            nullptr, nullptr);
+  return out;
+}
+
+std::wstring wide(const char* text) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  if (size <= 1) return {};
+  std::wstring out(static_cast<std::size_t>(size), L'\0');
+  (void)MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), size);
+  out.resize(static_cast<std::size_t>(size) - 1);
+  return out;
+}
+
+// Program names and class names go into the JSON as they are; none of them
+// holds a quote or a backslash, but a stray one must not break the output.
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (static_cast<unsigned char>(c) >= 0x20) out += c;
+  }
+  return out + "\"";
+}
+
+std::wstring lower(std::wstring text) {
+  for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::string handleText(const void* handle) {
+  return number(
+      static_cast<long long>(reinterpret_cast<std::uintptr_t>(handle)));
+}
+
+// ------------------------------------------------------------- processes
+
+struct ProcessEntry {
+  DWORD pid = 0;
+  std::wstring exe;
+};
+
+std::vector<ProcessEntry> processesNamed(
+    const std::vector<std::wstring>& names) {
+  std::vector<ProcessEntry> found;
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
+    const std::wstring exe = lower(entry.szExeFile);
+    for (const auto& name : names) {
+      if (exe == lower(name))
+        found.push_back({entry.th32ProcessID, entry.szExeFile});
+    }
+  }
+  return found;
+}
+
+DWORD windowPid(HWND window) {
+  DWORD pid = 0;
+  (void)GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+std::wstring className(HWND window) {
+  wchar_t buffer[256] = {};
+  (void)GetClassNameW(window, buffer, 256);
+  return buffer;
+}
+
+std::vector<HWND> topLevelWindows() {
+  std::vector<HWND> windows;
+  (void)EnumWindows(
+      [](HWND window, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+int descendantCount(HWND parent) {
+  int count = 0;
+  (void)EnumChildWindows(
+      parent,
+      [](HWND, LPARAM counter) -> BOOL {
+        ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// Every window of the process: top-level ones (shown or not), message-only
+// ones, and all their descendants.
+int windowCount(DWORD pid) {
+  std::vector<HWND> roots;
+  for (HWND window : topLevelWindows()) {
+    if (windowPid(window) == pid) roots.push_back(window);
+  }
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr);
+       window != nullptr;
+       window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
+    if (windowPid(window) == pid) roots.push_back(window);
+  }
+  int count = 0;
+  for (HWND window : roots) count += 1 + descendantCount(window);
+  return count;
+}
+
+// ------------------------------------------------------------ GDI table
+
+// GDI object types as the handle table numbers them.
+struct GdiTypeName {
+  unsigned type;
+  const char* name;
+};
+constexpr GdiTypeName kGdiTypeNames[] = {
+    {0x01, "dc"},      {0x04, "region"},    {0x05, "surface"},
+    {0x08, "palette"}, {0x09, "bitmap"},    {0x0A, "font"},
+    {0x10, "brush"},   {0x21, "enhmetadc"}, {0x26, "metafile"},
+    {0x30, "pen"},     {0x41, "memdc"},     {0x46, "enhmetafile"},
+    {0x50, "extpen"},  {0x66, "metadc"},
+};
+
+std::string gdiTypeName(unsigned type) {
+  for (const auto& known : kGdiTypeNames) {
+    if (known.type == type) return known.name;
+  }
+  return "type_" + number(type);
+}
+
+using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
+                                      PULONG);
+
+// The address of the process's GDI handle table, or 0.
+std::uint64_t gdiTableAddress(HANDLE process) {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr) return 0;
+  const FARPROC proc = GetProcAddress(ntdll, "NtQueryInformationProcess");
+  if (proc == nullptr) return 0;
+  QueryProcess query = nullptr;
+  static_assert(sizeof(query) == sizeof(proc));
+  std::memcpy(&query, &proc, sizeof(query));
+  PROCESS_BASIC_INFORMATION basic{};
+  if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) !=
+          0 ||
+      basic.PebBaseAddress == nullptr) {
+    return 0;
+  }
+  std::uint64_t table = 0;
+  SIZE_T read = 0;
+  const auto* field = reinterpret_cast<const char*>(basic.PebBaseAddress) +
+                      kPebGdiSharedHandleTable;
+  if (!ReadProcessMemory(process, field, &table, sizeof(table), &read) ||
+      read != sizeof(table)) {
+    return 0;
+  }
+  return table;
+}
+
+// {"used":N,"stock":S,"by_type":{...}} for the process's own (non-stock)
+// objects, or null when the table cannot be read.
+std::string gdiTableJson(HANDLE process, DWORD pid) {
+  const std::uint64_t address = gdiTableAddress(process);
+  if (address == 0) return "null";
+  std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+  // In pieces: the table's end may lie in memory that is not committed.
+  constexpr std::size_t kChunk = 4096;
+  std::size_t readEntries = 0;
+  for (std::size_t first = 0; first < kGdiHandleCount; first += kChunk) {
+    SIZE_T read = 0;
+    const auto* from = reinterpret_cast<const void*>(
+        static_cast<std::uintptr_t>(address + first * sizeof(GdiHandleEntry)));
+    if (!ReadProcessMemory(process, from, &entries[first],
+                           kChunk * sizeof(GdiHandleEntry), &read) ||
+        read != kChunk * sizeof(GdiHandleEntry)) {
+      break;
+    }
+    readEntries = first + kChunk;
+  }
+  if (readEntries == 0) return "null";
+  long long used = 0;
+  long long stock = 0;
+  std::map<std::string, long long> byType;
+  const std::uint32_t ownPid = pid & 0xFFFF;
+  for (std::size_t i = 0; i < readEntries; ++i) {
+    const GdiHandleEntry& entry = entries[i];
+    if (entry.type == 0) continue;
+    const std::uint32_t owner = entry.owner & 0xFFFF;
+    // Windows keeps one table for all processes of a session; Wine one per
+    // process, with no owner filled in.
+    if (owner != 0 && owner != ownPid) continue;
+    if ((entry.unique & kGdiStockFlag) != 0) {
+      ++stock;
+      continue;
+    }
+    ++used;
+    ++byType[gdiTypeName(entry.unique & kGdiTypeMask)];
+  }
+  std::string types = "{";
+  for (const auto& [name, count] : byType) {
+    if (types.size() > 1) types += ",";
+    types += quoted(name) + ":" + number(count);
+  }
+  types += "}";
+  return "{\"used\":" + number(used) + ",\"stock\":" + number(stock) +
+         ",\"entries_read\":" + number(static_cast<long long>(readEntries)) +
+         ",\"by_type\":" + types + "}";
+}
+
+// ------------------------------------------------------------ memory
+
+// Committed private pages: what Windows calls a process's private bytes.
+long long privateCommitted(HANDLE process) {
+  long long total = 0;
+  MEMORY_BASIC_INFORMATION info{};
+  const char* address = nullptr;
+  while (VirtualQueryEx(process, address, &info, sizeof(info)) ==
+         sizeof(info)) {
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) {
+      total += static_cast<long long>(info.RegionSize);
+    }
+    const char* next =
+        static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+  return total;
+}
+
+long long milliseconds(const FILETIME& time) {
+  ULARGE_INTEGER value{};
+  value.LowPart = time.dwLowDateTime;
+  value.HighPart = time.dwHighDateTime;
+  return static_cast<long long>(value.QuadPart / 10000);
+}
+
+std::string usageJson(const ProcessEntry& entry) {
+  std::string out = "{\"pid\":" + number(entry.pid) +
+                    ",\"exe\":" + quoted(utf8(entry.exe)) +
+                    ",\"windows\":" + number(windowCount(entry.pid));
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                                   FALSE, entry.pid));
+  if (!process) {
+    return out + ",\"error\":\"OpenProcess " + number(GetLastError()) + "\"}";
+  }
+  out += ",\"gui_resources\":{\"gdi\":" +
+         number(GetGuiResources(process.get(), GR_GDIOBJECTS)) +
+         ",\"user\":" + number(GetGuiResources(process.get(), GR_USEROBJECTS)) +
+         "}";
+  out += ",\"gdi_table\":" + gdiTableJson(process.get(), entry.pid);
+  out += ",\"private_committed\":" + number(privateCommitted(process.get()));
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof(memory);
+  if (GetProcessMemoryInfo(process.get(),
+                           reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                           sizeof(memory))) {
+    out += ",\"private_usage\":" +
+           number(static_cast<long long>(memory.PrivateUsage)) +
+           ",\"working_set\":" +
+           number(static_cast<long long>(memory.WorkingSetSize)) +
+           ",\"peak_working_set\":" +
+           number(static_cast<long long>(memory.PeakWorkingSetSize));
+  }
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+    out += ",\"cpu_user_ms\":" + number(milliseconds(user)) +
+           ",\"cpu_kernel_ms\":" + number(milliseconds(kernel));
+  }
+  return out + "}";
+}
+
+int commandUsage(const std::vector<std::wstring>& names) {
+  std::string out = "{\"processes\":[";
+  bool first = true;
+  for (const auto& entry : processesNamed(names)) {
+    if (!first) out += ",";
+    first = false;
+    out += usageJson(entry);
+  }
+  std::printf("%s]}\n", out.c_str());
+  return 0;
+}
+
+// ------------------------------------------------------------ menus
+
+int commandMenus(const std::wstring& exe) {
+  std::vector<DWORD> pids;
+  for (const auto& entry : processesNamed({exe})) pids.push_back(entry.pid);
+  std::string out = "{\"menus\":[";
+  bool first = true;
+  for (HWND window : topLevelWindows()) {
+    const DWORD pid = windowPid(window);
+    bool ours = false;
+    for (DWORD p : pids) ours = ours || p == pid;
+    if (!ours || className(window) != kPopupMenuClass ||
+        !IsWindowVisible(window)) {
+      continue;
+    }
+    DWORD_PTR menu = 0;
+    if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &menu)) {
+      menu = 0;
+    }
+    if (!first) out += ",";
+    first = false;
+    out += "{\"pid\":" + number(pid) + ",\"hwnd\":" + handleText(window) +
+           ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
+  }
+  std::printf("%s]}\n", out.c_str());
+  return 0;
+}
+
+// Where `function` of this process lies in `process`: the same offset into
+// the module of the same name there.
+const void* remoteAddress(HANDLE process, FARPROC function) {
+  HMODULE localModule = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCWSTR>(function), &localModule)) {
+    return nullptr;
+  }
+  wchar_t localName[MAX_PATH] = {};
+  if (GetModuleBaseNameW(GetCurrentProcess(), localModule, localName,
+                         MAX_PATH) == 0) {
+    return nullptr;
+  }
+  std::vector<HMODULE> modules(1024);
+  DWORD needed = 0;
+  if (!EnumProcessModulesEx(
+          process, modules.data(),
+          static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed,
+          LIST_MODULES_ALL)) {
+    return nullptr;
+  }
+  modules.resize(
+      std::min<std::size_t>(modules.size(), needed / sizeof(HMODULE)));
+  for (HMODULE module : modules) {
+    wchar_t name[MAX_PATH] = {};
+    if (GetModuleBaseNameW(process, module, name, MAX_PATH) == 0) continue;
+    if (lower(name) != lower(localName)) continue;
+    const auto offset = reinterpret_cast<std::uintptr_t>(function) -
+                        reinterpret_cast<std::uintptr_t>(localModule);
+    return reinterpret_cast<const void*>(
+        reinterpret_cast<std::uintptr_t>(module) + offset);
+  }
+  return nullptr;
+}
+
+int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus) {
+  UniqueHandle process(OpenProcess(
+      PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+          PROCESS_VM_WRITE | PROCESS_VM_READ | SYNCHRONIZE,
+      FALSE, pid));
+  if (!process) {
+    std::printf("{\"error\":\"OpenProcess %lu\"}\n", GetLastError());
+    return kExitFailed;
+  }
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const FARPROC isMenu =
+      user32 != nullptr ? GetProcAddress(user32, "IsMenu") : nullptr;
+  const void* remote =
+      isMenu != nullptr ? remoteAddress(process.get(), isMenu) : nullptr;
+  if (remote == nullptr) {
+    std::printf("{\"error\":\"IsMenu not found in process %lu\"}\n", pid);
+    return kExitFailed;
+  }
+  // IsMenu takes one pointer-sized argument and returns a 32-bit value, as a
+  // thread routine does, so it can run as one; its result is the exit code.
+  LPTHREAD_START_ROUTINE routine = nullptr;
+  static_assert(sizeof(routine) == sizeof(remote));
+  std::memcpy(&routine, &remote, sizeof(routine));
+  std::string out = "{\"pid\":" + number(pid) + ",\"alive\":[";
+  for (std::size_t i = 0; i < menus.size(); ++i) {
+    UniqueHandle thread(CreateRemoteThread(
+        process.get(), nullptr, 0, routine,
+        reinterpret_cast<void*>(static_cast<std::uintptr_t>(menus[i])), 0,
+        nullptr));
+    DWORD code = 0;
+    if (!thread ||
+        WaitForSingleObject(thread.get(), kRemoteThreadTimeoutMs) !=
+            WAIT_OBJECT_0 ||
+        !GetExitCodeThread(thread.get(), &code)) {
+      std::printf("{\"error\":\"remote IsMenu failed (%lu)\"}\n",
+                  GetLastError());
+      return kExitFailed;
+    }
+    if (i > 0) out += ",";
+    out += code != 0 ? "true" : "false";
+  }
+  std::printf("%s]}\n", out.c_str());
+  return 0;
+}
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: resource_meter usage EXE... | menus EXE | "
+               "menu-alive PID HMENU...\n");
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return usage();
+  const std::string command = argv[1];
+  if (command == "usage") {
+    std::vector<std::wstring> names;
+    for (int i = 2; i < argc; ++i) names.push_back(wide(argv[i]));
+    return commandUsage(names);
+  }
+  if (command == "menus" && argc == 3) return commandMenus(wide(argv[2]));
+  if (command == "menu-alive" && argc >= 4) {
+    const auto pid = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 0));
+    std::vector<std::uint64_t> menus;
+    for (int i = 3; i < argc; ++i) {
+      menus.push_back(std::strtoull(argv[i], nullptr, 0));
+    }
+    return commandMenuAlive(pid, menus);
+  }
+  return usage();
+}
