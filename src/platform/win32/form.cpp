@@ -140,12 +140,14 @@ void Win32Label::destroyWindows() noexcept {
 
 void Win32Label::createToolTip() {
   // Shown also while the clock window is inactive, which it nearly always
-  // is; "&" shown as it is.
+  // is; "&" shown as it is. The tip has no owner window: Wine refuses to put
+  // a window that owns popups into the topmost band, and the clock must stay
+  // on top. The label destroys the tip itself.
   HWND tip =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                      form_.window(), nullptr, form_.instance(), nullptr);
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                      nullptr, form_.instance(), nullptr);
   if (tip == nullptr) throwLastError("CreateWindowExW(tooltip)");
   toolTip_.reset(tip);
   if (!SetWindowSubclass(tip, ReleaseOnDestroyProc, kToolTipSubclassId,
