@@ -371,6 +371,19 @@ def check_imports(pe, report):
     )
 
 
+# The whole clock, runtime included, fits in this many bytes.
+MAX_PROGRAM_BYTES = 300 * 1024
+
+
+def check_size(path, report):
+    size = os.path.getsize(path)
+    report.check(
+        size < MAX_PROGRAM_BYTES,
+        "program file under %d KB" % (MAX_PROGRAM_BYTES // 1024),
+        "%d bytes" % size,
+    )
+
+
 def main(argv):
     if len(argv) != 2:
         sys.stderr.write("usage: check_resources.py path/to/Quorvo.exe\n")
@@ -387,6 +400,7 @@ def main(argv):
     check_manifest(pe, report)
     check_headers(pe, report)
     check_imports(pe, report)
+    check_size(path, report)
     if report.failures:
         print("%s: %d check(s) failed" % (path, report.failures))
         return 1

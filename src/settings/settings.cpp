@@ -2,9 +2,10 @@
 #include "settings/settings.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
-#include <system_error>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace quorvo::settings {
 
@@ -22,7 +23,7 @@ std::string_view trimBlanks(std::string_view text) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Plain decimal or exponent notation only: from_chars alone would also take
+// Plain decimal or exponent notation only: strtof alone would also take
 // "inf", "nan" and hexadecimal forms.
 bool isDecimalNumber(std::string_view text) {
   std::size_t i = 0;
@@ -58,23 +59,40 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 std::string singleText(float value) {
   if (value == 0.0f) value = 0.0f;  // no "-0"
-  std::array<char, 32> buffer{};
-  const auto result =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  return std::string(buffer.data(), result.ptr);
+  // The fewest significant digits that read back to the same value (nine
+  // always do for a single-precision number), then the shorter of plain and
+  // exponent notation, plain on a tie: 5430 is "5430", 1e10 is "1e+10".
+  // printf and strtof rather than to_chars and from_chars, which would cost
+  // the program file two hundred kilobytes. The program never changes the C
+  // locale, so the decimal separator is always ".".
+  const auto promoted = static_cast<double>(value);
+  std::array<char, 48> scientific{};
+  int digits = 1;
+  for (; digits <= 9; ++digits) {
+    std::snprintf(scientific.data(), scientific.size(), "%.*e", digits - 1,
+                  promoted);
+    if (std::strtof(scientific.data(), nullptr) == value) break;
+  }
+  if (!std::isfinite(value)) return scientific.data();
+  const char* exponentText = std::strchr(scientific.data(), 'e');
+  const int exponent = exponentText ? std::atoi(exponentText + 1) : 0;
+  const int decimals = digits - 1 - exponent > 0 ? digits - 1 - exponent : 0;
+  std::array<char, 64> plain{};
+  std::snprintf(plain.data(), plain.size(), "%.*f", decimals, promoted);
+  return std::strlen(plain.data()) <= std::strlen(scientific.data())
+             ? plain.data()
+             : scientific.data();
 }
 
 std::optional<float> parseSingle(std::string_view text) {
   if (text.size() > kMaxValueText) return std::nullopt;
   text = trimBlanks(text);
   if (!isDecimalNumber(text)) return std::nullopt;
-  if (text.front() == '+') text.remove_prefix(1);
-  float value = 0;
-  const auto result =
-      std::from_chars(text.data(), text.data() + text.size(), value);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(value)) {
-    return std::nullopt;
+  const std::string digits(text);  // strtof wants a terminated string
+  char* end = nullptr;
+  const float value = std::strtof(digits.c_str(), &end);
+  if (end != digits.c_str() + digits.size() || !std::isfinite(value)) {
+    return std::nullopt;  // out of range: a stored text we never wrote
   }
   return value;
 }

@@ -16,7 +16,8 @@ TEST(SettingsTextTest, NumbersAreWrittenInTheirShortestForm) {
   const std::vector<std::pair<float, std::string>> rows = {
       {5430, "5430"}, {-15, "-15"},      {0, "0"},     {-0.0f, "0"},
       {12.5f, "12.5"}, {-1234.75f, "-1234.75"}, {0.1f, "0.1"},
-      {16777216, "16777216"}};
+      {16777216, "16777216"}, {1e10f, "1e+10"}, {0.001f, "0.001"},
+      {1.5e-7f, "1.5e-07"}, {-2.5e20f, "-2.5e+20"}};
   for (const auto& [value, text] : rows) {
     EXPECT_EQ(singleText(value), text) << value;
   }
