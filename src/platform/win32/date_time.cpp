@@ -1,6 +1,7 @@
 // Formatting through GetDateFormatEx and GetTimeFormatEx.
 #include "platform/win32/date_time.h"
 
+#include <array>
 #include <utility>
 
 #include "platform/win32/errors.h"
@@ -80,8 +81,15 @@ std::wstring Win32DateTime::timeSeparator() const {
 
 std::string Win32DateTime::formatDate(const SYSTEMTIME& time,
                                       const wchar_t* picture) const {
-  const int length =
-      GetDateFormatEx(locale(), 0, &time, picture, nullptr, 0, nullptr);
+  // One call into a buffer that holds any ordinary text; the size query
+  // only for longer ones.
+  std::array<wchar_t, 128> buffer{};
+  int length = GetDateFormatEx(locale(), 0, &time, picture, buffer.data(),
+                               static_cast<int>(buffer.size()), nullptr);
+  if (length > 0)
+    return toUtf8(
+        std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+  length = GetDateFormatEx(locale(), 0, &time, picture, nullptr, 0, nullptr);
   if (length <= 0) throwLastError("GetDateFormatEx");
   std::wstring text(static_cast<std::size_t>(length), L'\0');
   if (GetDateFormatEx(locale(), 0, &time, picture, text.data(), length,
@@ -94,7 +102,13 @@ std::string Win32DateTime::formatDate(const SYSTEMTIME& time,
 
 std::string Win32DateTime::formatTime(const SYSTEMTIME& time,
                                       const wchar_t* picture) const {
-  const int length = GetTimeFormatEx(locale(), 0, &time, picture, nullptr, 0);
+  std::array<wchar_t, 128> buffer{};
+  int length = GetTimeFormatEx(locale(), 0, &time, picture, buffer.data(),
+                               static_cast<int>(buffer.size()));
+  if (length > 0)
+    return toUtf8(
+        std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+  length = GetTimeFormatEx(locale(), 0, &time, picture, nullptr, 0);
   if (length <= 0) throwLastError("GetTimeFormatEx");
   std::wstring text(static_cast<std::size_t>(length), L'\0');
   if (GetTimeFormatEx(locale(), 0, &time, picture, text.data(), length) <= 0) {
@@ -118,9 +132,38 @@ std::wstring timePicture(std::string_view pattern,
                      "\"");
 }
 
+namespace {
+
+bool sameReading(const LocalDateTime& a, const LocalDateTime& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day &&
+         a.dayOfWeek == b.dayOfWeek && a.hour == b.hour &&
+         a.minute == b.minute && a.second == b.second;
+}
+
+}  // namespace
+
 std::string Win32DateTime::format(const LocalDateTime& value,
                                   std::string_view pattern) {
+  static constexpr std::array<std::string_view, 5> kPatterns{
+      kLongDatePattern, kLongTimePattern, kMediumTimePattern,
+      kHourMinuteSecondPattern, kHourMinutePattern};
   const SYSTEMTIME time = toSystemTime(value);
+  for (std::size_t slot = 0; slot < kPatterns.size(); ++slot) {
+    if (pattern != kPatterns[slot]) continue;
+    CachedText& cached = cache_[slot];
+    if (!cached.valid || !sameReading(cached.reading, value)) {
+      cached.valid = false;  // stays so if formatting throws
+      cached.text = formatUncached(time, pattern);
+      cached.reading = value;
+      cached.valid = true;
+    }
+    return cached.text;
+  }
+  return formatUncached(time, pattern);  // throws for an unknown pattern
+}
+
+std::string Win32DateTime::formatUncached(const SYSTEMTIME& time,
+                                          std::string_view pattern) const {
   if (pattern == kLongDatePattern) return formatDate(time, kLongDatePicture);
   // The user's long time format: no picture at all.
   if (pattern == kLongTimePattern) return formatTime(time, nullptr);

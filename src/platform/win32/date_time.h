@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 #include "platform/services.h"
@@ -29,7 +30,21 @@ class Win32DateTime : public DateTimeService {
   std::string formatTime(const SYSTEMTIME& time, const wchar_t* picture) const;
   const wchar_t* locale() const noexcept;
 
+  std::string formatUncached(const SYSTEMTIME& time,
+                             std::string_view pattern) const;
+
   std::wstring locale_;
+
+  // The last text of each pattern and the reading it was made from. The
+  // clock ticks ten times a second but its readings change once a second,
+  // so nine ticks in ten reuse the text instead of asking the system again;
+  // a change of the user's formats shows within a second.
+  struct CachedText {
+    LocalDateTime reading;
+    std::string text;
+    bool valid = false;
+  };
+  std::array<CachedText, 5> cache_;
 };
 
 // Encloses text in single quotes for a date or time picture, doubling any
