@@ -31,12 +31,11 @@ void Quorvo::unloadFrmQuorvo() {
   if (!frmQuorvo_) return;
   // A save that fails (a store refusing writes) must not stop the close.
   clock::FrmQuorvo& window = *frmQuorvo_;
-  platform::runHandler(runtime_.app(), runtime_.errors(), "Form_QueryUnload",
-                       [&window] {
-                         std::int16_t cancel = 0;
-                         window.Form_QueryUnload(
-                             cancel, platform::UnloadReason::kCode);
-                       });
+  platform::runHandler(
+      runtime_.app(), runtime_.errors(), "Form_QueryUnload", [&window] {
+        std::int16_t cancel = 0;
+        window.Form_QueryUnload(cancel, platform::UnloadReason::kCode);
+      });
   frmQuorvo_->form().unload();
   unloadedClockWindows_.push_back(std::move(frmQuorvo_));
 }

@@ -23,9 +23,9 @@ std::string timeText(platform::DateTimeService& dateTime, bool seconds,
     return formatNow(dateTime, seconds ? platform::kHourMinuteSecondPattern
                                        : platform::kHourMinutePattern);
   }
-  return trimLeadingZero(formatNow(
-      dateTime,
-      seconds ? platform::kLongTimePattern : platform::kMediumTimePattern));
+  return trimLeadingZero(
+      formatNow(dateTime, seconds ? platform::kLongTimePattern
+                                  : platform::kMediumTimePattern));
 }
 
 std::string longDateText(platform::DateTimeService& dateTime) {

@@ -14,11 +14,10 @@ FrmQuorvo::FrmQuorvo(Quorvo& program)
     : program_(program),
       form_(program.runtime().createForm({.caption = ""}, *this)),
       lblTime(form_->addLabel(
-          {.caption = "Time", .left = kLabelInset, .top = kLabelInset},
-          *this)),
-      tmrGetTime(form_->addTimer(
-          {.intervalMs = kTickIntervalMs, .enabled = true},
-          [this] { tmrGetTime_Timer(); })) {}
+          {.caption = "Time", .left = kLabelInset, .top = kLabelInset}, *this)),
+      tmrGetTime(
+          form_->addTimer({.intervalMs = kTickIntervalMs, .enabled = true},
+                          [this] { tmrGetTime_Timer(); })) {}
 
 void FrmQuorvo::Form_Load() {
   platform::Runtime& runtime = program_.runtime();
@@ -42,8 +41,8 @@ void FrmQuorvo::Form_Load() {
 
 void FrmQuorvo::placeAtStoredPosition() {
   platform::SettingsStore& store = program_.runtime().settings();
-  form_->setLeft(
-      settings::readPosition(store, settings::kLeftKey, settings::kDefaultLeft));
+  form_->setLeft(settings::readPosition(store, settings::kLeftKey,
+                                        settings::kDefaultLeft));
   form_->setTop(
       settings::readPosition(store, settings::kTopKey, settings::kDefaultTop));
   // A position on no monitor at all (one removed, a resolution lowered)
@@ -60,15 +59,15 @@ void FrmQuorvo::tmrGetTime_Timer() {
   const menu::FrmMenu& menu = program_.frmMenu();
   if (menu.mnuJTime.checked()) {
     lblTime.setToolTipText(longDateText(dateTime));
-    strClockText = timeText(dateTime, menu.mnuSeconds.checked(),
-                            menu.mnu24Hour.checked());
+    strClockText =
+        timeText(dateTime, menu.mnuSeconds.checked(), menu.mnu24Hour.checked());
   } else if (menu.mnuJDate.checked()) {
     lblTime.setToolTipText(shortTimeText(dateTime, menu.mnu24Hour.checked()));
     strClockText = longDateText(dateTime);
   } else if (menu.mnuDateTime.checked()) {
     lblTime.setToolTipText("");
-    strClockText = timeText(dateTime, menu.mnuSeconds.checked(),
-                            menu.mnu24Hour.checked());
+    strClockText =
+        timeText(dateTime, menu.mnuSeconds.checked(), menu.mnu24Hour.checked());
     strClockText += "  ";
     strClockText += longDateText(dateTime);
   }

@@ -17,7 +17,7 @@ class Quorvo;
 namespace quorvo::clock {
 
 // Layout, in twips.
-inline constexpr float kLabelInset = 15;       // label to client-area corner
+inline constexpr float kLabelInset = 15;        // label to client-area corner
 inline constexpr float kLoadWidthMargin = 115;  // window over label at load
 inline constexpr float kLoadHeightMargin = 65;
 inline constexpr float kTickWidthMargin = 90;  // window over label per tick

@@ -8,8 +8,8 @@ std::string aboutText() {
   return std::string("Quorvo 1.62") + lineBreak +
          "Build date: September 8, 2004" + lineBreak + lineBreak +
          "Freeware: use it, share it, keep it ticking." + lineBreak +
-         lineBreak + "http://www.velmora-software.example/quorvo/" +
-         lineBreak + lineBreak +
+         lineBreak + "http://www.velmora-software.example/quorvo/" + lineBreak +
+         lineBreak +
          "Copyright \xC2\xA9 2004 Velmora Software. All rights reserved.";
 }
 

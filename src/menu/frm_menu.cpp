@@ -24,9 +24,9 @@ FrmMenu::FrmMenu(Quorvo& program)
       mnuAbout({"About"}, [this] { mnuAbout_Click(); }),
       mnuExit({"E&xit"}, [this] { mnuExit_Click(); }),
       program_(program) {
-  for (MenuItem* item : {&mnuJDate, &mnuJTime, &mnuDateTime, &mnuSeconds,
-                         &mnuSplit1, &mnuSet, &mnu24Hour, &mnuSplit, &mnuAbout,
-                         &mnuExit}) {
+  for (MenuItem* item :
+       {&mnuJDate, &mnuJTime, &mnuDateTime, &mnuSeconds, &mnuSplit1, &mnuSet,
+        &mnu24Hour, &mnuSplit, &mnuAbout, &mnuExit}) {
     mnuConfig.addItem(*item);
   }
 }
@@ -51,8 +51,7 @@ void FrmMenu::mnuSeconds_Click() {
 void FrmMenu::mnu24Hour_Click() { mnu24Hour.setChecked(!mnu24Hour.checked()); }
 
 void FrmMenu::mnuAbout_Click() {
-  (void)program_.runtime().app().msgBox(aboutText(), kAboutStyle,
-                                        kAboutTitle);
+  (void)program_.runtime().app().msgBox(aboutText(), kAboutStyle, kAboutTitle);
 }
 
 void FrmMenu::mnuSet_Click() {

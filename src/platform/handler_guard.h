@@ -11,8 +11,8 @@
 namespace quorvo::platform {
 
 template <typename Handler>
-void runHandler(Application& app, ErrorReporter& errors,
-                std::string_view name, Handler&& handler) noexcept {
+void runHandler(Application& app, ErrorReporter& errors, std::string_view name,
+                Handler&& handler) noexcept {
   if (app.ended()) return;  // nothing of the program runs after its end
   try {
     handler();

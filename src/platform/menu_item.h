@@ -51,6 +51,7 @@ class MenuItem {
 // The caption as the popup shows it: "&" marks the access key and is dropped,
 // "&&" shows one "&". The access key, lower-cased ASCII, goes to `accessKey`
 // (0 when there is none).
-std::string displayCaption(const std::string& caption, char* accessKey = nullptr);
+std::string displayCaption(const std::string& caption,
+                           char* accessKey = nullptr);
 
 }  // namespace quorvo::platform

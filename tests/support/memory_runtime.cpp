@@ -15,10 +15,9 @@ constexpr const char* kAppName = "Velmora Software";
 constexpr const char* kSection = "Quorvo";
 
 std::size_t codePoints(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-      }));
+  return static_cast<std::size_t>(std::count_if(
+      text.begin(), text.end(),
+      [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string twoDigits(int value) {
@@ -123,8 +122,8 @@ std::string FakeDateTime::format(const platform::LocalDateTime& v,
   if (failFormat) throw platform::RuntimeError("formatter failed");
   const std::string amPm = v.hour < 12 ? " AM" : " PM";
   if (pattern == platform::kLongDatePattern) {
-    return std::string(kDays.at(static_cast<std::size_t>(v.dayOfWeek))) +
-           ", " + kMonths.at(static_cast<std::size_t>(v.month - 1)) + " " +
+    return std::string(kDays.at(static_cast<std::size_t>(v.dayOfWeek))) + ", " +
+           kMonths.at(static_cast<std::size_t>(v.month - 1)) + " " +
            std::to_string(v.day) + " " + std::to_string(v.year);
   }
   if (pattern == platform::kLongTimePattern) {
@@ -230,12 +229,11 @@ void MemoryForm::setHeight(float twips) {
 }
 
 bool MemoryForm::isOnAnyScreen() const {
-  return std::any_of(
-      runtime_.screens.begin(), runtime_.screens.end(),
-      [this](const ScreenRect& s) {
-        return left_ < s.right && left_ + width_ > s.left && top_ < s.bottom &&
-               top_ + height_ > s.top;
-      });
+  return std::any_of(runtime_.screens.begin(), runtime_.screens.end(),
+                     [this](const ScreenRect& s) {
+                       return left_ < s.right && left_ + width_ > s.left &&
+                              top_ < s.bottom && top_ + height_ > s.top;
+                     });
 }
 
 void MemoryForm::show() {

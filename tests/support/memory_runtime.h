@@ -60,8 +60,8 @@ class MemoryApplication : public platform::Application,
 class MemorySettingsStore : public platform::SettingsStore {
  public:
   explicit MemorySettingsStore(Journal& journal) : journal_(journal) {}
-  std::string getSetting(const std::string& appName,
-                         const std::string& section, const std::string& key,
+  std::string getSetting(const std::string& appName, const std::string& section,
+                         const std::string& key,
                          const std::string& defaultText) override;
   void saveSetting(const std::string& appName, const std::string& section,
                    const std::string& key, const std::string& value) override;

@@ -91,10 +91,10 @@ TEST_F(ClockTickTest, DecisionTableAtFivePastNineInTheEvening) {
 
 struct TimeRow {
   int hour, minute, second;
-  const char* medium;     // no seconds, 12-hour
-  const char* hm;         // no seconds, 24-hour
-  const char* longTime;   // seconds, 12-hour
-  const char* hms;        // seconds, 24-hour
+  const char* medium;    // no seconds, 12-hour
+  const char* hm;        // no seconds, 24-hour
+  const char* longTime;  // seconds, 12-hour
+  const char* hms;       // seconds, 24-hour
 };
 
 TEST_F(ClockTickTest, TimeTextsAcrossTheDayInBothForms) {

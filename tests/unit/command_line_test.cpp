@@ -1,11 +1,12 @@
 // Cutting the argument string from a whole command line.
+#include "platform/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "clock/startup_switches.h"
-#include "platform/command_line.h"
 
 namespace quorvo::platform {
 namespace {
@@ -58,8 +59,8 @@ TEST(CommandLineTest, SwitchesMatchOnlyTheWholeStringInItsCase) {
       {std::string("-date\0", 6), StartSwitch::kUnknown},
   };
   for (const auto& [arguments, expected] : rows) {
-    EXPECT_EQ(clock::matchSwitch(arguments), expected) << '"' << arguments
-                                                       << '"';
+    EXPECT_EQ(clock::matchSwitch(arguments), expected)
+        << '"' << arguments << '"';
   }
 }
 

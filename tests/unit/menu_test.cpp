@@ -28,7 +28,7 @@ class MenuTest : public ProgramTest {
 
   MenuState state() {
     auto& m = menu();
-    return {m.mnuJTime.checked(),   m.mnuJDate.checked(),
+    return {m.mnuJTime.checked(),    m.mnuJDate.checked(),
             m.mnuDateTime.checked(), m.mnuSeconds.checked(),
             m.mnuSeconds.visible(),  m.mnu24Hour.checked()};
   }
@@ -61,10 +61,10 @@ TEST_F(MenuTest, DesignTimeItemsInPopupOrder) {
     EXPECT_TRUE(item->visible());
     EXPECT_TRUE(item->enabled());
   }
-  EXPECT_EQ(captions, (std::vector<std::string>{
-                          "Just &Date", "Just &Time", "Dat&e && Time",
-                          "&Seconds", "-", "&Adjust Date/Time", "24 hour time",
-                          "-", "About", "E&xit"}));
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{
+                "Just &Date", "Just &Time", "Dat&e && Time", "&Seconds", "-",
+                "&Adjust Date/Time", "24 hour time", "-", "About", "E&xit"}));
   EXPECT_TRUE(m.mnuJTime.checked());
   EXPECT_TRUE(m.mnuSeconds.checked());
   EXPECT_FALSE(m.mnuJDate.checked());
@@ -192,7 +192,7 @@ TEST_F(MenuTest, PopupAfterJustDateHasNoSeconds) {
   window().pressMouse(platform::kRightButton);
   const auto captions = popupCaptions();
   EXPECT_EQ(std::count(captions.begin(), captions.end(), "Seconds"), 0);
-  EXPECT_TRUE(runtime.popups.back().entries[0].checked);  // Just Date
+  EXPECT_TRUE(runtime.popups.back().entries[0].checked);   // Just Date
   EXPECT_FALSE(runtime.popups.back().entries[1].checked);  // Just Time
 }
 
@@ -257,8 +257,7 @@ TEST_F(MenuTest, LeftPressHandsTheWindowToTheCaptionMove) {
   EXPECT_EQ(message.message, 0xA1u);
   EXPECT_EQ(message.wParam, 2u);
   EXPECT_EQ(message.lParam, 700 | (12 << 16)) << "the pointer's position";
-  EXPECT_EQ(runtime.journal,
-            (Journal{"ReleaseCapture", "SendMessage"}));
+  EXPECT_EQ(runtime.journal, (Journal{"ReleaseCapture", "SendMessage"}));
 }
 
 TEST_F(MenuTest, DoubleClickOnWindowOrLabelOpensTheMenu) {
@@ -343,11 +342,10 @@ TEST_F(MenuTest, ExitSavesTheCurrentMarksThenEndsAndNothingRunsAfter) {
   runtime.journal.clear();
   chooseAtNextPopup("Exit");
   clock.pressMouse(platform::kRightButton);
-  EXPECT_EQ(runtime.journal,
-            (Journal{"popup", "save Left=1200", "save Top=-30",
-                     "save JTime=False", "save DateTime=False",
-                     "save Seconds=True", "save JDate=True",
-                     "save 24 Hour=False", "unload", "end"}));
+  EXPECT_EQ(runtime.journal, (Journal{"popup", "save Left=1200", "save Top=-30",
+                                      "save JTime=False", "save DateTime=False",
+                                      "save Seconds=True", "save JDate=True",
+                                      "save 24 Hour=False", "unload", "end"}));
   EXPECT_TRUE(runtime.app().ended());
   EXPECT_FALSE(timer.fire(runtime));
   const std::size_t journalSize = runtime.journal.size();

@@ -35,7 +35,7 @@ TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
   program.start();
   MemoryForm& window = runtime.form();
   const std::vector<std::string> choices = {
-      "Just Date", "Seconds", "Date & Time", "24 hour time", "Just Time",
+      "Just Date", "Seconds",   "Date & Time",  "24 hour time", "Just Time",
       "Seconds",   "Just Date", "24 hour time", "Date & Time"};
   std::size_t nextChoice = 0;
   std::string choice;
@@ -55,8 +55,8 @@ TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
   constexpr int kTicksPerChoice = 200;  // 5,000 menu choices in all
   for (int i = 1; i <= kTicks; ++i) {
     now += i % 10 == 0 ? seconds{1} : seconds{0};
-    if (i % 100'000 == 0) now -= 1h;    // clocks go back
-    if (i % 150'000 == 0) now += 1h;    // clocks go forward
+    if (i % 100'000 == 0) now -= 1h;        // clocks go back
+    if (i % 150'000 == 0) now += 1h;        // clocks go forward
     if (i % 250'000 == 0) now += days{40};  // a month and more later
     setClock(runtime.dateTime(), now);
     if (i % kTicksPerChoice == 0) {

@@ -30,13 +30,13 @@ class StartupTest : public ProgramTest {
  protected:
   Display display() {
     auto& m = menu();
-    const bool adjust = m.mnuSet.visible() && m.mnuSet.enabled() &&
-                        m.mnuSplit1.visible();
+    const bool adjust =
+        m.mnuSet.visible() && m.mnuSet.enabled() && m.mnuSplit1.visible();
     EXPECT_EQ(m.mnuSet.visible(), m.mnuSet.enabled());
     EXPECT_EQ(m.mnuSet.visible(), m.mnuSplit1.visible());
-    return {m.mnuJTime.checked(),  m.mnuJDate.checked(),
+    return {m.mnuJTime.checked(),    m.mnuJDate.checked(),
             m.mnuDateTime.checked(), m.mnuSeconds.checked(),
-            m.mnuSeconds.visible(), adjust};
+            m.mnuSeconds.visible(),  adjust};
   }
 };
 
@@ -85,10 +85,13 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
                    (filled ? " filled store" : " empty store"));
       MemoryRuntime rt;
       if (filled) {
-        for (const auto& [key, value] :
-             Values{{"Left", "300"}, {"Top", "450"}, {"JTime", "False"},
-                    {"DateTime", "True"}, {"Seconds", "False"},
-                    {"JDate", "True"}, {"24 Hour", "True"}}) {
+        for (const auto& [key, value] : Values{{"Left", "300"},
+                                               {"Top", "450"},
+                                               {"JTime", "False"},
+                                               {"DateTime", "True"},
+                                               {"Seconds", "False"},
+                                               {"JDate", "True"},
+                                               {"24 Hour", "True"}}) {
           rt.settings().put(key, value);
         }
       }
@@ -96,11 +99,13 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
       Quorvo other(rt);
       other.start();
       auto& m = other.frmMenu();
-      const Display got{m.mnuJTime.checked(),  m.mnuJDate.checked(),
-                        m.mnuDateTime.checked(), m.mnuSeconds.checked(),
-                        m.mnuSeconds.visible(),
-                        m.mnuSet.visible() && m.mnuSet.enabled() &&
-                            m.mnuSplit1.visible()};
+      const Display got{
+          m.mnuJTime.checked(),
+          m.mnuJDate.checked(),
+          m.mnuDateTime.checked(),
+          m.mnuSeconds.checked(),
+          m.mnuSeconds.visible(),
+          m.mnuSet.visible() && m.mnuSet.enabled() && m.mnuSplit1.visible()};
       EXPECT_EQ(got, filled ? row.fromFilledStore : row.fromEmptyStore);
       // The position and the 24-hour mark come from the store whatever
       // the switch.
@@ -109,8 +114,9 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
       EXPECT_EQ(m.mnu24Hour.checked(), filled);
       const std::vector<std::string> expectedReads =
           row.arguments.empty()
-              ? std::vector<std::string>{"Left", "Top", "24 Hour", "JTime",
-                                         "DateTime", "Seconds", "JDate"}
+              ? std::vector<std::string>{"Left",  "Top",      "24 Hour",
+                                         "JTime", "DateTime", "Seconds",
+                                         "JDate"}
               : std::vector<std::string>{"Left", "Top", "24 Hour"};
       EXPECT_EQ(rt.settings().reads, expectedReads);
       EXPECT_TRUE(rt.settings().writes.empty()) << "start-up writes nothing";
@@ -176,13 +182,14 @@ struct CorruptRow {
 
 TEST_F(StartupTest, CorruptStoredTextsFallBackToTheirDefaults) {
   const std::vector<std::string> hostile = {
-      "abc", "", " ", "1e39", "-1e39", "nan", "inf", "0x10", "5430px",
-      std::string(100000, '9'), "12,5", "True", "\xff\xfe", "--5"};
+      "abc",  "",     " ",        "1e39",   "-1e39",
+      "nan",  "inf",  "0x10",     "5430px", std::string(100000, '9'),
+      "12,5", "True", "\xff\xfe", "--5"};
   for (const std::string& text : hostile) {
     SCOPED_TRACE("stored text \"" + text.substr(0, 20) + "\"");
     MemoryRuntime rt;
-    for (const char* key : {"Left", "Top", "JTime", "DateTime", "Seconds",
-                            "JDate", "24 Hour"}) {
+    for (const char* key :
+         {"Left", "Top", "JTime", "DateTime", "Seconds", "JDate", "24 Hour"}) {
       rt.settings().put(key, text);
     }
     Quorvo other(rt);
@@ -252,10 +259,13 @@ TEST_F(StartupTest, CloseAfterDateSwitchStoresItsChoice) {
   EXPECT_EQ(runtime.settings().writes,
             (std::vector<std::string>{"Left", "Top", "JTime", "DateTime",
                                       "Seconds", "JDate", "24 Hour"}));
-  EXPECT_EQ(runtime.settings().values(),
-            (Values{{"Left", "5430"}, {"Top", "-15"}, {"JTime", "False"},
-                    {"DateTime", "False"}, {"Seconds", "True"},
-                    {"JDate", "True"}, {"24 Hour", "True"}}));
+  EXPECT_EQ(runtime.settings().values(), (Values{{"Left", "5430"},
+                                                 {"Top", "-15"},
+                                                 {"JTime", "False"},
+                                                 {"DateTime", "False"},
+                                                 {"Seconds", "True"},
+                                                 {"JDate", "True"},
+                                                 {"24 Hour", "True"}}));
 }
 
 TEST_F(StartupTest, CloseAfterNoAdjustOrUnknownStoresDesignTimeMarks) {
@@ -270,18 +280,20 @@ TEST_F(StartupTest, CloseAfterNoAdjustOrUnknownStoresDesignTimeMarks) {
     other.start();
     rt.form().setLeft(600);
     rt.form().close(platform::UnloadReason::kControlMenu);
-    EXPECT_EQ(rt.settings().values(),
-              (Values{{"Left", "600"}, {"Top", "-15"}, {"JTime", "True"},
-                      {"DateTime", "False"}, {"Seconds", "True"},
-                      {"JDate", "False"}, {"24 Hour", "True"}}));
+    EXPECT_EQ(rt.settings().values(), (Values{{"Left", "600"},
+                                              {"Top", "-15"},
+                                              {"JTime", "True"},
+                                              {"DateTime", "False"},
+                                              {"Seconds", "True"},
+                                              {"JDate", "False"},
+                                              {"24 Hour", "True"}}));
   }
 }
 
 TEST_F(StartupTest, EveryCloseSavesAndEndsTheProgram) {
-  for (const auto reason :
-       {platform::UnloadReason::kControlMenu,
-        platform::UnloadReason::kSessionEnding,
-        platform::UnloadReason::kTaskManager}) {
+  for (const auto reason : {platform::UnloadReason::kControlMenu,
+                            platform::UnloadReason::kSessionEnding,
+                            platform::UnloadReason::kTaskManager}) {
     MemoryRuntime rt;
     Quorvo other(rt);
     other.start();

@@ -63,9 +63,8 @@ std::string utf8(const std::wstring& text) {
 
 std::wstring wide(const std::string& text) {
   if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                       static_cast<int>(text.size()), nullptr,
-                                       0);
+  const int size = MultiByteToWideChar(
+      CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                       out.data(), size);
@@ -96,7 +95,8 @@ std::string quoted(const std::wstring& text) { return quoted(utf8(text)); }
 std::string number(long long value) { return std::to_string(value); }
 
 std::string handleText(HWND window) {
-  return number(static_cast<long long>(reinterpret_cast<std::uintptr_t>(window)));
+  return number(
+      static_cast<long long>(reinterpret_cast<std::uintptr_t>(window)));
 }
 
 std::string rectJson(const RECT& r) {
@@ -232,17 +232,17 @@ std::string tooltipToolsJson(HWND tooltip) {
                            kMessageTimeoutMs, &count)) {
     return "[]";
   }
-  UniqueHandle process(OpenProcess(
-      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-      windowPid(tooltip)));
+  UniqueHandle process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                  FALSE, windowPid(tooltip)));
   if (!process) return "[]";
   constexpr std::size_t kTextChars = 4096;
   const std::size_t bytes = sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t);
   void* remote = VirtualAllocEx(process.get(), nullptr, bytes,
                                 MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (remote == nullptr) return "[]";
-  auto* remoteText = reinterpret_cast<wchar_t*>(
-      static_cast<char*>(remote) + sizeof(TTTOOLINFOW));
+  auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) +
+                                                sizeof(TTTOOLINFOW));
   std::string out = "[";
   for (DWORD_PTR i = 0; i < count; ++i) {
     TTTOOLINFOW info{};
@@ -255,8 +255,8 @@ std::string tooltipToolsJson(HWND tooltip) {
                        kTextChars * sizeof(wchar_t), &written);
     DWORD_PTR ok = 0;
     if (!SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, i,
-                             reinterpret_cast<LPARAM>(remote),
-                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &ok) ||
+                             reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &ok) ||
         ok == 0) {
       continue;
     }
@@ -299,10 +299,10 @@ struct Snapshot {
 };
 
 std::string processJson(const ProcessInfo& info) {
-  std::string out = "{\"pid\":" + number(info.pid) +
-                    ",\"exe\":" + quoted(info.exe);
-  UniqueHandle process(OpenProcess(
-      PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, info.pid));
+  std::string out =
+      "{\"pid\":" + number(info.pid) + ",\"exe\":" + quoted(info.exe);
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                                   FALSE, info.pid));
   if (process) {
     out += ",\"gdi_objects\":" +
            number(GetGuiResources(process.get(), GR_GDIOBJECTS)) +
@@ -311,8 +311,7 @@ std::string processJson(const ProcessInfo& info) {
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(
-            process.get(),
-            reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+            process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
             sizeof memory)) {
       out += ",\"private_bytes\":" +
              number(static_cast<long long>(memory.PrivateUsage)) +
@@ -333,8 +332,8 @@ std::string childJson(HWND child) {
   return "{\"hwnd\":" + handleText(child) +
          ",\"class\":" + quoted(className(child)) +
          ",\"id\":" + number(GetDlgCtrlID(child)) +
-         ",\"text\":" + quoted(windowText(child)) +
-         ",\"style\":" + number(GetWindowLongW(child, GWL_STYLE) & 0xFFFFFFFFLL) +
+         ",\"text\":" + quoted(windowText(child)) + ",\"style\":" +
+         number(GetWindowLongW(child, GWL_STYLE) & 0xFFFFFFFFLL) +
          ",\"visible\":" + (IsWindowVisible(child) ? "true" : "false") +
          ",\"rect\":" + rectJson(rect) + "}";
 }
@@ -358,19 +357,18 @@ std::string windowJson(HWND window) {
   return "{\"hwnd\":" + handleText(window) +
          ",\"pid\":" + number(windowPid(window)) +
          ",\"class\":" + quoted(className(window)) +
-         ",\"text\":" + quoted(windowText(window)) +
-         ",\"style\":" + number(GetWindowLongW(window, GWL_STYLE) & 0xFFFFFFFFLL) +
+         ",\"text\":" + quoted(windowText(window)) + ",\"style\":" +
+         number(GetWindowLongW(window, GWL_STYLE) & 0xFFFFFFFFLL) +
          ",\"exstyle\":" +
          number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
          ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false") +
          ",\"enabled\":" + (IsWindowEnabled(window) ? "true" : "false") +
-         ",\"owner\":" + handleText(owner) +
-         ",\"foreground\":" +
+         ",\"owner\":" + handleText(owner) + ",\"foreground\":" +
          (GetForegroundWindow() == window ? "true" : "false") +
          ",\"dpi\":" + number(windowDpi(window)) +
          ",\"rect\":" + rectJson(rect) +
-         ",\"client\":" + rectJson(clientScreen) +
-         ",\"children\":" + children + "}";
+         ",\"client\":" + rectJson(clientScreen) + ",\"children\":" + children +
+         "}";
 }
 
 // The clock window: a visible top-level window of the clock's process that
@@ -419,20 +417,18 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
     const std::vector<HWND> children = childWindows(snap.clock);
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(snap.clock, nullptr),
-                         &gui)) {
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(snap.clock, nullptr), &gui)) {
       snap.guiFlags = gui.flags;
     }
-    json += ",\"gui\":{\"flags\":" + number(gui.flags) +
-            ",\"moving\":" +
-            ((gui.flags & GUI_INMOVESIZE) != 0 ? "true" : "false") +
-            ",\"menu_mode\":" +
-            ((gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0
-                 ? "true"
-                 : "false") +
-            ",\"capture\":" + handleText(gui.hwndCapture) +
-            ",\"focus\":" + handleText(gui.hwndFocus) +
-            ",\"active\":" + handleText(gui.hwndActive) + "}";
+    json +=
+        ",\"gui\":{\"flags\":" + number(gui.flags) + ",\"moving\":" +
+        ((gui.flags & GUI_INMOVESIZE) != 0 ? "true" : "false") +
+        ",\"menu_mode\":" +
+        ((gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0 ? "true"
+                                                                 : "false") +
+        ",\"capture\":" + handleText(gui.hwndCapture) +
+        ",\"focus\":" + handleText(gui.hwndFocus) +
+        ",\"active\":" + handleText(gui.hwndActive) + "}";
     if (!children.empty()) {
       snap.hasLabel = true;
       snap.clockText = windowText(children.front());
@@ -487,16 +483,15 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
             (textControl != nullptr ? quoted(windowText(textControl))
                                     : std::string("null")) +
             ",\"has_icon\":" +
-            (iconControl != nullptr && IsWindowVisible(iconControl)
-                 ? "true"
-                 : "false") +
+            (iconControl != nullptr && IsWindowVisible(iconControl) ? "true"
+                                                                    : "false") +
             ",\"buttons\":" + buttons + "}";
   }
   json += "]";
   HWND foreground = GetForegroundWindow();
   json += ",\"foreground\":{\"hwnd\":" + handleText(foreground) +
-          ",\"class\":" + quoted(foreground ? className(foreground)
-                                            : std::wstring()) +
+          ",\"class\":" +
+          quoted(foreground ? className(foreground) : std::wstring()) +
           ",\"pid\":" + number(foreground ? windowPid(foreground) : 0) + "}";
   POINT cursor{};
   GetCursorPos(&cursor);
@@ -537,11 +532,10 @@ bool conditionHolds(const std::string& condition, const Snapshot& snap) {
 }
 
 bool knownCondition(const std::string& condition) {
-  return condition.empty() || condition == "clock" ||
-         condition == "no-clock" || condition == "menu" ||
-         condition == "no-menu" || condition == "dialog" ||
-         condition == "no-dialog" || condition == "no-process" ||
-         condition == "process" ||
+  return condition.empty() || condition == "clock" || condition == "no-clock" ||
+         condition == "menu" || condition == "no-menu" ||
+         condition == "dialog" || condition == "no-dialog" ||
+         condition == "no-process" || condition == "process" ||
          condition == "moving" || condition == "not-moving" ||
          condition.rfind("text-not:", 0) == 0;
 }
@@ -558,10 +552,11 @@ int commandState(const std::wstring& exeName, const std::string& condition,
     Snapshot snap = takeSnapshot(exeName);
     const bool held = conditionHolds(condition, snap);
     if (held || GetTickCount() - start >= timeoutMs) {
-      std::printf("{\"condition\":%s,\"held\":%s,\"waited_ms\":%lu,\"state\":%s}\n",
-                  quoted(condition).c_str(), held ? "true" : "false",
-                  static_cast<unsigned long>(GetTickCount() - start),
-                  snap.json.c_str());
+      std::printf(
+          "{\"condition\":%s,\"held\":%s,\"waited_ms\":%lu,\"state\":%s}\n",
+          quoted(condition).c_str(), held ? "true" : "false",
+          static_cast<unsigned long>(GetTickCount() - start),
+          snap.json.c_str());
       return held ? 0 : kExitTimedOut;
     }
     Sleep(kPollMs);
@@ -586,7 +581,8 @@ int commandKill(const std::wstring& exeName, DWORD pid) {
                 utf8(exeName).c_str());
     return kExitFailed;
   }
-  UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+  UniqueHandle process(
+      OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
   const bool killed = process && TerminateProcess(process.get(), 1) &&
                       WaitForSingleObject(process.get(), 5000) == WAIT_OBJECT_0;
   std::printf("{\"killed\":%s}\n", killed ? "true" : "false");
@@ -597,13 +593,20 @@ int commandKill(const std::wstring& exeName, DWORD pid) {
 
 const char* typeName(DWORD type) {
   switch (type) {
-    case REG_SZ: return "REG_SZ";
-    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-    case REG_DWORD: return "REG_DWORD";
-    case REG_BINARY: return "REG_BINARY";
-    case REG_MULTI_SZ: return "REG_MULTI_SZ";
-    case REG_QWORD: return "REG_QWORD";
-    default: return "OTHER";
+    case REG_SZ:
+      return "REG_SZ";
+    case REG_EXPAND_SZ:
+      return "REG_EXPAND_SZ";
+    case REG_DWORD:
+      return "REG_DWORD";
+    case REG_BINARY:
+      return "REG_BINARY";
+    case REG_MULTI_SZ:
+      return "REG_MULTI_SZ";
+    case REG_QWORD:
+      return "REG_QWORD";
+    default:
+      return "OTHER";
   }
 }
 
@@ -679,10 +682,11 @@ int commandRegSet(const std::vector<std::string>& args) {
     const std::string& type = args[i + 1];
     const std::string& data = args[i + 2];
     if (type == "dword") {
-      const DWORD value = static_cast<DWORD>(std::strtoul(data.c_str(), nullptr, 0));
-      status = RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
-                              reinterpret_cast<const BYTE*>(&value),
-                              sizeof value);
+      const DWORD value =
+          static_cast<DWORD>(std::strtoul(data.c_str(), nullptr, 0));
+      status =
+          RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
+                         reinterpret_cast<const BYTE*>(&value), sizeof value);
     } else if (type == "sz" || type == "sz-repeat") {
       std::wstring text = wide(data);
       if (type == "sz-repeat") {
@@ -735,9 +739,8 @@ void becomeDpiAware() {
 // The system DPI that Wine hands to programs started from now on.
 int commandSetDpi(DWORD dpi) {
   HKEY key = nullptr;
-  LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop",
-                                0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                                nullptr);
+  LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0,
+                                nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
   if (status == ERROR_SUCCESS) {
     status = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD,
                             reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
@@ -768,7 +771,8 @@ int main(int argc, char** argv) {
       if (args[i] == "--wait") {
         condition = args[i + 1];
       } else if (args[i] == "--timeout") {
-        timeoutMs = static_cast<DWORD>(std::strtoul(args[i + 1].c_str(), nullptr, 10));
+        timeoutMs =
+            static_cast<DWORD>(std::strtoul(args[i + 1].c_str(), nullptr, 10));
       } else {
         return usage();
       }
@@ -778,13 +782,14 @@ int main(int argc, char** argv) {
   }
   if (command == "close") return commandClose(exeName);
   if (command == "kill" && args.size() == 2) {
-    return commandKill(exeName,
-                       static_cast<DWORD>(std::strtoul(args[1].c_str(), nullptr, 0)));
+    return commandKill(
+        exeName, static_cast<DWORD>(std::strtoul(args[1].c_str(), nullptr, 0)));
   }
   if (command == "reg-dump") return commandRegDump();
   if (command == "reg-clear") return commandRegClear();
   if (command == "reg-set") {
-    return commandRegSet(std::vector<std::string>(args.begin() + 1, args.end()));
+    return commandRegSet(
+        std::vector<std::string>(args.begin() + 1, args.end()));
   }
   if (command == "set-dpi" && args.size() == 2) {
     return commandSetDpi(
