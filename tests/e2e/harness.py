@@ -360,9 +360,15 @@ class Probe:
 
     def _call(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
               ok_codes: tuple[int, ...] = (0,)) -> tuple[int, dict]:
-        result = self.session.run(
-            [str(self.session.probe_exe), "--exe", self.exe_name, *args],
-            timeout=timeout, name="probe")
+        command = [str(self.session.probe_exe), "--exe", self.exe_name, *args]
+        result = self.session.run(command, timeout=timeout, name="probe")
+        if (result.returncode not in ok_codes and not result.stdout.strip()
+                and not result.stderr.strip()):
+            # A probe that failed before writing anything never got to look
+            # (seen once on a loaded machine): one more try, on the record.
+            log(f"probe {args} ended with {result.returncode} and no output;"
+                " running it again")
+            result = self.session.run(command, timeout=timeout, name="probe")
         text = result.stdout.strip()
         try:
             data = json.loads(text.splitlines()[-1]) if text else {}

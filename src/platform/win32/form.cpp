@@ -56,6 +56,24 @@ POINT mousePoint(LPARAM lParam) {
           static_cast<std::int16_t>((bits >> 16) & 0xFFFF)};
 }
 
+// The button a mouse message presses, 0 for none. A second right or middle
+// press within the double-click time is a press like any other; a left
+// double-click is an event of its own.
+std::int16_t pressedButton(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      return kLeftButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      return kRightButton;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      return kMiddleButton;
+    default:
+      return 0;
+  }
+}
+
 // Watches a window the runtime owns but the system may destroy first (a
 // tooltip goes with its owner): the owner lets go of the handle at
 // WM_NCDESTROY, so it is never destroyed twice.
@@ -266,18 +284,11 @@ LRESULT CALLBACK Win32Label::SubclassProc(HWND window, UINT message,
 
 LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
                               LPARAM lParam) {
+  if (const std::int16_t button = pressedButton(message); button != 0) {
+    OnMouseDown(button, wParam, lParam);
+    return 0;
+  }
   switch (message) {
-    case WM_LBUTTONDOWN:
-      OnMouseDown(kLeftButton, wParam, lParam);
-      return 0;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-      OnMouseDown(kRightButton, wParam, lParam);
-      return 0;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-      OnMouseDown(kMiddleButton, wParam, lParam);
-      return 0;
     case WM_LBUTTONDBLCLK:
       OnDblClick();
       return 0;
@@ -574,6 +585,10 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam,
 
 LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
                                  LPARAM lParam) {
+  if (const std::int16_t button = pressedButton(message); button != 0) {
+    OnMouseDown(button, wParam, lParam);
+    return 0;
+  }
   switch (message) {
     case WM_CLOSE:
       OnClose();
@@ -582,17 +597,6 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       return TRUE;
     case WM_ENDSESSION:
       if (wParam != FALSE) OnEndSession();
-      return 0;
-    case WM_LBUTTONDOWN:
-      OnMouseDown(kLeftButton, wParam, lParam);
-      return 0;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-      OnMouseDown(kRightButton, wParam, lParam);
-      return 0;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-      OnMouseDown(kMiddleButton, wParam, lParam);
       return 0;
     case WM_LBUTTONDBLCLK:
       OnDblClick();
