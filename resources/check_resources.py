@@ -25,6 +25,7 @@ except ImportError:
 IDI_QUORVO = 1  # resources/resource_ids.h
 COMMITTED_ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "quorvo.ico")
 MANIFEST_ID = 1  # CREATEPROCESS_MANIFEST_RESOURCE_ID
+CONTROLS_MANIFEST_ID = 2  # ISOLATIONAWARE_MANIFEST_RESOURCE_ID
 
 VERSION_PARTS = (1, 6, 0, 2)
 VERSION_TEXT = "1.06.0002"
@@ -260,26 +261,61 @@ def _icon_file_images(path):
     return images
 
 
-def check_manifest(pe, report):
-    rt_manifest = pefile.RESOURCE_TYPE["RT_MANIFEST"]
-    manifests = _resources(pe, rt_manifest)
-    report.check(
-        [name for name, _, _ in manifests] == [MANIFEST_ID],
-        "one manifest, resource %d" % MANIFEST_ID,
-        [name for name, _, _ in manifests],
-    )
-    if not manifests:
-        return
+def _common_controls(root):
+    """The Common-Controls assemblies a manifest depends on."""
+    return [
+        identity
+        for identity in root.iterfind(
+            "{0}dependency/{0}dependentAssembly/{0}assemblyIdentity".format(
+                "{%s}" % NS_ASM_V1
+            )
+        )
+        if identity.get("name") == "Microsoft.Windows.Common-Controls"
+    ]
+
+
+def _parse_manifest(data, what, report):
     try:
-        root = ElementTree.fromstring(manifests[0][2])
+        root = ElementTree.fromstring(data)
     except ElementTree.ParseError as error:
-        report.check(False, "manifest is well-formed XML", error)
-        return
+        report.check(False, "%s is well-formed XML" % what, error)
+        return None
     report.check(
         root.tag == "{%s}assembly" % NS_ASM_V1,
-        "manifest root is an asm.v1 assembly",
+        "%s root is an asm.v1 assembly" % what,
         root.tag,
     )
+    return root
+
+
+def check_manifest(pe, report):
+    rt_manifest = pefile.RESOURCE_TYPE["RT_MANIFEST"]
+    manifests = {name: data for name, _, data in _resources(pe, rt_manifest)}
+    report.check(
+        sorted(manifests) == [MANIFEST_ID, CONTROLS_MANIFEST_ID],
+        "manifests %d (process) and %d (common controls)"
+        % (MANIFEST_ID, CONTROLS_MANIFEST_ID),
+        sorted(manifests),
+    )
+    if CONTROLS_MANIFEST_ID in manifests:
+        controls_root = _parse_manifest(
+            manifests[CONTROLS_MANIFEST_ID], "common-controls manifest", report
+        )
+        if controls_root is not None:
+            controls = _common_controls(controls_root)
+            report.check(
+                len(controls) == 1
+                and controls[0].get("version", "").split(".")[0] == "6"
+                and controls[0].get("publicKeyToken") == "6595b64144ccf1df",
+                "common-controls manifest depends on "
+                "Microsoft.Windows.Common-Controls 6",
+                [c.attrib for c in controls],
+            )
+    if MANIFEST_ID not in manifests:
+        return
+    root = _parse_manifest(manifests[MANIFEST_ID], "manifest", report)
+    if root is None:
+        return
 
     def texts(path):
         return [(e.text or "").strip() for e in root.iterfind(path)]
@@ -300,21 +336,12 @@ def check_manifest(pe, report):
         "dpiAware true/pm for systems before PerMonitorV2",
         aware,
     )
-    controls = [
-        identity
-        for identity in root.iterfind(
-            "{0}dependency/{0}dependentAssembly/{0}assemblyIdentity".format(
-                "{%s}" % NS_ASM_V1
-            )
-        )
-        if identity.get("name") == "Microsoft.Windows.Common-Controls"
-    ]
+    # The process itself does not depend on them: creating the label would
+    # load the common controls at start for nothing.
     report.check(
-        len(controls) == 1
-        and controls[0].get("version", "").split(".")[0] == "6"
-        and controls[0].get("publicKeyToken") == "6595b64144ccf1df",
-        "depends on Microsoft.Windows.Common-Controls 6",
-        [c.attrib for c in controls],
+        not _common_controls(root),
+        "the process manifest does not depend on the common controls",
+        [c.attrib for c in _common_controls(root)],
     )
     level = attributes(".//{%s}requestedExecutionLevel" % NS_ASM_V3, "level")
     report.check(level == ["asInvoker"], "requestedExecutionLevel asInvoker", level)

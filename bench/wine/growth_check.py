@@ -14,7 +14,8 @@ its text and width change every second. Counts come from resource_meter.exe
 (GetGuiResources and private bytes read 0 under Wine); see bench/README.md.
 
 Readings:
-  A  after the first ten ticks or so;
+  A  after the first ten ticks or so, with the pointer on the clock (which
+     makes its tooltip then);
   B  after one more popup menu: the first menu of a process makes Wine
      build lasting things of its own (cached device contexts, the menu's
      bitmaps), so this is the reference;
@@ -37,7 +38,7 @@ sys.dont_write_bytecode = True  # no bytecode files in the source tree
 from wine_bench import (  # noqa: E402
     E2EFailure, LinuxProcess, Meter, Probe, check, ensure_wine_run,
     hold_prefix, log, session_from_environment)
-from harness import Desktop, Quorvo  # noqa: E402
+from harness import Desktop, Quorvo, poll  # noqa: E402
 
 WINDOW_TIMEOUT = 30.0
 TICK_TIMEOUT = 5.0
@@ -145,8 +146,14 @@ class GrowthRun:
         at = ((rect["left"] + rect["right"]) // 2,
               (rect["top"] + rect["bottom"]) // 2)
 
+        # The clock makes its tooltip when the pointer first comes over it,
+        # as the right-clicks below will: the pointer rests there first.
+        self.desktop.move(*at)
+        poll(lambda: bool(self.probe.state()["tooltips"]), TICK_TIMEOUT,
+             interval=0.1, what="the tooltip window, with the pointer on "
+                                "the clock")
         self.wait_text_change(first_tick)
-        reading_a = self.reading("A (about 10 ticks)")
+        reading_a = self.reading("A (about 10 ticks, pointer on the clock)")
 
         self.open_and_escape_menu(at, control=True)
         self.wait_text_change(time.monotonic())

@@ -150,8 +150,25 @@ class Run:
         log(f"clock reads {state['label']['text']!r}")
         return state
 
-    def expect_tooltip(self, state: dict, mode: str, hour24: bool,
-                       before: dt.datetime, after: dt.datetime) -> None:
+    def ensure_tooltip_window(self) -> None:
+        """The clock makes its tooltip the first time the pointer comes
+        over it: rests the pointer on the label until the tooltip window
+        exists, then moves it away again."""
+        if self.probe.state()["tooltips"]:
+            return
+        rect = self.probe.state()["label"]["rect"]
+        self.desktop.move(rect["left"] + 5, rect["top"] + 4)
+        self.desktop.move(rect["left"] + 6, rect["top"] + 5)
+        poll(lambda: bool(self.probe.state()["tooltips"]), TICK_TIMEOUT,
+             interval=0.1, what="the tooltip window, with the pointer on "
+                                "the clock")
+        self.desktop.move(900, 700)
+
+    def expect_tooltip(self, mode: str, hour24: bool) -> None:
+        """The tooltip's text as mode and hour24 give (none at all for
+        date and time)."""
+        self.ensure_tooltip_window()
+        state, before, after = self.read()
         texts = [tool["text"] for tip in state["tooltips"]
                  for tool in tip["tools"] if tool.get("text")]
         allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
@@ -352,8 +369,7 @@ def first_start_defaults(run: Run) -> None:
           f"window at {clock['rect']}")
     state = run.expect_text("time", seconds=False, hour24=False)
     run.check_geometry(state)
-    state, before, after = run.read()
-    run.expect_tooltip(state, "time", False, before, after)
+    run.expect_tooltip("time", False)
     # Start-up reads the store but writes nothing back.
     check(not run.probe.reg_dump()["exists"],
           "start-up wrote to the settings store")
@@ -437,8 +453,7 @@ def switch_date(run: Run) -> None:
     run.start("-date")
     state = run.expect_text("date", seconds=False, hour24=False)
     run.check_geometry(state)
-    state, before, after = run.read()
-    run.expect_tooltip(state, "date", False, before, after)
+    run.expect_tooltip("date", False)
     run.screenshot("date", state["clock"]["rect"])
 
 
@@ -462,8 +477,7 @@ def switch_timedate(run: Run) -> None:
     check("  " in text and "   " not in text,
           f"{text!r} does not join time and date with exactly two blanks")
     run.check_geometry(state)
-    state, before, after = run.read()
-    run.expect_tooltip(state, "datetime", False, before, after)
+    run.expect_tooltip("datetime", False)
     run.screenshot("timedate", state["clock"]["rect"])
 
 
@@ -624,8 +638,7 @@ def right_click_menu_just_date_by_key(run: Run) -> None:
     run.choose("d")
     state = run.expect_text("date", seconds=False, hour24=False)
     run.check_geometry(state)
-    state, before, after = run.read()
-    run.expect_tooltip(state, "date", False, before, after)
+    run.expect_tooltip("date", False)
     check(not run.probe.reg_dump()["exists"],
           "a menu choice wrote to the settings store")
 
@@ -660,8 +673,7 @@ def menu_date_and_time(run: Run) -> None:
     run.choose("e")
     state = run.expect_text("datetime", seconds=False, hour24=False)
     run.check_geometry(state)
-    state, before, after = run.read()
-    run.expect_tooltip(state, "datetime", False, before, after)
+    run.expect_tooltip("datetime", False)
     run.open_menu("right")
     run.choose("s")
     run.expect_text("datetime", seconds=True, hour24=False)
@@ -688,8 +700,7 @@ def menu_24_hour(run: Run) -> None:
     run.open_menu("right")
     run.choose("d")
     run.expect_text("date", seconds=False, hour24=True)
-    state, before, after = run.read()
-    run.expect_tooltip(state, "date", True, before, after)
+    run.expect_tooltip("date", True)
     run.open_menu("right")
     run.choose("Up", "Up", "Up", "Return")
     poll(lambda: run.tooltip_reads("date", hour24=False), TICK_TIMEOUT,

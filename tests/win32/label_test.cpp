@@ -1,6 +1,6 @@
 // The label: a STATIC control whose window text is the caption, sized to
-// the caption's extent in the form's font, with a tooltip; an unchanged
-// caption costs nothing.
+// the caption's extent in the form's font, with a tooltip made when the
+// pointer first comes; an unchanged caption costs nothing.
 #include <gtest/gtest.h>
 
 // clang-format off
@@ -32,6 +32,11 @@ class Win32LabelTest : public ::testing::Test {
   }
 
   HWND labelWindow() { return label.window(); }
+
+  // The pointer moves over the label, as a person's would.
+  void pointAtLabel() {
+    SendMessageW(labelWindow(), WM_MOUSEMOVE, 0, point(2, 2));
+  }
 
   // The extent of a text in the form's font, measured here independently.
   SIZE extent(const std::string& text) {
@@ -190,7 +195,29 @@ TEST_F(Win32LabelTest, NewTextOfTheSameExtentDoesNotResize) {
   EXPECT_EQ(labelMessages.count(WM_WINDOWPOSCHANGING), 0);
 }
 
+TEST_F(Win32LabelTest, NoToolTipWindowUntilThePointerComes) {
+  label.setToolTipText("Monday, March 4 2024");
+  EXPECT_EQ(label.toolTipWindow(), nullptr);
+  SendMessageW(labelWindow(), WM_TIMER, 0, 0);  // anything but the mouse
+  EXPECT_EQ(label.toolTipWindow(), nullptr);
+  pointAtLabel();
+  ASSERT_NE(label.toolTipWindow(), nullptr);
+  // The tip takes the text set before it existed, and there is only one.
+  EXPECT_EQ(toolCount(), 1);
+  EXPECT_EQ(toolText(), "Monday, March 4 2024");
+  const HWND tip = label.toolTipWindow();
+  pointAtLabel();
+  EXPECT_EQ(label.toolTipWindow(), tip);
+}
+
+TEST_F(Win32LabelTest, NoToolIsAddedWhenThePointerComesWithoutText) {
+  pointAtLabel();
+  ASSERT_NE(label.toolTipWindow(), nullptr);
+  EXPECT_EQ(toolCount(), 0);
+}
+
 TEST_F(Win32LabelTest, ToolTipShowsTheTextAndNoneWhenEmpty) {
+  pointAtLabel();
   ASSERT_NE(label.toolTipWindow(), nullptr);
   EXPECT_EQ(label.toolTipText(), "");
   EXPECT_EQ(toolCount(), 0);
@@ -204,9 +231,13 @@ TEST_F(Win32LabelTest, ToolTipShowsTheTextAndNoneWhenEmpty) {
   label.setToolTipText("");
   EXPECT_EQ(toolCount(), 0);
   EXPECT_EQ(label.toolTipText(), "");
+  label.setToolTipText("Tuesday, March 5 2024");
+  EXPECT_EQ(toolCount(), 1);
+  EXPECT_EQ(toolText(), "Tuesday, March 5 2024");
 }
 
 TEST_F(Win32LabelTest, UnchangedToolTipSendsNothing) {
+  pointAtLabel();
   label.setToolTipText("Monday, March 4 2024");
   MessageCounter tipMessages(label.toolTipWindow());
   label.setToolTipText("Monday, March 4 2024");
@@ -216,10 +247,21 @@ TEST_F(Win32LabelTest, UnchangedToolTipSendsNothing) {
 }
 
 TEST_F(Win32LabelTest, ToolTipIsShownAlsoForAnInactiveWindow) {
+  pointAtLabel();
+  ASSERT_NE(label.toolTipWindow(), nullptr);
   const auto style =
       static_cast<DWORD>(GetWindowLongPtrW(label.toolTipWindow(), GWL_STYLE));
   EXPECT_NE(style & TTS_ALWAYSTIP, 0u);
   EXPECT_NE(style & TTS_NOPREFIX, 0u);
+}
+
+TEST_F(Win32LabelTest, TheLabelPassesTheMouseToItsToolTip) {
+  pointAtLabel();
+  ASSERT_NE(label.toolTipWindow(), nullptr);
+  MessageCounter tipMessages(label.toolTipWindow());
+  pointAtLabel();
+  SendMessageW(labelWindow(), WM_RBUTTONDOWN, 0, point(2, 2));
+  EXPECT_EQ(tipMessages.count(TTM_RELAYEVENT), 2);
 }
 
 struct LabelMouseCase {
@@ -281,7 +323,11 @@ TEST_F(Win32LabelTest, ThrowingHandlerLeavesTheLabelAlive) {
 }
 
 TEST_F(Win32LabelTest, UnloadedFormRefusesNewCaptions) {
+  pointAtLabel();
+  ASSERT_NE(label.toolTipWindow(), nullptr);
+  const HWND tip = label.toolTipWindow();
   form->unload();
+  EXPECT_FALSE(IsWindow(tip));
   EXPECT_EQ(label.window(), nullptr);
   EXPECT_EQ(label.toolTipWindow(), nullptr);
   EXPECT_EQ(label.caption(), "Time");

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/command_line.h"
+#include "platform/win32/common_controls.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/text.h"
 
@@ -39,6 +40,7 @@ void Win32Application::end() {
 int Win32Application::msgBox(const std::string& prompt, int style,
                              const std::string& title) {
   const HWND owner = ownerWindow_ ? ownerWindow_() : nullptr;
+  const CommonControlsScope themed;  // themed buttons
   const int result =
       MessageBoxW(owner, toUtf16(prompt).c_str(), toUtf16(title).c_str(),
                   static_cast<UINT>(style));

@@ -10,6 +10,7 @@
 
 #include "platform/handler_guard.h"
 #include "platform/menu_item.h"
+#include "platform/win32/common_controls.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/popup_menu.h"
@@ -35,10 +36,6 @@ constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 // control name with an access key.
 constexpr DWORD kLabelStyle =
     WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
-
-// Subclass ids of the windows the runtime watches.
-constexpr UINT_PTR kLabelSubclassId = 1;
-constexpr UINT_PTR kToolTipSubclassId = 2;
 
 // The size of TOOLINFOW that comctl32 5 and 6 both accept.
 constexpr UINT kToolInfoSize =
@@ -74,18 +71,20 @@ std::int16_t pressedButton(UINT message) {
   }
 }
 
-// Watches a window the runtime owns but the system may destroy first (a
-// tooltip goes with its owner): the owner lets go of the handle at
-// WM_NCDESTROY, so it is never destroyed twice.
-LRESULT CALLBACK ReleaseOnDestroyProc(HWND window, UINT message, WPARAM wParam,
-                                      LPARAM lParam, UINT_PTR id,
-                                      DWORD_PTR owner) noexcept {
-  if (message == WM_NCDESTROY) {
-    (void)RemoveWindowSubclass(window, ReleaseOnDestroyProc, id);
-    auto* handle = reinterpret_cast<UniqueWindow*>(owner);
-    if (handle->get() == window) (void)handle->release();
+// The mouse messages a tooltip watches to know when to show and hide.
+bool isToolTipRelayed(UINT message) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return true;
+    default:
+      return false;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 HICON loadIcon(HINSTANCE instance, int size) {
@@ -135,12 +134,18 @@ Win32Label::Win32Label(Win32Form& form, const LabelDesign& design,
   if (label == nullptr) throwLastError("CreateWindowExW(STATIC)");
   window_.reset(label);
   try {
-    if (!SetWindowSubclass(label, SubclassProc, kLabelSubclassId,
-                           reinterpret_cast<DWORD_PTR>(this))) {
-      throwLastError("SetWindowSubclass");
+    // The label's own window procedure comes first: mouse input and the
+    // tooltip. The user data of a STATIC control is the application's.
+    SetLastError(ERROR_SUCCESS);
+    if (SetWindowLongPtrW(label, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(this)) == 0 &&
+        GetLastError() != ERROR_SUCCESS) {
+      throwLastError("SetWindowLongPtrW(GWLP_USERDATA)");
     }
+    originalProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelProc)));
+    if (originalProc_ == nullptr) throwLastError("SetWindowLongPtrW");
     caption_ = design.caption;
-    createToolTip();
     relayout();
   } catch (...) {
     destroyWindows();
@@ -157,6 +162,12 @@ void Win32Label::destroyWindows() noexcept {
 }
 
 void Win32Label::createToolTip() {
+  // Themed, where the system has themes; the tooltip keeps the class
+  // version it was made with after the scope.
+  const CommonControlsScope themed;
+  if (!toolTipClassReady()) {
+    throw RuntimeError("the common controls' tooltips are not available");
+  }
   // Shown also while the clock window is inactive, which it nearly always
   // is; "&" shown as it is. The tip has no owner window: Wine refuses to put
   // a window that owns popups into the topmost band, and the clock must stay
@@ -168,10 +179,32 @@ void Win32Label::createToolTip() {
                       nullptr, form_.instance(), nullptr);
   if (tip == nullptr) throwLastError("CreateWindowExW(tooltip)");
   toolTip_.reset(tip);
-  if (!SetWindowSubclass(tip, ReleaseOnDestroyProc, kToolTipSubclassId,
-                         reinterpret_cast<DWORD_PTR>(&toolTip_))) {
-    throwLastError("SetWindowSubclass");
+  updateTool();
+}
+
+void Win32Label::relayToToolTip(HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) noexcept {
+  if (!toolTip_ && !toolTipFailed_) {
+    try {
+      createToolTip();
+    } catch (...) {
+      // The clock works on without a tooltip; it is not tried again.
+      toolTip_.reset();
+      toolTipFailed_ = true;
+    }
   }
+  if (!toolTip_) return;
+  MSG relayed{};
+  relayed.hwnd = window;
+  relayed.message = message;
+  relayed.wParam = wParam;
+  relayed.lParam = lParam;
+  relayed.time = static_cast<DWORD>(GetMessageTime());
+  const DWORD position = GetMessagePos();
+  relayed.pt = {static_cast<std::int16_t>(position & 0xFFFF),
+                static_cast<std::int16_t>((position >> 16) & 0xFFFF)};
+  (void)SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0,
+                     reinterpret_cast<LPARAM>(&relayed));
 }
 
 HWND Win32Label::requireWindow() const {
@@ -237,19 +270,27 @@ void Win32Label::setCaption(const std::string& text) {
 
 void Win32Label::setToolTipText(const std::string& text) {
   if (text == toolTipText_) return;
-  const HWND label = requireWindow();
-  if (!toolTip_) throw RuntimeError("the label has no tooltip window");
-  std::wstring wide = toUtf16(text);
+  requireWindow();
+  toolTipText_ = text;
+  // The tooltip window is made when the pointer first comes over the label
+  // and then takes the text of that moment.
+  if (toolTip_) updateTool();
+}
+
+void Win32Label::updateTool() {
+  std::wstring wide = toUtf16(toolTipText_);
   TTTOOLINFOW tool{};
   tool.cbSize = kToolInfoSize;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.uFlags = TTF_IDISHWND;  // the label relays its mouse messages itself
   tool.hwnd = form_.window();
-  tool.uId = reinterpret_cast<UINT_PTR>(label);
+  tool.uId = reinterpret_cast<UINT_PTR>(requireWindow());
   tool.lpszText = wide.data();
-  if (text.empty()) {
+  if (toolTipText_.empty()) {
     // No text, no tooltip at all (an empty tip would show an empty box).
-    (void)SendMessageW(toolTip_.get(), TTM_DELTOOLW, 0,
-                       reinterpret_cast<LPARAM>(&tool));
+    if (toolRegistered_) {
+      (void)SendMessageW(toolTip_.get(), TTM_DELTOOLW, 0,
+                         reinterpret_cast<LPARAM>(&tool));
+    }
     toolRegistered_ = false;
   } else if (!toolRegistered_) {
     if (!SendMessageW(toolTip_.get(), TTM_ADDTOOLW, 0,
@@ -261,7 +302,6 @@ void Win32Label::setToolTipText(const std::string& text) {
     (void)SendMessageW(toolTip_.get(), TTM_UPDATETIPTEXTW, 0,
                        reinterpret_cast<LPARAM>(&tool));
   }
-  toolTipText_ = text;
 }
 
 float Win32Label::width() const { return pixelsToTwips(size_.cx, form_.dpi()); }
@@ -270,20 +310,25 @@ float Win32Label::height() const {
   return pixelsToTwips(size_.cy, form_.dpi());
 }
 
-LRESULT CALLBACK Win32Label::SubclassProc(HWND window, UINT message,
-                                          WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR /*id*/,
-                                          DWORD_PTR self) noexcept {
+LRESULT CALLBACK Win32Label::LabelProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept {
+  auto* self =
+      reinterpret_cast<Win32Label*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC original = self->originalProc_;
   try {
-    return reinterpret_cast<Win32Label*>(self)->OnMessage(window, message,
-                                                          wParam, lParam);
+    return self->OnMessage(window, message, wParam, lParam);
   } catch (...) {  // program events are guarded; this is the runtime's own
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallWindowProcW(original, window, message, wParam, lParam);
   }
 }
 
 LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
                               LPARAM lParam) {
+  const WNDPROC original = originalProc_;
+  if (isToolTipRelayed(message)) {
+    relayToToolTip(window, message, wParam, lParam);
+  }
   if (const std::int16_t button = pressedButton(message); button != 0) {
     OnMouseDown(button, wParam, lParam);
     return 0;
@@ -293,13 +338,17 @@ LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
       OnDblClick();
       return 0;
     case WM_NCDESTROY:
-      (void)RemoveWindowSubclass(window, SubclassProc, kLabelSubclassId);
+      // The window is going: it gets the STATIC procedure back and lets go
+      // of the label, which may already be on its way out.
+      (void)SetWindowLongPtrW(window, GWLP_WNDPROC,
+                              reinterpret_cast<LONG_PTR>(original));
+      (void)SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       if (window_.get() == window) (void)window_.release();
       break;
     default:
       break;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallWindowProcW(original, window, message, wParam, lParam);
 }
 
 void Win32Label::OnMouseDown(std::int16_t button, WPARAM wParam,

@@ -54,9 +54,8 @@ class Win32Label final : public Label {
   void destroyWindows() noexcept;
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self) noexcept;
+  static LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept;
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnMouseDown(std::int16_t button, WPARAM wParam, LPARAM lParam);
   void OnDblClick();
@@ -65,12 +64,18 @@ class Win32Label final : public Label {
   SIZE measure(const std::wstring& text) const;
   void applySize(SIZE size);
   void createToolTip();
+  void updateTool();
+  // Passes a mouse message on to the tooltip, which is made at the first.
+  void relayToToolTip(HWND window, UINT message, WPARAM wParam,
+                      LPARAM lParam) noexcept;
 
   Win32Form& form_;
   const LabelDesign design_;
   LabelEvents& events_;
   UniqueWindow window_;
-  UniqueWindow toolTip_;
+  WNDPROC originalProc_ = nullptr;
+  UniqueWindow toolTip_;  // made when the pointer first comes over the label
+  bool toolTipFailed_ = false;
   std::string caption_;
   std::string toolTipText_;
   bool toolRegistered_ = false;

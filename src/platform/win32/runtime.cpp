@@ -1,8 +1,6 @@
 // The Win32 runtime object and the message loop.
 #include "platform/win32/runtime.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "platform/win32/form.h"
@@ -14,13 +12,6 @@ Win32Runtime::Win32Runtime(HINSTANCE instance, const RuntimeOptions& options)
       errors_(options.errors != nullptr ? options.errors : &debugOutput_),
       app_(options.instanceMutex),
       dateTime_(options.locale) {
-  // Tooltips come from the common controls.
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_BAR_CLASSES;
-  if (!InitCommonControlsEx(&controls)) {
-    throw RuntimeError("InitCommonControlsEx failed");
-  }
   if (!Win32Form::registerWindowClass(instance_)) {
     throwLastError("RegisterClassExW");
   }
