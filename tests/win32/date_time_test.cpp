@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "platform/services.h"
 #include "platform/win32/text.h"
@@ -56,6 +57,75 @@ INSTANTIATE_TEST_SUITE_P(
                     tested.param.minute, tested.param.second);
       return std::string(name);
     });
+
+// A text is asked of the system again exactly when a field its pattern shows
+// changed: the clock asks for it ten times a second.
+struct KeptTextCase {
+  const char* name;
+  std::string_view pattern;
+  LocalDateTime next;  // after 21:05:03 on Monday, 4 March 2024
+  bool asksAgain;
+  const char* text;
+};
+
+class KeptTextTest : public ::testing::TestWithParam<KeptTextCase> {};
+
+TEST_P(KeptTextTest, AsksTheSystemOnlyWhenAShownFieldChanged) {
+  const KeptTextCase& c = GetParam();
+  Win32DateTime dateTime(L"en-US");
+  (void)dateTime.format(march4(21, 5, 3), c.pattern);
+  const std::size_t before = dateTime.systemFormatCount();
+  EXPECT_EQ(dateTime.format(c.next, c.pattern), c.text);
+  EXPECT_EQ(dateTime.systemFormatCount() - before, c.asksAgain ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readings, KeptTextTest,
+    ::testing::Values(KeptTextCase{"DateNextSecond", kLongDatePattern,
+                                   march4(21, 5, 4), false,
+                                   "Monday, March 4 2024"},
+                      KeptTextCase{"DateNextDay",
+                                   kLongDatePattern,
+                                   {2024, 3, 5, 2, 0, 0, 0},
+                                   true,
+                                   "Tuesday, March 5 2024"},
+                      KeptTextCase{"DateNextYear",
+                                   kLongDatePattern,
+                                   {2025, 3, 4, 2, 21, 5, 3},
+                                   true,
+                                   "Tuesday, March 4 2025"},
+                      KeptTextCase{"MediumNextSecond", kMediumTimePattern,
+                                   march4(21, 5, 4), false, "09:05 PM"},
+                      KeptTextCase{"MediumNextMinute", kMediumTimePattern,
+                                   march4(21, 6, 0), true, "09:06 PM"},
+                      KeptTextCase{"MediumOtherDay",
+                                   kMediumTimePattern,
+                                   {2024, 3, 5, 2, 21, 5, 3},
+                                   false,
+                                   "09:05 PM"},
+                      KeptTextCase{"LongTimeNextSecond", kLongTimePattern,
+                                   march4(21, 5, 4), true, "9:05:04 PM"},
+                      KeptTextCase{"HmsNextSecond", kHourMinuteSecondPattern,
+                                   march4(21, 5, 4), true, "21:5:4"},
+                      KeptTextCase{"HmNextSecond", kHourMinutePattern,
+                                   march4(21, 5, 4), false, "21:5"},
+                      KeptTextCase{"HmNextHour", kHourMinutePattern,
+                                   march4(22, 5, 3), true, "22:5"}),
+    [](const ::testing::TestParamInfo<KeptTextCase>& tested) {
+      return std::string(tested.param.name);
+    });
+
+TEST(DateTimeFormatTest, ForgottenTextsAreAskedAgain) {
+  Win32DateTime dateTime(L"en-US");
+  (void)dateTime.format(march4(21, 5, 3), kLongDatePattern);
+  (void)dateTime.format(march4(21, 5, 3), kMediumTimePattern);
+  const std::size_t before = dateTime.systemFormatCount();
+  dateTime.forgetTexts();
+  EXPECT_EQ(dateTime.format(march4(21, 5, 3), kLongDatePattern),
+            "Monday, March 4 2024");
+  EXPECT_EQ(dateTime.format(march4(21, 5, 3), kMediumTimePattern), "09:05 PM");
+  EXPECT_EQ(dateTime.systemFormatCount() - before, 2u);
+}
 
 TEST(DateTimeFormatTest, LongDateNamesEveryWeekdayAndMonth) {
   Win32DateTime dateTime(L"en-US");
@@ -161,6 +231,57 @@ TEST(DateTimeFormatTest, UnknownLocaleIsAnError) {
   Win32DateTime dateTime(L"xx-not-a-locale");
   EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), kLongDatePattern),
                RuntimeError);
+}
+
+// A clock the test sets: a tick count and a local time.
+struct FakeClock {
+  static inline ULONGLONG tick = 0;
+  static inline SYSTEMTIME time{};
+  static SystemClock source() {
+    return {[]() noexcept { return tick; },
+            [](SYSTEMTIME* out) noexcept { *out = time; }};
+  }
+  static void set(ULONGLONG atTick, WORD second, WORD milliseconds) {
+    tick = atTick;
+    time = {2024, 3, 1, 4, 21, 5, second, milliseconds};
+  }
+};
+
+// The local time is asked of the system again only once the second of the
+// last reading can be over; a time change or a tick count that went back
+// asks at once.
+TEST(DateTimeReadingTest, AsksAgainOnlyWhenTheSecondCanBeOver) {
+  Win32DateTime dateTime(L"en-US", FakeClock::source());
+  FakeClock::set(10'000, 3, 400);  // 600 ms left of second 3
+  EXPECT_EQ(dateTime.now().second, 3);
+  EXPECT_EQ(dateTime.systemReadCount(), 1u);
+
+  FakeClock::set(10'599, 4, 0);  // the system says 4, 1 ms early by ticks
+  EXPECT_EQ(dateTime.now().second, 3);
+  EXPECT_EQ(dateTime.systemReadCount(), 1u);
+
+  FakeClock::set(10'600, 4, 0);
+  EXPECT_EQ(dateTime.now().second, 4);
+  EXPECT_EQ(dateTime.systemReadCount(), 2u);
+
+  // Early by the tick count's steps: the same second is read again, and
+  // the rest of it counted anew.
+  FakeClock::set(11'600, 4, 990);
+  EXPECT_EQ(dateTime.now().second, 4);
+  FakeClock::set(11'609, 5, 0);
+  EXPECT_EQ(dateTime.now().second, 4);
+  FakeClock::set(11'610, 5, 0);
+  EXPECT_EQ(dateTime.now().second, 5);
+  EXPECT_EQ(dateTime.systemReadCount(), 4u);
+
+  FakeClock::set(11'700, 5, 90);  // within second 5, the clock is set
+  dateTime.forgetReading();
+  FakeClock::set(11'700, 42, 0);
+  EXPECT_EQ(dateTime.now().second, 42);
+
+  FakeClock::set(5'000, 43, 0);  // the tick count went back
+  EXPECT_EQ(dateTime.now().second, 43);
+  EXPECT_EQ(dateTime.systemReadCount(), 6u);
 }
 
 TEST(DateTimeFormatTest, NowIsTheLocalTime) {

@@ -6,7 +6,11 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstddef>
 
+#include "platform/services.h"
+#include "platform/win32/date_time.h"
+#include "platform/win32/runtime.h"
 #include "platform/win32/twips.h"
 #include "win32_test_support.h"
 
@@ -36,6 +40,31 @@ class Win32FormTest : public ::testing::Test {
   win32_testing::RecordingLabelEvents labelEvents_;
   std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
 };
+
+TEST_F(Win32FormTest, ChangedRegionalFormatsAreFormattedAnew) {
+  Win32DateTime& dateTime = runtime->dateTime();
+  const LocalDateTime reading{2024, 3, 4, 1, 21, 5, 3};
+  (void)dateTime.format(reading, kLongDatePattern);
+  const std::size_t before = dateTime.systemFormatCount();
+  // Other settings, with or without a section name, keep the texts.
+  SendMessageW(hwnd(), WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
+  SendMessageW(hwnd(), WM_SETTINGCHANGE, 0,
+               reinterpret_cast<LPARAM>(L"Policy"));
+  (void)dateTime.format(reading, kLongDatePattern);
+  EXPECT_EQ(dateTime.systemFormatCount(), before);
+  SendMessageW(hwnd(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+  (void)dateTime.format(reading, kLongDatePattern);
+  EXPECT_EQ(dateTime.systemFormatCount(), before + 1);
+}
+
+TEST_F(Win32FormTest, ATimeChangeIsReadAtOnce) {
+  Win32DateTime& dateTime = runtime->dateTime();
+  (void)dateTime.now();
+  const std::size_t before = dateTime.systemReadCount();
+  SendMessageW(hwnd(), WM_TIMECHANGE, 0, 0);
+  (void)dateTime.now();
+  EXPECT_EQ(dateTime.systemReadCount(), before + 1);
+}
 
 TEST_F(Win32FormTest, IsAHiddenBorderedPopupWithoutCaption) {
   ASSERT_TRUE(IsWindow(hwnd()));

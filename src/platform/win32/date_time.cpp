@@ -54,18 +54,34 @@ std::wstring quotedPictureText(std::wstring_view text) {
   return quoted;
 }
 
-Win32DateTime::Win32DateTime(std::wstring localeName)
-    : locale_(std::move(localeName)) {}
+SystemClock systemClock() noexcept {
+  return {[]() noexcept { return GetTickCount64(); },
+          [](SYSTEMTIME* time) noexcept { GetLocalTime(time); }};
+}
+
+Win32DateTime::Win32DateTime(std::wstring localeName, SystemClock clock)
+    : locale_(std::move(localeName)), clock_(clock) {}
 
 const wchar_t* Win32DateTime::locale() const noexcept {
   return locale_.empty() ? LOCALE_NAME_USER_DEFAULT : locale_.c_str();
 }
 
 LocalDateTime Win32DateTime::now() {
+  const ULONGLONG tick = clock_.tickCount();
+  // A tick count that went back is not trusted to measure anything.
+  if (readingValid_ && tick >= readAt_ && tick < secondEnds_) return reading_;
   SYSTEMTIME time{};
-  GetLocalTime(&time);
-  return {time.wYear, time.wMonth,  time.wDay,   time.wDayOfWeek,
-          time.wHour, time.wMinute, time.wSecond};
+  clock_.localTime(&time);
+  ++systemReads_;
+  reading_ = {time.wYear, time.wMonth,  time.wDay,   time.wDayOfWeek,
+              time.wHour, time.wMinute, time.wSecond};
+  // The tick count moves in steps of up to 16 ms, so a new second may show
+  // that much later; an early reading only finds the same second again.
+  const WORD milliseconds = time.wMilliseconds < 1000 ? time.wMilliseconds : 0;
+  readAt_ = tick;
+  secondEnds_ = tick + (1000U - milliseconds);
+  readingValid_ = true;
+  return reading_;
 }
 
 std::wstring Win32DateTime::timeSeparator() const {
@@ -134,24 +150,43 @@ std::wstring timePicture(std::string_view pattern,
 
 namespace {
 
-bool sameReading(const LocalDateTime& a, const LocalDateTime& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day &&
-         a.dayOfWeek == b.dayOfWeek && a.hour == b.hour &&
-         a.minute == b.minute && a.second == b.second;
+// The patterns the formatter keeps a text of, and which fields each shows.
+enum Fields : unsigned { kDate = 1, kHourMinute = 2, kSecond = 4 };
+struct KeptPattern {
+  std::string_view pattern;
+  unsigned fields;
+};
+constexpr std::array<KeptPattern, 5> kKeptPatterns{{
+    {kLongDatePattern, kDate},
+    {kLongTimePattern, kHourMinute | kSecond},
+    {kMediumTimePattern, kHourMinute},
+    {kHourMinuteSecondPattern, kHourMinute | kSecond},
+    {kHourMinutePattern, kHourMinute},
+}};
+
+bool sameFields(const LocalDateTime& a, const LocalDateTime& b,
+                unsigned fields) {
+  if ((fields & kDate) != 0 && (a.year != b.year || a.month != b.month ||
+                                a.day != b.day || a.dayOfWeek != b.dayOfWeek)) {
+    return false;
+  }
+  if ((fields & kHourMinute) != 0 &&
+      (a.hour != b.hour || a.minute != b.minute)) {
+    return false;
+  }
+  return (fields & kSecond) == 0 || a.second == b.second;
 }
 
 }  // namespace
 
 std::string Win32DateTime::format(const LocalDateTime& value,
                                   std::string_view pattern) {
-  static constexpr std::array<std::string_view, 5> kPatterns{
-      kLongDatePattern, kLongTimePattern, kMediumTimePattern,
-      kHourMinuteSecondPattern, kHourMinutePattern};
   const SYSTEMTIME time = toSystemTime(value);
-  for (std::size_t slot = 0; slot < kPatterns.size(); ++slot) {
-    if (pattern != kPatterns[slot]) continue;
+  for (std::size_t slot = 0; slot < kKeptPatterns.size(); ++slot) {
+    if (pattern != kKeptPatterns[slot].pattern) continue;
     CachedText& cached = cache_[slot];
-    if (!cached.valid || !sameReading(cached.reading, value)) {
+    if (!cached.valid ||
+        !sameFields(cached.reading, value, kKeptPatterns[slot].fields)) {
       cached.valid = false;  // stays so if formatting throws
       cached.text = formatUncached(time, pattern);
       cached.reading = value;
@@ -162,8 +197,13 @@ std::string Win32DateTime::format(const LocalDateTime& value,
   return formatUncached(time, pattern);  // throws for an unknown pattern
 }
 
+void Win32DateTime::forgetTexts() noexcept {
+  for (CachedText& cached : cache_) cached.valid = false;
+}
+
 std::string Win32DateTime::formatUncached(const SYSTEMTIME& time,
-                                          std::string_view pattern) const {
+                                          std::string_view pattern) {
+  ++systemFormats_;
   if (pattern == kLongDatePattern) return formatDate(time, kLongDatePicture);
   // The user's long time format: no picture at all.
   if (pattern == kLongTimePattern) return formatTime(time, nullptr);

@@ -11,40 +11,70 @@
 
 namespace quorvo::platform::win32 {
 
+// Where the readings come from: the system's millisecond tick count and
+// local time. Tests put their own clock here.
+struct SystemClock {
+  ULONGLONG (*tickCount)() noexcept;
+  void (*localTime)(SYSTEMTIME* time) noexcept;
+};
+SystemClock systemClock() noexcept;
+
 class Win32DateTime : public DateTimeService {
  public:
   // `localeName` is a locale name such as "de-DE"; empty means the user's
   // own locale with the user's customisations (LOCALE_NAME_USER_DEFAULT,
   // which is a null pointer and so cannot live in a string).
-  explicit Win32DateTime(std::wstring localeName = {});
+  explicit Win32DateTime(std::wstring localeName = {},
+                         SystemClock clock = systemClock());
 
+  // The local time to the second. The system is asked again only once the
+  // second of the last reading can have ended (by the tick count, which
+  // costs next to nothing to read, where the local time costs a call into
+  // the kernel), or after forgetReading().
   LocalDateTime now() override;
+  // The system's time or time zone was changed: the next reading asks.
+  void forgetReading() noexcept { readingValid_ = false; }
+  // How many readings were asked of the system so far.
+  std::size_t systemReadCount() const noexcept { return systemReads_; }
   std::string format(const LocalDateTime& value,
                      std::string_view pattern) override;
 
   // The locale's time separator, e.g. ":" or ".".
   std::wstring timeSeparator() const;
 
+  // Forgets every kept text: the user changed the regional formats.
+  void forgetTexts() noexcept;
+  // How many texts were asked of the system so far.
+  std::size_t systemFormatCount() const noexcept { return systemFormats_; }
+
  private:
   std::string formatDate(const SYSTEMTIME& time, const wchar_t* picture) const;
   std::string formatTime(const SYSTEMTIME& time, const wchar_t* picture) const;
   const wchar_t* locale() const noexcept;
 
-  std::string formatUncached(const SYSTEMTIME& time,
-                             std::string_view pattern) const;
+  std::string formatUncached(const SYSTEMTIME& time, std::string_view pattern);
 
   std::wstring locale_;
+  SystemClock clock_;
+
+  LocalDateTime reading_;
+  ULONGLONG readAt_ = 0;      // tick count of the last reading
+  ULONGLONG secondEnds_ = 0;  // tick count when its second is over
+  bool readingValid_ = false;
+  std::size_t systemReads_ = 0;
 
   // The last text of each pattern and the reading it was made from. The
-  // clock ticks ten times a second but its readings change once a second,
-  // so nine ticks in ten reuse the text instead of asking the system again;
-  // a change of the user's formats shows within a second.
+  // clock ticks ten times a second, but a date changes once a day and hours
+  // and minutes once a minute: a text is asked of the system again only
+  // when a field its pattern shows has changed (only the long time shows
+  // seconds), or after forgetTexts().
   struct CachedText {
     LocalDateTime reading;
     std::string text;
     bool valid = false;
   };
   std::array<CachedText, 5> cache_;
+  std::size_t systemFormats_ = 0;
 };
 
 // Encloses text in single quotes for a date or time picture, doubling any

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <string_view>
 #include <utility>
 
 #include "platform/handler_guard.h"
@@ -657,8 +658,17 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       OnDpiChanged((wParam >> 16) & 0xFFFF,
                    *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_TIMECHANGE:
+      // The clock was set: read it anew at the next tick.
+      runtime_.dateTime().forgetReading();
+      break;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETNONCLIENTMETRICS) OnFontChanged();
+      // The user's regional formats changed: the clock texts are made anew.
+      if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(
+                             lParam)) == L"intl") {
+        runtime_.dateTime().forgetTexts();
+      }
       break;
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wParam));
