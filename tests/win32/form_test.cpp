@@ -10,6 +10,7 @@
 
 #include "platform/services.h"
 #include "platform/win32/date_time.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/runtime.h"
 #include "platform/win32/twips.h"
 #include "win32_test_support.h"
@@ -344,6 +345,13 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   POINT corner{labelRect.left, labelRect.top};
   ASSERT_TRUE(ScreenToClient(hwnd(), &corner));
   EXPECT_EQ(corner.x, twipsToPixels(15, newDpi));
+  // Exactly the caption's extent in the new font, measured here apart.
+  const WindowDc dc(hwnd());
+  const SelectedObject font(dc.get(), form->font());
+  SIZE extent{};
+  ASSERT_TRUE(GetTextExtentPoint32W(dc.get(), L"Time", 4, &extent));
+  EXPECT_EQ(labelRect.right - labelRect.left, extent.cx);
+  EXPECT_EQ(labelRect.bottom - labelRect.top, extent.cy);
   EXPECT_TRUE(runtime.reporter.errors.empty());
 }
 

@@ -214,21 +214,28 @@ HWND Win32Label::requireWindow() const {
 }
 
 SIZE Win32Label::measure(const std::wstring& text) const {
+  if (const HDC dc = form_.measuringDc(); dc != nullptr) {
+    return measureIn(dc, text);
+  }
   const WindowDc dc(requireWindow());
   if (!dc) throwLastError("GetDC");
   const SelectedObject font(dc.get(), form_.font());
   if (!font.ok()) throwLastError("SelectObject");
+  return measureIn(dc.get(), text);
+}
+
+SIZE Win32Label::measureIn(HDC dc, const std::wstring& text) {
   SIZE size{};
   if (text.empty()) {
     // No text is no width, but still one line high.
     TEXTMETRICW metrics{};
-    if (!GetTextMetricsW(dc.get(), &metrics)) throwLastError("GetTextMetricsW");
+    if (!GetTextMetricsW(dc, &metrics)) throwLastError("GetTextMetricsW");
     size.cy = metrics.tmHeight;
     return size;
   }
   if (text.size() > static_cast<std::size_t>(INT_MAX) ||
-      !GetTextExtentPoint32W(dc.get(), text.c_str(),
-                             static_cast<int>(text.size()), &size)) {
+      !GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()),
+                             &size)) {
     throwLastError("GetTextExtentPoint32W");
   }
   return size;
@@ -439,6 +446,7 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
   try {
     dpi_ = windowDpi(window_.get());
     font_ = createMessageFont(dpi_);
+    measuringFontSelected_ = measuringDc_.selectFont(font_.get());
     runtime_.addForm(this);
   } catch (...) {
     unload();
@@ -736,6 +744,7 @@ void Win32Form::OnFontChanged() {
     // The labels switch to the new font before the old one is deleted.
     UniqueFont font = createMessageFont(dpi_);
     std::swap(font_, font);
+    measuringFontSelected_ = measuringDc_.selectFont(font_.get());
     for (const auto& label : labels_) label->relayout();
   });
 }

@@ -62,6 +62,7 @@ class Win32Label final : public Label {
 
   HWND requireWindow() const;
   SIZE measure(const std::wstring& text) const;
+  static SIZE measureIn(HDC dc, const std::wstring& text);
   void applySize(SIZE size);
   void createToolTip();
   void updateTool();
@@ -147,6 +148,11 @@ class Win32Form final : public Form {
 
   HWND window() const noexcept { return window_.get(); }
   HFONT font() const noexcept { return font_.get(); }
+  // A memory DC with the form's font selected, for measuring captions
+  // without a window DC to get and release; null where it could not be made.
+  HDC measuringDc() const noexcept {
+    return measuringFontSelected_ ? measuringDc_.get() : nullptr;
+  }
   unsigned dpi() const noexcept { return dpi_; }
   bool isVisible() const noexcept;
   HINSTANCE instance() const noexcept;
@@ -179,6 +185,9 @@ class Win32Form final : public Form {
   FormEvents& events_;
   // Declared before the window so it outlives every control drawing with it.
   UniqueFont font_;
+  // After the font, so the font is deselected from it before it is deleted.
+  MeasuringDc measuringDc_;
+  bool measuringFontSelected_ = false;
   UniqueWindow window_;
   unsigned dpi_ = 0;
   std::vector<std::unique_ptr<Win32Label>> labels_;

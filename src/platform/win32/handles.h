@@ -54,6 +54,34 @@ class WindowDc {
   HDC dc_;
 };
 
+// A memory device context compatible with the screen, for measuring text in
+// a font it keeps selected; the DC's own font is put back before it goes.
+class MeasuringDc {
+ public:
+  MeasuringDc() noexcept : dc_(CreateCompatibleDC(nullptr)) {
+    if (dc_ != nullptr) original_ = GetCurrentObject(dc_, OBJ_FONT);
+  }
+  ~MeasuringDc() {
+    if (dc_ == nullptr) return;
+    if (original_ != nullptr) (void)SelectObject(dc_, original_);
+    (void)DeleteDC(dc_);
+  }
+  MeasuringDc(const MeasuringDc&) = delete;
+  MeasuringDc& operator=(const MeasuringDc&) = delete;
+
+  // Selects `font`; false when there is no DC or the system refuses.
+  bool selectFont(HFONT font) noexcept {
+    if (dc_ == nullptr || original_ == nullptr) return false;
+    const HGDIOBJ previous = SelectObject(dc_, font);
+    return previous != nullptr && previous != HGDI_ERROR;
+  }
+  HDC get() const noexcept { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ original_ = nullptr;
+};
+
 // Selects a GDI object into a device context and puts the previous one back.
 class SelectedObject {
  public:
