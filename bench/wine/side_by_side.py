@@ -160,6 +160,8 @@ class SideBySide:
         shared = self.shared_processes()
         cpu_start = {p.name: p.linux.cpu_seconds()
                      for p in (self.quorvo, self.null)}
+        exact_start = {p.name: p.linux.cpu_ms_exact()
+                       for p in (self.quorvo, self.null)}
         shared_start = {name: p.cpu_seconds() for name, p in shared.items()}
         peak_rss = {p.name: 0 for p in (self.quorvo, self.null)}
         began = time.monotonic()
@@ -173,6 +175,8 @@ class SideBySide:
         span = time.monotonic() - began
         cpu_end = {p.name: p.linux.cpu_seconds()
                    for p in (self.quorvo, self.null)}
+        exact_end = {p.name: p.linux.cpu_ms_exact()
+                     for p in (self.quorvo, self.null)}
         shared_end = {name: p.cpu_seconds() for name, p in shared.items()
                       if p.alive()}
         memory = {p.name: p.linux.memory_kib()
@@ -196,9 +200,10 @@ class SideBySide:
                 "startup_median_ms":
                     round(statistics.median(program.startups) * 1000),
                 "cpu_run_s": cpu_end[name] - cpu_start[name],
+                "cpu_run_ms_exact": exact_end[name] - exact_start[name],
                 "cpu_total_s": cpu_end[name],
                 "cpu_run_percent":
-                    100 * (cpu_end[name] - cpu_start[name]) / span,
+                    (exact_end[name] - exact_start[name]) / 10 / span,
                 "vmhwm_kib": memory[name]["VmHWM"],
                 "vmrss_final_kib": memory[name]["VmRSS"],
                 "vmrss_peak_sampled_kib": peak_rss[name],
@@ -251,8 +256,10 @@ def report(results: dict, args) -> str:
     rows = [
         ("start to visible window, median ms", "startup_median_ms",
          STARTUP_TARGET),
-        (f"CPU over the {results['run_seconds']:.0f}s run, s", "cpu_run_s",
-         CPU_TARGET),
+        (f"CPU over the {results['run_seconds']:.0f}s run, ms (scheduler)",
+         "cpu_run_ms_exact", CPU_TARGET),
+        (f"CPU over the {results['run_seconds']:.0f}s run, s (10 ms steps)",
+         "cpu_run_s", None),
         ("CPU from process start, s", "cpu_total_s", None),
         ("VmHWM (peak RSS), KiB", "vmhwm_kib", MEMORY_TARGET),
         ("VmRSS at the end, KiB", "vmrss_final_kib", MEMORY_TARGET),
