@@ -20,8 +20,6 @@ class CommonControlsScope {
   CommonControlsScope(const CommonControlsScope&) = delete;
   CommonControlsScope& operator=(const CommonControlsScope&) = delete;
 
-  bool active() const noexcept { return active_; }
-
  private:
   ULONG_PTR cookie_ = 0;
   bool active_ = false;
