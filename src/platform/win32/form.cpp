@@ -47,7 +47,8 @@ constexpr std::int16_t kShiftMask = 1;
 constexpr std::int16_t kCtrlMask = 2;
 constexpr std::int16_t kAltMask = 4;
 
-// Client coordinates of a mouse message: signed 16-bit halves of lParam.
+// The point a mouse message (client) or GetMessagePos (screen) packs into
+// two signed 16-bit halves.
 POINT mousePoint(LPARAM lParam) {
   const auto bits = static_cast<std::uint32_t>(lParam);
   return {static_cast<std::int16_t>(bits & 0xFFFF),
@@ -201,9 +202,8 @@ void Win32Label::relayToToolTip(HWND window, UINT message, WPARAM wParam,
   relayed.wParam = wParam;
   relayed.lParam = lParam;
   relayed.time = static_cast<DWORD>(GetMessageTime());
-  const DWORD position = GetMessagePos();
-  relayed.pt = {static_cast<std::int16_t>(position & 0xFFFF),
-                static_cast<std::int16_t>((position >> 16) & 0xFFFF)};
+  // Screen coordinates, packed like a mouse message's.
+  relayed.pt = mousePoint(static_cast<LPARAM>(GetMessagePos()));
   (void)SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0,
                      reinterpret_cast<LPARAM>(&relayed));
 }
@@ -446,7 +446,7 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
   try {
     dpi_ = windowDpi(window_.get());
     font_ = createMessageFont(dpi_);
-    measuringFontSelected_ = measuringDc_.selectFont(font_.get());
+    measuringDc_.selectFont(font_.get());
     runtime_.addForm(this);
   } catch (...) {
     unload();
@@ -744,7 +744,7 @@ void Win32Form::OnFontChanged() {
     // The labels switch to the new font before the old one is deleted.
     UniqueFont font = createMessageFont(dpi_);
     std::swap(font_, font);
-    measuringFontSelected_ = measuringDc_.selectFont(font_.get());
+    measuringDc_.selectFont(font_.get());
     for (const auto& label : labels_) label->relayout();
   });
 }

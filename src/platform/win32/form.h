@@ -150,9 +150,7 @@ class Win32Form final : public Form {
   HFONT font() const noexcept { return font_.get(); }
   // A memory DC with the form's font selected, for measuring captions
   // without a window DC to get and release; null where it could not be made.
-  HDC measuringDc() const noexcept {
-    return measuringFontSelected_ ? measuringDc_.get() : nullptr;
-  }
+  HDC measuringDc() const noexcept { return measuringDc_.get(); }
   unsigned dpi() const noexcept { return dpi_; }
   bool isVisible() const noexcept;
   HINSTANCE instance() const noexcept;
@@ -187,7 +185,6 @@ class Win32Form final : public Form {
   UniqueFont font_;
   // After the font, so the font is deselected from it before it is deleted.
   MeasuringDc measuringDc_;
-  bool measuringFontSelected_ = false;
   UniqueWindow window_;
   unsigned dpi_ = 0;
   std::vector<std::unique_ptr<Win32Label>> labels_;

@@ -69,17 +69,20 @@ class MeasuringDc {
   MeasuringDc(const MeasuringDc&) = delete;
   MeasuringDc& operator=(const MeasuringDc&) = delete;
 
-  // Selects `font`; false when there is no DC or the system refuses.
-  bool selectFont(HFONT font) noexcept {
-    if (dc_ == nullptr || original_ == nullptr) return false;
-    const HGDIOBJ previous = SelectObject(dc_, font);
-    return previous != nullptr && previous != HGDI_ERROR;
+  // Selects `font`. Until a font is selected, or after the system refused
+  // one, the DC is not to be measured with: get() is null then.
+  void selectFont(HFONT font) noexcept {
+    const HGDIOBJ previous = (dc_ == nullptr || original_ == nullptr)
+                                 ? nullptr
+                                 : SelectObject(dc_, font);
+    fontSelected_ = previous != nullptr && previous != HGDI_ERROR;
   }
-  HDC get() const noexcept { return dc_; }
+  HDC get() const noexcept { return fontSelected_ ? dc_ : nullptr; }
 
  private:
   HDC dc_;
   HGDIOBJ original_ = nullptr;
+  bool fontSelected_ = false;
 };
 
 // Selects a GDI object into a device context and puts the previous one back.
