@@ -1,9 +1,14 @@
 // null_clock.exe: the baseline of the whole-program benchmark. One small
 // window like the clock's, with a 100 ms timer whose handler does nothing,
 // and the message loop; built and linked exactly like Quorvo.exe. Whatever
-// Quorvo.exe costs beyond this program is the cost of its own work. It
-// takes no arguments and uses nothing beyond user32, so the baseline holds
-// nothing that the clock does not need as well.
+// Quorvo.exe costs beyond this program is the cost of its own work. It uses
+// nothing beyond user32 and kernel32, so the baseline holds nothing that the
+// clock does not need as well.
+//
+//   null_clock.exe          the null program
+//   null_clock.exe -label   the same with a STATIC label whose text is set
+//                           to the local time once a second: the least any
+//                           clock that shows seconds does
 #include <windows.h>
 
 namespace {
@@ -19,11 +24,26 @@ constexpr int kLeft = 100;
 constexpr int kTop = 100;
 constexpr int kStartFailed = 1;
 
+constexpr int kTicksPerSecond = 10;
+HWND label = nullptr;  // only with -label
+int ticks = 0;
+
+// Every tenth tick, the label shows the local time, "hh:mm:ss".
+void showTime() {
+  if (label == nullptr || ++ticks % kTicksPerSecond != 0) return;
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  wchar_t text[16]{};
+  (void)wsprintfW(text, L"%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
+  (void)SetWindowTextW(label, text);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
                             LPARAM lParam) noexcept {
   switch (message) {
     case WM_TIMER:
-      return 0;  // the tick: nothing at all
+      showTime();  // the tick: nothing at all without -label
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -35,7 +55,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
-                    PWSTR /*commandLine*/, int /*show*/) {
+                    PWSTR commandLine, int /*show*/) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = WindowProc;
@@ -50,6 +70,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
                                 WS_POPUP | WS_BORDER, kLeft, kTop, kWidth,
                                 kHeight, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return kStartFailed;
+  if (commandLine != nullptr && lstrcmpiW(commandLine, L"-label") == 0) {
+    label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 2, 1,
+                            kWidth - 6, kHeight - 4, window, nullptr, instance,
+                            nullptr);
+    if (label == nullptr) {
+      (void)DestroyWindow(window);
+      return kStartFailed;
+    }
+  }
   if (SetTimer(window, kTimerId, kTickIntervalMs, nullptr) == 0) {
     (void)DestroyWindow(window);
     return kStartFailed;

@@ -5,17 +5,20 @@ of the program file. Run by hand; see bench/README.md.
 
     side_by_side.py --windows-dir DIR [--work-dir DIR] [--prefix DIR]
                     [--seconds 60] [--starts 7] [--quorvo-switch -timesec]
+                    [--rounds 1] [--settle 5] [--null-switch -label]
 
 The null program (null_clock.exe) is built and linked like Quorvo.exe and
 has one window with a 100 ms timer that does nothing. Quorvo.exe runs with
--timesec, so its text and width change every second.
+-timesec by default, so its text changes every second; "none" runs it with
+the default display, the time without seconds.
 
 1. Start-up: each program is started --starts times, in turns, in a warm
    Wine session; the time from the start of `wine PROGRAM.exe` to the
    first viewable X window of that process is taken, and the program ended.
-2. Steady run: both run together for --seconds. CPU time (user + system of
-   the Linux process that hosts each program) is taken over that span and
-   from process start; VmRSS is sampled twice a second, VmHWM and VmRSS
+2. Steady run: both run together for --seconds, after --settle seconds,
+   --rounds times with both started afresh between rounds. CPU time (from
+   the scheduler, and user + system of the Linux process that hosts each
+   program) is taken over those spans and from process start; VmRSS is sampled twice a second, VmHWM and VmRSS
    read at the end; resource_meter.exe counts private committed memory and
    GDI objects at the end.
 
@@ -72,9 +75,12 @@ class SideBySide:
         self.probe = Probe(self.session)
         self.meter = Meter(self.session, windows / "resource_meter.exe")
         self.args = args
-        self.quorvo = Program("Quorvo.exe", windows / "Quorvo.exe",
-                              [args.quorvo_switch])
-        self.null = Program("null_clock.exe", windows / "null_clock.exe", [])
+        self.quorvo = Program(
+            "Quorvo.exe", windows / "Quorvo.exe",
+            [] if args.quorvo_switch == "none" else [args.quorvo_switch])
+        self.null = Program(
+            "null_clock.exe", windows / "null_clock.exe",
+            [] if args.null_switch == "none" else [args.null_switch])
         self.keeper: subprocess.Popen | None = None
         self.started: list[subprocess.Popen] = []
 
@@ -154,72 +160,108 @@ class SideBySide:
                 if trial < self.args.starts - 1:
                     self.stop(program)
 
-        # 2. Both running: the steady run.
-        text_before = self.probe.require("clock", WINDOW_TIMEOUT,
-                                         "the clock")["label"]["text"]
-        shared = self.shared_processes()
-        cpu_start = {p.name: p.linux.cpu_seconds()
-                     for p in (self.quorvo, self.null)}
-        exact_start = {p.name: p.linux.cpu_ms_exact()
-                       for p in (self.quorvo, self.null)}
-        shared_start = {name: p.cpu_seconds() for name, p in shared.items()}
-        peak_rss = {p.name: 0 for p in (self.quorvo, self.null)}
-        began = time.monotonic()
-        log(f"both running; measuring for {self.args.seconds:.0f}s")
-        while time.monotonic() - began < self.args.seconds:
-            for program in (self.quorvo, self.null):
-                check(program.linux.alive(), f"{program.name} ended")
-                rss = program.linux.memory_kib()["VmRSS"]
-                peak_rss[program.name] = max(peak_rss[program.name], rss)
-            time.sleep(SAMPLE_INTERVAL)
-        span = time.monotonic() - began
-        cpu_end = {p.name: p.linux.cpu_seconds()
-                   for p in (self.quorvo, self.null)}
-        exact_end = {p.name: p.linux.cpu_ms_exact()
-                     for p in (self.quorvo, self.null)}
-        shared_end = {name: p.cpu_seconds() for name, p in shared.items()
-                      if p.alive()}
-        memory = {p.name: p.linux.memory_kib()
-                  for p in (self.quorvo, self.null)}
+        # 2. Both running: the steady runs, each with both programs started
+        # afresh (in turns) and settled, as where a window lands and which
+        # core serves it moves a program's cost by more than the target's
+        # margin from one start to the next.
+        rounds = []
+        for number in range(self.args.rounds):
+            if number > 0:
+                order = [self.quorvo, self.null] if number % 2 == 0 else \
+                    [self.null, self.quorvo]
+                for program in order:
+                    self.stop(program)
+                for program in order:
+                    self.start(program)
+            rounds.append(self.steady(number + 1))
+        last = rounds[-1]
+        span = sum(r["span"] for r in rounds)
         usage = {p.name: self.meter.usage(p.name)
                  for p in (self.quorvo, self.null)}
-        text_after = self.probe.state()["label"]["text"]
-        if self.args.quorvo_switch in ("-timesec", "-timedatesec"):
-            check(text_after != text_before,
-                  f"the clock text stayed {text_before!r}: it did not tick")
-        else:
-            check(text_after != "Time", "the clock never ticked")
 
         results = {}
         for program in (self.quorvo, self.null):
             name = program.name
+            exact = sum(r["exact"][name] for r in rounds)
             results[name] = {
                 "file_bytes": program.exe.stat().st_size,
                 "stripped_bytes": stripped_size(program.exe),
                 "startup_ms": [round(s * 1000) for s in program.startups],
                 "startup_median_ms":
                     round(statistics.median(program.startups) * 1000),
-                "cpu_run_s": cpu_end[name] - cpu_start[name],
-                "cpu_run_ms_exact": exact_end[name] - exact_start[name],
-                "cpu_total_s": cpu_end[name],
-                "cpu_run_percent":
-                    (exact_end[name] - exact_start[name]) / 10 / span,
-                "vmhwm_kib": memory[name]["VmHWM"],
-                "vmrss_final_kib": memory[name]["VmRSS"],
-                "vmrss_peak_sampled_kib": peak_rss[name],
-                "rss_anon_final_kib": memory[name]["RssAnon"],
+                "cpu_run_s": sum(r["cpu"][name] for r in rounds),
+                "cpu_run_ms_exact": exact,
+                "cpu_rounds_ms_exact": [r["exact"][name] for r in rounds],
+                "cpu_total_s": last["cpu_total"][name],
+                "cpu_run_percent": exact / 10 / span,
+                "vmhwm_kib": last["memory"][name]["VmHWM"],
+                "vmrss_final_kib": last["memory"][name]["VmRSS"],
+                "vmrss_peak_sampled_kib":
+                    max(r["peak_rss"][name] for r in rounds),
+                "rss_anon_final_kib": last["memory"][name]["RssAnon"],
                 "private_committed_kib": usage[name]["private_committed"]
                 // 1024,
                 "gdi_objects": usage[name]["gdi_table"]["used"],
                 "windows": usage[name]["windows"],
             }
         results["shared_cpu_run_s"] = {
-            name: shared_end[name] - shared_start[name]
-            for name in shared_end if name in shared_start}
+            name: sum(r["shared"].get(name, 0.0) for r in rounds)
+            for name in last["shared"]}
         results["run_seconds"] = span
+        results["rounds"] = len(rounds)
         results["load_average"] = os.getloadavg()
         results["quorvo_switch"] = self.args.quorvo_switch
         return results
+
+    def steady(self, number: int) -> dict:
+        """One steady run of both programs: CPU, memory and the clock's
+        text over --seconds, after --settle seconds of running."""
+        text_before = self.probe.require("clock", WINDOW_TIMEOUT,
+                                         "the clock")["label"]["text"]
+        time.sleep(self.args.settle)
+        programs = (self.quorvo, self.null)
+        shared = self.shared_processes()
+        cpu_start = {p.name: p.linux.cpu_seconds() for p in programs}
+        exact_start = {p.name: p.linux.cpu_ms_exact() for p in programs}
+        shared_start = {name: p.cpu_seconds() for name, p in shared.items()}
+        peak_rss = {p.name: 0 for p in programs}
+        began = time.monotonic()
+        log(f"round {number}: both running; measuring for "
+            f"{self.args.seconds:.0f}s")
+        while time.monotonic() - began < self.args.seconds:
+            for program in programs:
+                check(program.linux.alive(), f"{program.name} ended")
+                rss = program.linux.memory_kib()["VmRSS"]
+                peak_rss[program.name] = max(peak_rss[program.name], rss)
+            time.sleep(SAMPLE_INTERVAL)
+        span = time.monotonic() - began
+        cpu_end = {p.name: p.linux.cpu_seconds() for p in programs}
+        exact_end = {p.name: p.linux.cpu_ms_exact() for p in programs}
+        shared_end = {name: p.cpu_seconds() for name, p in shared.items()
+                      if p.alive()}
+        memory = {p.name: p.linux.memory_kib() for p in programs}
+        text_after = self.probe.state()["label"]["text"]
+        if self.args.quorvo_switch in ("-timesec", "-timedatesec"):
+            check(text_after != text_before,
+                  f"the clock text stayed {text_before!r}: it did not tick")
+        else:
+            check(text_after != "Time", "the clock never ticked")
+        exact = {name: exact_end[name] - exact_start[name]
+                 for name in exact_end}
+        log(f"round {number}: CPU Quorvo.exe "
+            f"{exact['Quorvo.exe']:.1f} ms, null_clock.exe "
+            f"{exact['null_clock.exe']:.1f} ms")
+        return {
+            "span": span,
+            "cpu": {name: cpu_end[name] - cpu_start[name]
+                    for name in cpu_end},
+            "exact": exact,
+            "cpu_total": cpu_end,
+            "shared": {name: shared_end[name] - shared_start[name]
+                       for name in shared_end if name in shared_start},
+            "memory": memory,
+            "peak_rss": peak_rss,
+        }
 
     def finish(self) -> None:
         for process in self.started:
@@ -271,7 +313,10 @@ def report(results: dict, args) -> str:
         ("program file, bytes", "file_bytes", None),
         ("program file stripped, bytes", "stripped_bytes", None),
     ]
-    lines = [f"Quorvo.exe {args.quorvo_switch} against null_clock.exe", "",
+    lines = [f"Quorvo.exe {args.quorvo_switch} against null_clock.exe"
+             f"{'' if args.null_switch == 'none' else ' ' + args.null_switch}"
+             f" ({results['run_seconds']:.0f}s of steady run in "
+             f"{results['rounds']} round(s))", "",
              "| measure | Quorvo.exe | null_clock.exe | Quorvo / null | "
              "target |", "|---|---:|---:|---:|---|"]
     for label, key, target in rows:
@@ -285,6 +330,17 @@ def report(results: dict, args) -> str:
         lines.append(f"| {label} | {fmt(qv)} | {fmt(nv)} | "
                      f"{'' if r is None else f'{r:.2f}'} | {verdict} |")
     lines.append("")
+    if results["rounds"] > 1:
+        per_round = [ratio(a, b) for a, b in
+                     zip(q["cpu_rounds_ms_exact"], n["cpu_rounds_ms_exact"])]
+        lines.append(
+            f"CPU in {results['rounds']} rounds of "
+            f"{args.seconds:.0f}s, ms: Quorvo.exe "
+            + ", ".join(f"{v:.1f}" for v in q["cpu_rounds_ms_exact"])
+            + "; null_clock.exe "
+            + ", ".join(f"{v:.1f}" for v in n["cpu_rounds_ms_exact"])
+            + "; ratios " + ", ".join(f"{v:.2f}" for v in per_round)
+            + f" (median {statistics.median(per_round):.2f})")
     lines.append(f"Start-ups (ms), Quorvo.exe: {q['startup_ms']}; "
                  f"null_clock.exe: {n['startup_ms']}")
     lines.append(f"CPU share over the run: Quorvo.exe "
@@ -315,7 +371,18 @@ def main() -> int:
     parser.add_argument("--starts", type=int, default=7)
     parser.add_argument("--quorvo-switch", default="-timesec",
                         help="Quorvo's display switch; -date, for one, "
-                             "leaves the text unchanged all day")
+                             "leaves the text unchanged all day; none "
+                             "starts it as a user does, with the default "
+                             "display (time without seconds)")
+    parser.add_argument("--null-switch", default="none",
+                        help="-label gives the null program a label whose "
+                             "text it sets once a second")
+    parser.add_argument("--rounds", type=int, default=1,
+                        help="steady runs, each with both programs started "
+                             "afresh; CPU is judged on their sum")
+    parser.add_argument("--settle", type=float, default=5,
+                        help="seconds each round lets both programs run "
+                             "before measuring")
     args = parser.parse_args()
     build = Path(args.windows_dir).resolve().parent
     args.work_dir = args.work_dir or str(build / "bench-wine" / "side-by-side")

@@ -5,20 +5,20 @@ namespace quorvo::clock {
 
 namespace {
 
-std::string formatNow(platform::DateTimeService& dateTime,
-                      std::string_view pattern) {
+std::string_view formatNow(platform::DateTimeService& dateTime,
+                           std::string_view pattern) {
   return dateTime.format(dateTime.now(), pattern);
 }
 
 }  // namespace
 
-std::string trimLeadingZero(std::string text) {
-  if (!text.empty() && text.front() == '0') text.erase(0, 1);
+std::string_view trimLeadingZero(std::string_view text) {
+  if (!text.empty() && text.front() == '0') text.remove_prefix(1);
   return text;
 }
 
-std::string timeText(platform::DateTimeService& dateTime, bool seconds,
-                     bool hours24) {
+std::string_view timeText(platform::DateTimeService& dateTime, bool seconds,
+                          bool hours24) {
   if (hours24) {
     return formatNow(dateTime, seconds ? platform::kHourMinuteSecondPattern
                                        : platform::kHourMinutePattern);
@@ -28,11 +28,12 @@ std::string timeText(platform::DateTimeService& dateTime, bool seconds,
                                   : platform::kMediumTimePattern));
 }
 
-std::string longDateText(platform::DateTimeService& dateTime) {
+std::string_view longDateText(platform::DateTimeService& dateTime) {
   return formatNow(dateTime, platform::kLongDatePattern);
 }
 
-std::string shortTimeText(platform::DateTimeService& dateTime, bool hours24) {
+std::string_view shortTimeText(platform::DateTimeService& dateTime,
+                               bool hours24) {
   return hours24 ? formatNow(dateTime, platform::kHourMinutePattern)
                  : trimLeadingZero(
                        formatNow(dateTime, platform::kMediumTimePattern));

@@ -65,7 +65,7 @@ void FrmQuorvo::tmrGetTime_Timer() {
     lblTime.setToolTipText(shortTimeText(dateTime, menu.mnu24Hour.checked()));
     strClockText = longDateText(dateTime);
   } else if (menu.mnuDateTime.checked()) {
-    lblTime.setToolTipText("");
+    lblTime.setToolTipText(std::string_view{});  // no tooltip
     strClockText =
         timeText(dateTime, menu.mnuSeconds.checked(), menu.mnu24Hour.checked());
     strClockText += "  ";

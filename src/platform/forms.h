@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace quorvo::platform {
 
@@ -61,10 +62,10 @@ class Label {
   virtual ~Label() = default;
   virtual std::string caption() const = 0;
   // Resizes the label to the caption's extent at once.
-  virtual void setCaption(const std::string& text) = 0;
+  virtual void setCaption(std::string_view text) = 0;
   virtual std::string toolTipText() const = 0;
   // An empty text means no tooltip.
-  virtual void setToolTipText(const std::string& text) = 0;
+  virtual void setToolTipText(std::string_view text) = 0;
   virtual float width() const = 0;
   virtual float height() const = 0;
 };

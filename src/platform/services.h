@@ -78,9 +78,12 @@ class DateTimeService {
   virtual ~DateTimeService() = default;
   virtual LocalDateTime now() = 0;
   // Formats a reading by one of the patterns above; throws RuntimeError for
-  // any other pattern.
-  virtual std::string format(const LocalDateTime& value,
-                             std::string_view pattern) = 0;
+  // any other pattern. The text belongs to the service and stays as it is
+  // until the next call of format(): callers copy what they keep. The clock
+  // asks for the same texts ten times a second, and a text it already has
+  // then costs no copy and no allocation.
+  virtual std::string_view format(const LocalDateTime& value,
+                                  std::string_view pattern) = 0;
 };
 
 class ProcessStarter {

@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kAppName = "Velmora Software";
 constexpr const char* kSection = "Quorvo";
 
-std::size_t codePoints(const std::string& text) {
+std::size_t codePoints(std::string_view text) {
   return static_cast<std::size_t>(std::count_if(
       text.begin(), text.end(),
       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
@@ -111,15 +111,42 @@ platform::LocalDateTime FakeDateTime::now() {
   return reading;
 }
 
-std::string FakeDateTime::format(const platform::LocalDateTime& v,
-                                 std::string_view pattern) {
+std::string_view FakeDateTime::format(const platform::LocalDateTime& value,
+                                      std::string_view pattern) {
+  if (failFormat) throw platform::RuntimeError("formatter failed");
+  const auto same = [&](const Composed& c) {
+    return c.pattern == pattern && c.longTime24 == longTime24 &&
+           std::tie(c.value.year, c.value.month, c.value.day, c.value.dayOfWeek,
+                    c.value.hour, c.value.minute, c.value.second) ==
+               std::tie(value.year, value.month, value.day, value.dayOfWeek,
+                        value.hour, value.minute, value.second);
+  };
+  auto found = std::find_if(composed_.begin(), composed_.end(), same);
+  if (found == composed_.end()) {
+    std::string text = compose(value, pattern);
+    found =
+        std::find_if(composed_.begin(), composed_.end(),
+                     [&](const Composed& c) { return c.pattern == pattern; });
+    if (found == composed_.end()) {
+      found = composed_.insert(composed_.end(), Composed{});
+      found->pattern = pattern;
+    }
+    found->value = value;
+    found->longTime24 = longTime24;
+    found->text = std::move(text);
+  }
+  text_ = found->text;
+  return text_;
+}
+
+std::string FakeDateTime::compose(const platform::LocalDateTime& v,
+                                  std::string_view pattern) const {
   static constexpr std::array<const char*, 7> kDays{
       "Sunday",   "Monday", "Tuesday", "Wednesday",
       "Thursday", "Friday", "Saturday"};
   static constexpr std::array<const char*, 12> kMonths{
       "January", "February", "March",     "April",   "May",      "June",
       "July",    "August",   "September", "October", "November", "December"};
-  if (failFormat) throw platform::RuntimeError("formatter failed");
   const std::string amPm = v.hour < 12 ? " AM" : " PM";
   if (pattern == platform::kLongDatePattern) {
     return std::string(kDays.at(static_cast<std::size_t>(v.dayOfWeek))) + ", " +
@@ -185,7 +212,7 @@ MemoryLabel::MemoryLabel(const platform::LabelDesign& labelDesign,
   width_ = static_cast<float>(codePoints(caption_)) * kCharWidth;
 }
 
-void MemoryLabel::setCaption(const std::string& text) {
+void MemoryLabel::setCaption(std::string_view text) {
   if (text == caption_) return;
   caption_ = text;
   ++repaints;
@@ -196,7 +223,7 @@ void MemoryLabel::setCaption(const std::string& text) {
   }
 }
 
-void MemoryLabel::setToolTipText(const std::string& text) {
+void MemoryLabel::setToolTipText(std::string_view text) {
   if (text == toolTip_) return;
   toolTip_ = text;
 }

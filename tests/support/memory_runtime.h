@@ -86,8 +86,12 @@ class MemorySettingsStore : public platform::SettingsStore {
 class FakeDateTime : public platform::DateTimeService {
  public:
   platform::LocalDateTime now() override;
-  std::string format(const platform::LocalDateTime& value,
-                     std::string_view pattern) override;
+  // Like the system's formatter, composes a text only for a reading it has
+  // not seen with that pattern, so repeated texts cost no allocation. Every
+  // text lands in one buffer: a text kept past the next format() reads
+  // another text, or freed memory under AddressSanitizer.
+  std::string_view format(const platform::LocalDateTime& value,
+                          std::string_view pattern) override;
 
   void set(int year, int month, int day, int hour, int minute, int second);
   platform::LocalDateTime current;
@@ -99,6 +103,18 @@ class FakeDateTime : public platform::DateTimeService {
   int secondsPerReading = 0;
   int readings = 0;
   bool failFormat = false;
+
+ private:
+  std::string compose(const platform::LocalDateTime& value,
+                      std::string_view pattern) const;
+  struct Composed {
+    std::string pattern;
+    platform::LocalDateTime value;
+    bool longTime24 = false;
+    std::string text;
+  };
+  std::vector<Composed> composed_;
+  std::string text_;
 };
 
 class FakeProcessStarter : public platform::ProcessStarter {
@@ -160,9 +176,9 @@ class MemoryLabel : public platform::Label {
   MemoryLabel(const platform::LabelDesign& design,
               platform::LabelEvents& events);
   std::string caption() const override { return caption_; }
-  void setCaption(const std::string& text) override;
+  void setCaption(std::string_view text) override;
   std::string toolTipText() const override { return toolTip_; }
-  void setToolTipText(const std::string& text) override;
+  void setToolTipText(std::string_view text) override;
   float width() const override { return width_; }
   float height() const override { return kLineHeight; }
 

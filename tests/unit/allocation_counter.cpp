@@ -12,12 +12,14 @@
 namespace {
 std::atomic<long long> blocks{0};
 std::atomic<long long> bytes{0};
+std::atomic<long long> allocations{0};
 }  // namespace
 
 void* operator new(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) throw std::bad_alloc();
   ++blocks;
+  ++allocations;
   bytes += static_cast<long long>(malloc_usable_size(block));
   return block;
 }
@@ -37,5 +39,6 @@ namespace quorvo::testing {
 
 long long liveHeapBlocks() { return blocks.load(); }
 long long liveHeapBytes() { return bytes.load(); }
+long long heapAllocations() { return allocations.load(); }
 
 }  // namespace quorvo::testing

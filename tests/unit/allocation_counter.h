@@ -6,5 +6,7 @@ namespace quorvo::testing {
 
 long long liveHeapBlocks();
 long long liveHeapBytes();
+// Every allocation through the global operator new so far, freed or not.
+long long heapAllocations();
 
 }  // namespace quorvo::testing

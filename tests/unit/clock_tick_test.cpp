@@ -2,8 +2,10 @@
 // and tooltip, how the window follows the text, and that an unchanged text
 // costs nothing.
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "program_fixture.h"
 
 namespace quorvo::testing {
@@ -186,6 +188,28 @@ TEST_F(ClockTickTest, UnchangedTextRepaintsAndResizesNothing) {
   runtime.dateTime().set(2024, 3, 4, 21, 6, 0);
   tick();
   EXPECT_EQ(label().repaints, repaints + 1);
+}
+
+// Ten ticks a second for as long as the clock runs: a tick whose text has
+// not changed takes no memory from the heap, in any display mode, also with
+// texts too long for a string's own small buffer.
+TEST_F(ClockTickTest, UnchangedTickAllocatesNothing) {
+  const std::vector<std::pair<const char*, Marks>> modes = {
+      {"time", {.jTime = true}},
+      {"time sec 24h", {.jTime = true, .seconds = true, .hours24 = true}},
+      {"date", {.jDate = true}},
+      {"date and time sec", {.dateTime = true, .seconds = true}},
+  };
+  for (const auto& [name, marks] : modes) {
+    SCOPED_TRACE(name);
+    setMarks(marks);
+    tick();  // the new mode's texts are made once
+    tick();
+    const long long before = heapAllocations();
+    for (int i = 0; i < 10; ++i) tick();
+    EXPECT_EQ(heapAllocations(), before);
+    EXPECT_TRUE(runtime.app().errors.empty());
+  }
 }
 
 TEST_F(ClockTickTest, FailingFormatterEndsTheTickButNotTheClock) {

@@ -134,6 +134,33 @@ TEST_F(Win32FormTest, SettingTheSamePixelMovesNothing) {
   EXPECT_EQ(counter.count(WM_WINDOWPOSCHANGING), 1);
 }
 
+// The form keeps its rectangle rather than asking for it at every tick:
+// moves and sizes made past it (a drag, another program, the system) must
+// still be what it reports and what it compares a new width against.
+TEST_F(Win32FormTest, MovesAndSizesFromElsewhereAreSeen) {
+  form->setLeft(pixelsToTwips(100, dpi()));
+  form->setTop(pixelsToTwips(100, dpi()));
+  form->setWidth(pixelsToTwips(80, dpi()));
+  form->setHeight(pixelsToTwips(20, dpi()));
+  ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, 140, 160, 95, 24,
+                           SWP_NOZORDER | SWP_NOACTIVATE));
+  EXPECT_FLOAT_EQ(form->left(), pixelsToTwips(140, dpi()));
+  EXPECT_FLOAT_EQ(form->top(), pixelsToTwips(160, dpi()));
+  EXPECT_FLOAT_EQ(form->width(), pixelsToTwips(95, dpi()));
+  EXPECT_FLOAT_EQ(form->height(), pixelsToTwips(24, dpi()));
+  ASSERT_TRUE(MoveWindow(hwnd(), 150, 170, 90, 22, FALSE));
+  // Back to the width it had before the last change: a real change, made.
+  form->setWidth(pixelsToTwips(95, dpi()));
+  const RECT r = rect();
+  EXPECT_EQ(r.left, 150);
+  EXPECT_EQ(r.top, 170);
+  EXPECT_EQ(r.right - r.left, 95);
+  EXPECT_EQ(r.bottom - r.top, 22);
+  MessageCounter counter(hwnd());
+  form->setWidth(pixelsToTwips(95, dpi()));
+  EXPECT_EQ(counter.count(WM_WINDOWPOSCHANGING), 0);
+}
+
 TEST_F(Win32FormTest, SmallSizesAreKept) {
   form->setWidth(pixelsToTwips(6, dpi()));
   form->setHeight(pixelsToTwips(4, dpi()));

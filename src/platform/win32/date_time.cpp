@@ -179,8 +179,8 @@ bool sameFields(const LocalDateTime& a, const LocalDateTime& b,
 
 }  // namespace
 
-std::string Win32DateTime::format(const LocalDateTime& value,
-                                  std::string_view pattern) {
+std::string_view Win32DateTime::format(const LocalDateTime& value,
+                                       std::string_view pattern) {
   const SYSTEMTIME time = toSystemTime(value);
   for (std::size_t slot = 0; slot < kKeptPatterns.size(); ++slot) {
     if (pattern != kKeptPatterns[slot].pattern) continue;
@@ -194,7 +194,8 @@ std::string Win32DateTime::format(const LocalDateTime& value,
     }
     return cached.text;
   }
-  return formatUncached(time, pattern);  // throws for an unknown pattern
+  other_ = formatUncached(time, pattern);  // throws for an unknown pattern
+  return other_;
 }
 
 void Win32DateTime::forgetTexts() noexcept {

@@ -36,8 +36,8 @@ class Win32DateTime : public DateTimeService {
   void forgetReading() noexcept { readingValid_ = false; }
   // How many readings were asked of the system so far.
   std::size_t systemReadCount() const noexcept { return systemReads_; }
-  std::string format(const LocalDateTime& value,
-                     std::string_view pattern) override;
+  std::string_view format(const LocalDateTime& value,
+                          std::string_view pattern) override;
 
   // The locale's time separator, e.g. ":" or ".".
   std::wstring timeSeparator() const;
@@ -74,6 +74,7 @@ class Win32DateTime : public DateTimeService {
     bool valid = false;
   };
   std::array<CachedText, 5> cache_;
+  std::string other_;  // the text of a pattern that is not kept
   std::size_t systemFormats_ = 0;
 };
 

@@ -266,7 +266,7 @@ void Win32Label::relayout() {
   (void)InvalidateRect(label, nullptr, TRUE);
 }
 
-void Win32Label::setCaption(const std::string& text) {
+void Win32Label::setCaption(std::string_view text) {
   if (text == caption_) return;
   const HWND label = requireWindow();
   const std::wstring wide = toUtf16(text);
@@ -276,7 +276,7 @@ void Win32Label::setCaption(const std::string& text) {
   applySize(size);
 }
 
-void Win32Label::setToolTipText(const std::string& text) {
+void Win32Label::setToolTipText(std::string_view text) {
   if (text == toolTipText_) return;
   requireWindow();
   toolTipText_ = text;
@@ -416,7 +416,9 @@ void Win32Timer::setEnabled(bool on) {
 
 void Win32Timer::tick() noexcept {
   if (!running_ || !onTimer_) return;
-  form_.raise("Timer", onTimer_);
+  // A constant name: nothing to measure at every tick.
+  static constexpr std::string_view kTimerEvent = "Timer";
+  form_.raise(kTimerEvent, onTimer_);
 }
 
 void Win32Timer::stop() noexcept {
@@ -444,6 +446,7 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
     throwLastError("CreateWindowExW(form)");
   }
   try {
+    rememberWindowRect(window_.get());
     dpi_ = windowDpi(window_.get());
     font_ = createMessageFont(dpi_);
     measuringDc_.selectFont(font_.get());
@@ -493,9 +496,13 @@ HWND Win32Form::requireWindow() const {
 }
 
 RECT Win32Form::windowRect() const {
+  requireWindow();
+  return rect_;
+}
+
+void Win32Form::rememberWindowRect(HWND window) noexcept {
   RECT rect{};
-  if (!GetWindowRect(requireWindow(), &rect)) throwLastError("GetWindowRect");
-  return rect;
+  if (GetWindowRect(window, &rect)) rect_ = rect;
 }
 
 void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
@@ -662,6 +669,9 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
+    case WM_WINDOWPOSCHANGED:
+      rememberWindowRect(window);
+      break;  // on to WM_MOVE and WM_SIZE
     case WM_DPICHANGED:
       OnDpiChanged((wParam >> 16) & 0xFFFF,
                    *reinterpret_cast<const RECT*>(lParam));

@@ -39,9 +39,9 @@ class Win32Label final : public Label {
   std::string caption() const override { return caption_; }
   // Does nothing at all when the text is unchanged: no window text, no
   // resize, no repaint. Otherwise sets the text and fits the size to it.
-  void setCaption(const std::string& text) override;
+  void setCaption(std::string_view text) override;
   std::string toolTipText() const override { return toolTipText_; }
-  void setToolTipText(const std::string& text) override;
+  void setToolTipText(std::string_view text) override;
   float width() const override;
   float height() const override;
 
@@ -175,7 +175,9 @@ class Win32Form final : public Form {
   void OnNcDestroy(HWND window) noexcept;
 
   HWND requireWindow() const;
+  // The window's rectangle on the screen as last moved or sized.
   RECT windowRect() const;
+  void rememberWindowRect(HWND window) noexcept;
   void placeWindow(int x, int y, int cx, int cy, UINT flags);
   void runGuarded(std::string_view what, const std::function<void()>& work);
 
@@ -187,6 +189,10 @@ class Win32Form final : public Form {
   MeasuringDc measuringDc_;
   UniqueWindow window_;
   unsigned dpi_ = 0;
+  // Kept from WM_WINDOWPOSCHANGED, which every move and size change sends:
+  // the clock sets its width at every tick and compares with this rather
+  // than asking the system for the rectangle ten times a second.
+  RECT rect_{};
   std::vector<std::unique_ptr<Win32Label>> labels_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
 };
