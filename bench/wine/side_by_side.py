@@ -16,7 +16,8 @@ the default display, the time without seconds.
    Wine session; the time from the start of `wine PROGRAM.exe` to the
    first viewable X window of that process is taken, and the program ended.
 2. Steady run: both run together for --seconds, after --settle seconds,
-   --rounds times with both started afresh between rounds. CPU time (from
+   --rounds times with both started afresh between rounds (from three
+   rounds on, CPU is judged on the median of the rounds' ratios). CPU time (from
    the scheduler, and user + system of the Linux process that hosts each
    program) is taken over those spans and from process start; VmRSS is sampled twice a second, VmHWM and VmRSS
    read at the end; resource_meter.exe counts private committed memory and
@@ -299,7 +300,7 @@ def report(results: dict, args) -> str:
         ("start to visible window, median ms", "startup_median_ms",
          STARTUP_TARGET),
         (f"CPU over the {results['run_seconds']:.0f}s run, ms (scheduler)",
-         "cpu_run_ms_exact", CPU_TARGET),
+         "cpu_run_ms_exact", CPU_TARGET if results["rounds"] < 3 else None),
         (f"CPU over the {results['run_seconds']:.0f}s run, s (10 ms steps)",
          "cpu_run_s", None),
         ("CPU from process start, s", "cpu_total_s", None),
@@ -339,8 +340,15 @@ def report(results: dict, args) -> str:
             + ", ".join(f"{v:.1f}" for v in q["cpu_rounds_ms_exact"])
             + "; null_clock.exe "
             + ", ".join(f"{v:.1f}" for v in n["cpu_rounds_ms_exact"])
-            + "; ratios " + ", ".join(f"{v:.2f}" for v in per_round)
-            + f" (median {statistics.median(per_round):.2f})")
+            + "; ratios " + ", ".join(f"{v:.2f}" for v in per_round))
+        # From three rounds on, the target is judged on the median ratio: a
+        # round in which something else on the machine took the caches and
+        # cores from both programs moves the sum far more than the ratio.
+        median = statistics.median(per_round)
+        verdict = "met" if median <= CPU_TARGET else "missed"
+        lines.append(f"CPU, median ratio of the rounds: {median:.2f}"
+                     + (f"; target <= {CPU_TARGET:.2f}: {verdict}"
+                        if results["rounds"] >= 3 else ""))
     lines.append(f"Start-ups (ms), Quorvo.exe: {q['startup_ms']}; "
                  f"null_clock.exe: {n['startup_ms']}")
     lines.append(f"CPU share over the run: Quorvo.exe "
@@ -379,7 +387,8 @@ def main() -> int:
                              "text it sets once a second")
     parser.add_argument("--rounds", type=int, default=1,
                         help="steady runs, each with both programs started "
-                             "afresh; CPU is judged on their sum")
+                             "afresh; from 3 rounds on, CPU is judged on "
+                             "the median of their ratios")
     parser.add_argument("--settle", type=float, default=5,
                         help="seconds each round lets both programs run "
                              "before measuring")

@@ -233,17 +233,44 @@ TEST(DateTimeFormatTest, UnknownLocaleIsAnError) {
                RuntimeError);
 }
 
-// A clock the test sets: a tick count and a local time.
+// A clock the test sets: a tick count, the system time and the time zone's
+// offset from it; the local time is the one plus the other.
 struct FakeClock {
+  static constexpr LONGLONG kUnitsPerMinute = 600'000'000;
   static inline ULONGLONG tick = 0;
-  static inline SYSTEMTIME time{};
+  static inline LONGLONG system = 0;  // 100 ns units since 1601, UTC
+  static inline LONGLONG offsetMinutes = 60;
+
+  static FILETIME fileTime(LONGLONG units) {
+    const auto bits = static_cast<ULONGLONG>(units);
+    return {static_cast<DWORD>(bits & 0xFFFFFFFFU),
+            static_cast<DWORD>(bits >> 32)};
+  }
+  static LONGLONG units(const SYSTEMTIME& time) {
+    FILETIME file{};
+    EXPECT_TRUE(SystemTimeToFileTime(&time, &file));
+    return static_cast<LONGLONG>(
+        (static_cast<ULONGLONG>(file.dwHighDateTime) << 32) |
+        file.dwLowDateTime);
+  }
   static SystemClock source() {
     return {[]() noexcept { return tick; },
-            [](SYSTEMTIME* out) noexcept { *out = time; }};
+            [](FILETIME* out) noexcept { *out = fileTime(system); },
+            [](SYSTEMTIME* out) noexcept {
+              const FILETIME local =
+                  fileTime(system + offsetMinutes * kUnitsPerMinute);
+              (void)FileTimeToSystemTime(&local, out);
+            }};
+  }
+  // The local time 2024-03-04 hour:minute:second.milliseconds at a tick.
+  static void setLocal(ULONGLONG atTick, WORD hour, WORD minute, WORD second,
+                       WORD milliseconds) {
+    tick = atTick;
+    const SYSTEMTIME local{2024, 3, 1, 4, hour, minute, second, milliseconds};
+    system = units(local) - offsetMinutes * kUnitsPerMinute;
   }
   static void set(ULONGLONG atTick, WORD second, WORD milliseconds) {
-    tick = atTick;
-    time = {2024, 3, 1, 4, 21, 5, second, milliseconds};
+    setLocal(atTick, 21, 5, second, milliseconds);
   }
 };
 
@@ -251,6 +278,7 @@ struct FakeClock {
 // last reading can be over; a time change or a tick count that went back
 // asks at once.
 TEST(DateTimeReadingTest, AsksAgainOnlyWhenTheSecondCanBeOver) {
+  FakeClock::offsetMinutes = 60;
   Win32DateTime dateTime(L"en-US", FakeClock::source());
   FakeClock::set(10'000, 3, 400);  // 600 ms left of second 3
   EXPECT_EQ(dateTime.now().second, 3);
@@ -282,6 +310,73 @@ TEST(DateTimeReadingTest, AsksAgainOnlyWhenTheSecondCanBeOver) {
   FakeClock::set(5'000, 43, 0);  // the tick count went back
   EXPECT_EQ(dateTime.now().second, 43);
   EXPECT_EQ(dateTime.systemReadCount(), 6u);
+}
+
+// Within the minute of the last local-time reading, a new second comes from
+// the system time and the offset; the local time itself, which consults the
+// time zone, is read once a minute, and after a time change.
+TEST(DateTimeReadingTest, LocalTimeOnceAMinuteAndSecondsByTheOffset) {
+  FakeClock::offsetMinutes = 60;
+  Win32DateTime dateTime(L"en-US", FakeClock::source());
+  FakeClock::setLocal(1'000, 21, 5, 58, 0);
+  EXPECT_EQ(dateTime.now().second, 58);
+  EXPECT_EQ(dateTime.localTimeReadCount(), 1u);
+  FakeClock::setLocal(2'000, 21, 5, 59, 0);
+  const LocalDateTime second59 = dateTime.now();
+  EXPECT_EQ(second59.minute, 5);
+  EXPECT_EQ(second59.second, 59);
+  EXPECT_EQ(second59.dayOfWeek, 1);  // Monday, from the offset's reading too
+  EXPECT_EQ(dateTime.localTimeReadCount(), 1u);
+  EXPECT_EQ(dateTime.systemReadCount(), 2u);
+  FakeClock::setLocal(3'000, 21, 6, 0, 0);
+  EXPECT_EQ(dateTime.now().minute, 6);
+  EXPECT_EQ(dateTime.localTimeReadCount(), 2u);
+}
+
+// Daylight saving time begins at a whole hour: the minute that would come
+// by the old offset is read as local time, with the new offset.
+TEST(DateTimeReadingTest, NewOffsetAtTheTurnOfTheMinute) {
+  FakeClock::offsetMinutes = 60;
+  Win32DateTime dateTime(L"en-US", FakeClock::source());
+  FakeClock::setLocal(1'000, 1, 59, 59, 500);
+  EXPECT_EQ(dateTime.now().hour, 1);
+  FakeClock::tick = 1'500;
+  FakeClock::system += 5'000'000;  // half a second on: 02:00:00 by the old
+  FakeClock::offsetMinutes = 120;  // but summer time began
+  const LocalDateTime summer = dateTime.now();
+  EXPECT_EQ(summer.hour, 3);
+  EXPECT_EQ(summer.minute, 0);
+  EXPECT_EQ(summer.second, 0);
+  // And the seconds after it by the new offset.
+  FakeClock::tick = 2'500;
+  FakeClock::system += 10'000'000;
+  EXPECT_EQ(dateTime.now().hour, 3);
+  EXPECT_EQ(dateTime.now().second, 1);
+  EXPECT_EQ(dateTime.localTimeReadCount(), 2u);
+}
+
+// A clock set without notice (no WM_TIMECHANGE) shows at the next second;
+// a new time zone with notice at once.
+TEST(DateTimeReadingTest, SetClockAndNewTimeZone) {
+  FakeClock::offsetMinutes = 60;
+  Win32DateTime dateTime(L"en-US", FakeClock::source());
+  FakeClock::setLocal(1'000, 21, 5, 10, 0);
+  EXPECT_EQ(dateTime.now().second, 10);
+  FakeClock::setLocal(2'000, 8, 30, 45, 0);  // set, within no minute
+  const LocalDateTime set = dateTime.now();
+  EXPECT_EQ(set.hour, 8);
+  EXPECT_EQ(set.minute, 30);
+  EXPECT_EQ(set.second, 45);
+  FakeClock::offsetMinutes = -330;  // 5:30 behind UTC, notified
+  dateTime.forgetReading();
+  const LocalDateTime behind = dateTime.now();  // 07:30:45 UTC
+  EXPECT_EQ(behind.hour, 2);
+  EXPECT_EQ(behind.minute, 0);
+  EXPECT_EQ(behind.second, 45);
+  FakeClock::tick = 3'000;
+  FakeClock::system += 10'000'000;
+  EXPECT_EQ(dateTime.now().second, 46);
+  EXPECT_EQ(dateTime.now().minute, 0);
 }
 
 TEST(DateTimeFormatTest, NowIsTheLocalTime) {

@@ -56,6 +56,7 @@ std::wstring quotedPictureText(std::wstring_view text) {
 
 SystemClock systemClock() noexcept {
   return {[]() noexcept { return GetTickCount64(); },
+          [](FILETIME* time) noexcept { GetSystemTimeAsFileTime(time); },
           [](SYSTEMTIME* time) noexcept { GetLocalTime(time); }};
 }
 
@@ -66,13 +67,74 @@ const wchar_t* Win32DateTime::locale() const noexcept {
   return locale_.empty() ? LOCALE_NAME_USER_DEFAULT : locale_.c_str();
 }
 
+namespace {
+
+constexpr LONGLONG kUnitsPerMinute = 60LL * 1000 * 1000 * 10;  // of 100 ns
+
+LONGLONG fileTimeUnits(const FILETIME& time) {
+  return static_cast<LONGLONG>(
+      (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+bool sameMinute(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay &&
+         a.wHour == b.wHour && a.wMinute == b.wMinute;
+}
+
+}  // namespace
+
 LocalDateTime Win32DateTime::now() {
   const ULONGLONG tick = clock_.tickCount();
   // A tick count that went back is not trusted to measure anything.
-  if (readingValid_ && tick >= readAt_ && tick < secondEnds_) return reading_;
+  const bool ticksForward = tick >= readAt_;
+  if (readingValid_ && ticksForward && tick < secondEnds_) return reading_;
   SYSTEMTIME time{};
-  clock_.localTime(&time);
+  if (!(offsetValid_ && ticksForward && readByOffset(time))) {
+    time = readLocalTime();
+  }
+  keep(time, tick);
+  return reading_;
+}
+
+SYSTEMTIME Win32DateTime::readLocalTime() {
+  FILETIME system{};
+  clock_.systemTime(&system);
+  SYSTEMTIME local{};
+  clock_.localTime(&local);
   ++systemReads_;
+  ++localReads_;
+  FILETIME localUnits{};
+  if (SystemTimeToFileTime(&local, &localUnits)) {
+    // Offsets are whole minutes in every time zone; the two readings are
+    // a moment and less than a millisecond of rounding apart.
+    const LONGLONG apart = fileTimeUnits(localUnits) - fileTimeUnits(system);
+    const LONGLONG half =
+        apart < 0 ? -kUnitsPerMinute / 2 : kUnitsPerMinute / 2;
+    offset_ = (apart + half) / kUnitsPerMinute * kUnitsPerMinute;
+    offsetMinute_ = local;
+    offsetValid_ = true;
+  } else {
+    offsetValid_ = false;
+  }
+  return local;
+}
+
+bool Win32DateTime::readByOffset(SYSTEMTIME& time) {
+  FILETIME system{};
+  clock_.systemTime(&system);
+  ++systemReads_;
+  const LONGLONG units = fileTimeUnits(system) + offset_;
+  if (units < 0) return false;
+  const auto local = static_cast<ULONGLONG>(units);
+  const FILETIME localUnits{static_cast<DWORD>(local & 0xFFFFFFFFU),
+                            static_cast<DWORD>(local >> 32)};
+  // Past the minute (or a clock set without notice): the local time
+  // itself, with the time zone's offset of that moment.
+  return FileTimeToSystemTime(&localUnits, &time) &&
+         sameMinute(time, offsetMinute_);
+}
+
+void Win32DateTime::keep(const SYSTEMTIME& time, ULONGLONG tick) {
   reading_ = {time.wYear, time.wMonth,  time.wDay,   time.wDayOfWeek,
               time.wHour, time.wMinute, time.wSecond};
   // The tick count moves in steps of up to 16 ms, so a new second may show
@@ -81,7 +143,6 @@ LocalDateTime Win32DateTime::now() {
   readAt_ = tick;
   secondEnds_ = tick + (1000U - milliseconds);
   readingValid_ = true;
-  return reading_;
 }
 
 std::wstring Win32DateTime::timeSeparator() const {

@@ -11,10 +11,11 @@
 
 namespace quorvo::platform::win32 {
 
-// Where the readings come from: the system's millisecond tick count and
-// local time. Tests put their own clock here.
+// Where the readings come from: the system's millisecond tick count, its
+// time (UTC) and its local time. Tests put their own clock here.
 struct SystemClock {
   ULONGLONG (*tickCount)() noexcept;
+  void (*systemTime)(FILETIME* time) noexcept;
   void (*localTime)(SYSTEMTIME* time) noexcept;
 };
 SystemClock systemClock() noexcept;
@@ -29,13 +30,19 @@ class Win32DateTime : public DateTimeService {
 
   // The local time to the second. The system is asked again only once the
   // second of the last reading can have ended (by the tick count, which
-  // costs next to nothing to read, where the local time costs a call into
-  // the kernel), or after forgetReading().
+  // costs next to nothing to read), or after forgetReading(). Within the
+  // minute of the last local-time reading, a new second is the system time
+  // plus that reading's offset from it; a new minute, where daylight saving
+  // time begins or ends, reads the local time itself, which costs many
+  // times more (it consults the time zone).
   LocalDateTime now() override;
-  // The system's time or time zone was changed: the next reading asks.
-  void forgetReading() noexcept { readingValid_ = false; }
-  // How many readings were asked of the system so far.
+  // The system's time or time zone was changed: the next reading asks for
+  // the local time.
+  void forgetReading() noexcept { readingValid_ = offsetValid_ = false; }
+  // How many readings were asked of the system so far, and how many of
+  // them were of the local time.
   std::size_t systemReadCount() const noexcept { return systemReads_; }
+  std::size_t localTimeReadCount() const noexcept { return localReads_; }
   std::string_view format(const LocalDateTime& value,
                           std::string_view pattern) override;
 
@@ -57,11 +64,22 @@ class Win32DateTime : public DateTimeService {
   std::wstring locale_;
   SystemClock clock_;
 
+  // The local time and its offset from the system time, in 100 ns units.
+  SYSTEMTIME readLocalTime();
+  // The time as of the system time and the offset; false when that lands
+  // outside the minute of the last local-time reading.
+  bool readByOffset(SYSTEMTIME& time);
+  void keep(const SYSTEMTIME& time, ULONGLONG tick);
+
   LocalDateTime reading_;
   ULONGLONG readAt_ = 0;      // tick count of the last reading
   ULONGLONG secondEnds_ = 0;  // tick count when its second is over
   bool readingValid_ = false;
+  LONGLONG offset_ = 0;        // local time minus system time
+  SYSTEMTIME offsetMinute_{};  // the local time the offset was taken at
+  bool offsetValid_ = false;
   std::size_t systemReads_ = 0;
+  std::size_t localReads_ = 0;
 
   // The last text of each pattern and the reading it was made from. The
   // clock ticks ten times a second, but a date changes once a day and hours
