@@ -274,12 +274,23 @@ struct FakeClock {
   }
 };
 
+// A formatter on the test's clock, one hour ahead of UTC to begin with.
+class DateTimeReadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override { FakeClock::offsetMinutes = 60; }
+  static void expectTime(const LocalDateTime& time, int hour, int minute,
+                         int second) {
+    EXPECT_EQ(time.hour, hour);
+    EXPECT_EQ(time.minute, minute);
+    EXPECT_EQ(time.second, second);
+  }
+  Win32DateTime dateTime{L"en-US", FakeClock::source()};
+};
+
 // The local time is asked of the system again only once the second of the
 // last reading can be over; a time change or a tick count that went back
 // asks at once.
-TEST(DateTimeReadingTest, AsksAgainOnlyWhenTheSecondCanBeOver) {
-  FakeClock::offsetMinutes = 60;
-  Win32DateTime dateTime(L"en-US", FakeClock::source());
+TEST_F(DateTimeReadingTest, AsksAgainOnlyWhenTheSecondCanBeOver) {
   FakeClock::set(10'000, 3, 400);  // 600 ms left of second 3
   EXPECT_EQ(dateTime.now().second, 3);
   EXPECT_EQ(dateTime.systemReadCount(), 1u);
@@ -315,9 +326,7 @@ TEST(DateTimeReadingTest, AsksAgainOnlyWhenTheSecondCanBeOver) {
 // Within the minute of the last local-time reading, a new second comes from
 // the system time and the offset; the local time itself, which consults the
 // time zone, is read once a minute, and after a time change.
-TEST(DateTimeReadingTest, LocalTimeOnceAMinuteAndSecondsByTheOffset) {
-  FakeClock::offsetMinutes = 60;
-  Win32DateTime dateTime(L"en-US", FakeClock::source());
+TEST_F(DateTimeReadingTest, LocalTimeOnceAMinuteAndSecondsByTheOffset) {
   FakeClock::setLocal(1'000, 21, 5, 58, 0);
   EXPECT_EQ(dateTime.now().second, 58);
   EXPECT_EQ(dateTime.localTimeReadCount(), 1u);
@@ -335,48 +344,33 @@ TEST(DateTimeReadingTest, LocalTimeOnceAMinuteAndSecondsByTheOffset) {
 
 // Daylight saving time begins at a whole hour: the minute that would come
 // by the old offset is read as local time, with the new offset.
-TEST(DateTimeReadingTest, NewOffsetAtTheTurnOfTheMinute) {
-  FakeClock::offsetMinutes = 60;
-  Win32DateTime dateTime(L"en-US", FakeClock::source());
+TEST_F(DateTimeReadingTest, NewOffsetAtTheTurnOfTheMinute) {
   FakeClock::setLocal(1'000, 1, 59, 59, 500);
   EXPECT_EQ(dateTime.now().hour, 1);
   FakeClock::tick = 1'500;
   FakeClock::system += 5'000'000;  // half a second on: 02:00:00 by the old
   FakeClock::offsetMinutes = 120;  // but summer time began
-  const LocalDateTime summer = dateTime.now();
-  EXPECT_EQ(summer.hour, 3);
-  EXPECT_EQ(summer.minute, 0);
-  EXPECT_EQ(summer.second, 0);
+  expectTime(dateTime.now(), 3, 0, 0);
   // And the seconds after it by the new offset.
   FakeClock::tick = 2'500;
   FakeClock::system += 10'000'000;
-  EXPECT_EQ(dateTime.now().hour, 3);
-  EXPECT_EQ(dateTime.now().second, 1);
+  expectTime(dateTime.now(), 3, 0, 1);
   EXPECT_EQ(dateTime.localTimeReadCount(), 2u);
 }
 
 // A clock set without notice (no WM_TIMECHANGE) shows at the next second;
 // a new time zone with notice at once.
-TEST(DateTimeReadingTest, SetClockAndNewTimeZone) {
-  FakeClock::offsetMinutes = 60;
-  Win32DateTime dateTime(L"en-US", FakeClock::source());
+TEST_F(DateTimeReadingTest, SetClockAndNewTimeZone) {
   FakeClock::setLocal(1'000, 21, 5, 10, 0);
   EXPECT_EQ(dateTime.now().second, 10);
   FakeClock::setLocal(2'000, 8, 30, 45, 0);  // set, within no minute
-  const LocalDateTime set = dateTime.now();
-  EXPECT_EQ(set.hour, 8);
-  EXPECT_EQ(set.minute, 30);
-  EXPECT_EQ(set.second, 45);
+  expectTime(dateTime.now(), 8, 30, 45);
   FakeClock::offsetMinutes = -330;  // 5:30 behind UTC, notified
   dateTime.forgetReading();
-  const LocalDateTime behind = dateTime.now();  // 07:30:45 UTC
-  EXPECT_EQ(behind.hour, 2);
-  EXPECT_EQ(behind.minute, 0);
-  EXPECT_EQ(behind.second, 45);
+  expectTime(dateTime.now(), 2, 0, 45);  // 07:30:45 UTC
   FakeClock::tick = 3'000;
   FakeClock::system += 10'000'000;
-  EXPECT_EQ(dateTime.now().second, 46);
-  EXPECT_EQ(dateTime.now().minute, 0);
+  expectTime(dateTime.now(), 2, 0, 46);
 }
 
 TEST(DateTimeFormatTest, NowIsTheLocalTime) {
