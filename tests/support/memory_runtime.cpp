@@ -114,26 +114,24 @@ platform::LocalDateTime FakeDateTime::now() {
 std::string_view FakeDateTime::format(const platform::LocalDateTime& value,
                                       std::string_view pattern) {
   if (failFormat) throw platform::RuntimeError("formatter failed");
-  const auto same = [&](const Composed& c) {
-    return c.pattern == pattern && c.longTime24 == longTime24 &&
-           std::tie(c.value.year, c.value.month, c.value.day, c.value.dayOfWeek,
-                    c.value.hour, c.value.minute, c.value.second) ==
-               std::tie(value.year, value.month, value.day, value.dayOfWeek,
-                        value.hour, value.minute, value.second);
-  };
-  auto found = std::find_if(composed_.begin(), composed_.end(), same);
+  auto found =
+      std::find_if(composed_.begin(), composed_.end(),
+                   [&](const Composed& c) { return c.pattern == pattern; });
   if (found == composed_.end()) {
-    std::string text = compose(value, pattern);
-    found =
-        std::find_if(composed_.begin(), composed_.end(),
-                     [&](const Composed& c) { return c.pattern == pattern; });
-    if (found == composed_.end()) {
-      found = composed_.insert(composed_.end(), Composed{});
-      found->pattern = pattern;
-    }
+    found = composed_.insert(composed_.end(), Composed{});
+    found->pattern = pattern;
+  }
+  const platform::LocalDateTime& kept = found->value;
+  const bool sameReading =
+      std::tie(kept.year, kept.month, kept.day, kept.dayOfWeek, kept.hour,
+               kept.minute, kept.second) ==
+      std::tie(value.year, value.month, value.day, value.dayOfWeek, value.hour,
+               value.minute, value.second);
+  if (!found->composed || !sameReading || found->longTime24 != longTime24) {
+    found->text = compose(value, pattern);
     found->value = value;
     found->longTime24 = longTime24;
-    found->text = std::move(text);
+    found->composed = true;
   }
   text_ = found->text;
   return text_;

@@ -112,6 +112,7 @@ class FakeDateTime : public platform::DateTimeService {
     platform::LocalDateTime value;
     bool longTime24 = false;
     std::string text;
+    bool composed = false;
   };
   std::vector<Composed> composed_;
   std::string text_;
