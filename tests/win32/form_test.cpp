@@ -338,6 +338,32 @@ TEST_F(Win32FormTest, EndOfProgramTakesTheWindowsAndStopsEvents) {
   EXPECT_TRUE(events.log.empty());
 }
 
+TEST_F(Win32FormTest, MessagesReachTheFormOfTheirWindow) {
+  RecordingFormEvents otherEvents;
+  auto other = win32_testing::createForm(*runtime, otherEvents);
+  const auto doubleClick = [](HWND window) {
+    SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+  };
+  doubleClick(hwnd());
+  doubleClick(other->window());
+  doubleClick(other->window());
+  doubleClick(hwnd());
+  EXPECT_EQ(events.log.size(), 2u);
+  EXPECT_EQ(otherEvents.log.size(), 2u);
+
+  // A form made after another went (its window handle may come back) gets
+  // its own messages, never the old form's.
+  other.reset();
+  RecordingFormEvents thirdEvents;
+  auto third = win32_testing::createForm(*runtime, thirdEvents);
+  doubleClick(third->window());
+  doubleClick(hwnd());
+  doubleClick(third->window());
+  EXPECT_EQ(thirdEvents.log,
+            (std::vector<std::string>{"Form_DblClick", "Form_DblClick"}));
+  EXPECT_EQ(events.log.size(), 3u);
+}
+
 TEST_F(Win32FormTest, NoEventAfterTheEnd) {
   runtime->app().end();
   (void)win32_testing::takeQuitMessage();

@@ -244,7 +244,7 @@ std::string_view Win32DateTime::format(const LocalDateTime& value,
                                        std::string_view pattern) {
   const SYSTEMTIME time = toSystemTime(value);
   for (std::size_t slot = 0; slot < kKeptPatterns.size(); ++slot) {
-    if (pattern != kKeptPatterns[slot].pattern) continue;
+    if (!sameText(pattern, kKeptPatterns[slot].pattern)) continue;
     CachedText& cached = cache_[slot];
     if (!cached.valid ||
         !sameFields(cached.reading, value, kKeptPatterns[slot].fields)) {

@@ -42,6 +42,15 @@ constexpr DWORD kLabelStyle =
 constexpr UINT kToolInfoSize =
     static_cast<UINT>(offsetof(TTTOOLINFOW, lParam) + sizeof(LPARAM));
 
+// The window of the last message and its form. Nearly every message is for
+// the clock window, so its form is found without asking the window manager
+// (GetWindowLongPtrW) at every tick; forgotten when that window goes.
+struct FormOfWindow {
+  HWND window = nullptr;
+  Win32Form* form = nullptr;
+};
+FormOfWindow lastFormWindow;
+
 // Shift argument bits.
 constexpr std::int16_t kShiftMask = 1;
 constexpr std::int16_t kCtrlMask = 2;
@@ -267,7 +276,7 @@ void Win32Label::relayout() {
 }
 
 void Win32Label::setCaption(std::string_view text) {
-  if (text == caption_) return;
+  if (sameText(text, caption_)) return;
   const HWND label = requireWindow();
   const std::wstring wide = toUtf16(text);
   const SIZE size = measure(wide);  // fails before anything has changed
@@ -277,7 +286,7 @@ void Win32Label::setCaption(std::string_view text) {
 }
 
 void Win32Label::setToolTipText(std::string_view text) {
-  if (text == toolTipText_) return;
+  if (sameText(text, toolTipText_)) return;
   requireWindow();
   toolTipText_ = text;
   // The tooltip window is made when the pointer first comes over the label
@@ -459,6 +468,7 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
 
 Win32Form::~Win32Form() {
   unload();
+  if (lastFormWindow.form == this) lastFormWindow = {};
   runtime_.removeForm(this);
 }
 
@@ -636,9 +646,12 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam,
       return FALSE;
     }
     self->window_.reset(window);
+  } else if (window == lastFormWindow.window) {
+    self = lastFormWindow.form;
   } else {
     self =
         reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr) lastFormWindow = {window, self};
   }
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   try {
@@ -768,6 +781,7 @@ LRESULT Win32Form::OnCtlColorStatic(HDC dc) {
 
 void Win32Form::OnNcDestroy(HWND window) noexcept {
   (void)SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  if (lastFormWindow.window == window) lastFormWindow = {};
   for (const auto& timer : timers_) timer->stop();
   if (window_.get() == window) (void)window_.release();
 }
