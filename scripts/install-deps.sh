@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   wine wine64 xvfb xdotool x11-utils imagemagick

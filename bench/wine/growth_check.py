@@ -10,7 +10,7 @@ menu it built is destroyed again.
 
 Runs inside tests/tools/wine-run (it starts itself there when it is not),
 on its own prefix and display. The clock shows the time with seconds, so
-its text and width change every second. Counts come from resource_meter.exe
+its text and width change every second. Counts come from the probe
 (GetGuiResources and private bytes read 0 under Wine); see bench/README.md.
 
 Readings:
@@ -56,7 +56,7 @@ class GrowthRun:
         self.session = session_from_environment(self.work / "session",
                                                 windows / "quorvo_probe.exe")
         self.probe = Probe(self.session)
-        self.meter = Meter(self.session, windows / "resource_meter.exe")
+        self.meter = Meter(self.session, windows / "quorvo_probe.exe")
         self.desktop = Desktop(self.session, self.work / "artifacts")
         self.quorvo = Quorvo(self.session, windows / "Quorvo.exe",
                              self.work / "artifacts")

@@ -1,6 +1,6 @@
 """What the whole-program benchmark and the growth check share: the Wine
 session that tests/tools/wine-run provides, the end-to-end harness on top of
-it, resource_meter.exe, and the Linux side of a Wine process (/proc).
+it, the probe's resource counts, and the Linux side of a Wine process (/proc).
 
 A Windows program started with `wine PROGRAM.exe` runs in the very Linux
 process that `wine` was started as, so the PID that subprocess hands back is
@@ -75,11 +75,12 @@ def session_from_environment(work_dir: Path, probe_exe: Path) -> WineSession:
 
 
 class Meter:
-    """resource_meter.exe, run inside the session."""
+    """The probe's resource counts (quorvo_probe.exe usage, menus,
+    menu-alive), run inside the session."""
 
-    def __init__(self, session: WineSession, exe: Path):
+    def __init__(self, session: WineSession, probe_exe: Path):
         self.session = session
-        self.exe = exe
+        self.exe = probe_exe
 
     def _call(self, *args: str) -> dict:
         result = self.session.run([str(self.exe), *args], name="meter")
@@ -87,17 +88,16 @@ class Meter:
         try:
             data = json.loads(text.splitlines()[-1]) if text else {}
         except ValueError as error:
-            raise E2EFailure(f"resource_meter {args}: unreadable output "
+            raise E2EFailure(f"probe {args}: unreadable output "
                              f"{text!r}") from error
         if result.returncode != 0 or "error" in data:
-            raise E2EFailure(f"resource_meter {args} failed "
+            raise E2EFailure(f"probe {args} failed "
                              f"({result.returncode}): {text} "
                              f"{result.stderr.strip()}")
         return data
 
     def usage(self, exe_name: str) -> dict:
-        """The one running process of exe_name, as resource_meter counts
-        it."""
+        """The one running process of exe_name, as the probe counts it."""
         processes = self._call("usage", exe_name)["processes"]
         check(len(processes) == 1,
               f"expected one {exe_name} process, found {processes}")
@@ -114,7 +114,7 @@ class Meter:
         return usage
 
     def open_menus(self, exe_name: str) -> list[dict]:
-        return self._call("menus", exe_name)["menus"]
+        return self._call("--exe", exe_name, "menus")["menus"]
 
     def menus_alive(self, windows_pid: int, menus: list[int]) -> list[bool]:
         alive = self._call("menu-alive", str(windows_pid),

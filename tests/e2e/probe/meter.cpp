@@ -1,42 +1,33 @@
-// resource_meter: a Windows console program the benchmark and the growth
-// check run beside Quorvo.exe to count what a process holds. Under Wine,
-// GetGuiResources answers 0 and private bytes read 0, so it counts the
-// objects itself, the same way on Windows and on Wine:
+// The resource counts of quorvo_probe: what a process holds, counted the
+// same way on Windows and under Wine, where GetGuiResources answers 0 and
+// private bytes read 0:
 //   - GDI objects: the used entries of the process's GDI handle table, which
 //     its PEB points to (stock objects counted apart);
 //   - windows: every window of the process, hidden and message-only ones
 //     included;
 //   - private memory: the committed private pages of its address space.
-// It also tells whether a menu handle is still a live menu inside another
-// process, by running IsMenu on a thread there; menus cannot be counted
-// from outside. Everything it prints is one JSON object on stdout.
-//
-//   resource_meter usage EXE...            the processes of those programs
-//   resource_meter menus EXE               the menu handles of open popup
-//                                          menus of EXE's processes
-//   resource_meter menu-alive PID HMENU... whether each handle is a menu
+// And whether a menu handle is still a live menu inside another process, by
+// running IsMenu on a thread there; menus cannot be counted from outside.
 #include <windows.h>
 // windows.h first: the headers below rely on its types.
 #include <psapi.h>
-#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "commands.h"
+#include "probe_common.h"
+
+namespace probe {
+
 namespace {
 
-constexpr int kExitUsage = 2;
-constexpr int kExitFailed = 1;
-constexpr UINT kMessageTimeoutMs = 1000;
 constexpr DWORD kRemoteThreadTimeoutMs = 10000;
 constexpr const wchar_t* kPopupMenuClass = L"#32768";
 #ifndef MN_GETHMENU
@@ -58,108 +49,6 @@ struct GdiHandleEntry {
 static_assert(sizeof(GdiHandleEntry) == 24);
 constexpr std::uint16_t kGdiTypeMask = 0x7F;
 constexpr std::uint16_t kGdiStockFlag = 0x80;
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
-      (void)CloseHandle(handle);
-    }
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-std::string number(long long value) { return std::to_string(value); }
-
-std::string utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                       static_cast<int>(text.size()), nullptr,
-                                       0, nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string out(static_cast<std::size_t>(size), '\0');
-  (void)WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                            static_cast<int>(text.size()), out.data(), size,
-                            nullptr, nullptr);
-  return out;
-}
-
-std::wstring wide(const char* text) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  if (size <= 1) return {};
-  std::wstring out(static_cast<std::size_t>(size), L'\0');
-  (void)MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), size);
-  out.resize(static_cast<std::size_t>(size) - 1);
-  return out;
-}
-
-// Program names and class names go into the JSON as they are; none of them
-// holds a quote or a backslash, but a stray one must not break the output.
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) >= 0x20) out += c;
-  }
-  return out + "\"";
-}
-
-std::wstring lower(std::wstring text) {
-  for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
-std::string handleText(const void* handle) {
-  return number(
-      static_cast<long long>(reinterpret_cast<std::uintptr_t>(handle)));
-}
-
-// ------------------------------------------------------------- processes
-
-struct ProcessEntry {
-  DWORD pid = 0;
-  std::wstring exe;
-};
-
-std::vector<ProcessEntry> processesNamed(
-    const std::vector<std::wstring>& names) {
-  std::vector<ProcessEntry> found;
-  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (snapshot.get() == INVALID_HANDLE_VALUE) return found;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    const std::wstring exe = lower(entry.szExeFile);
-    for (const auto& name : names) {
-      if (exe == lower(name))
-        found.push_back({entry.th32ProcessID, entry.szExeFile});
-    }
-  }
-  return found;
-}
-
-DWORD windowPid(HWND window) {
-  DWORD pid = 0;
-  (void)GetWindowThreadProcessId(window, &pid);
-  return pid;
-}
-
-std::wstring className(HWND window) {
-  wchar_t buffer[256] = {};
-  (void)GetClassNameW(window, buffer, 256);
-  return buffer;
-}
-
-std::vector<HWND> topLevelWindows() {
-  std::vector<HWND> windows;
-  (void)EnumWindows(
-      [](HWND window, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
-  return windows;
-}
 
 int descendantCount(HWND parent) {
   int count = 0;
@@ -318,9 +207,9 @@ long long milliseconds(const FILETIME& time) {
   return static_cast<long long>(value.QuadPart / 10000);
 }
 
-std::string usageJson(const ProcessEntry& entry) {
+std::string usageJson(const ProcessInfo& entry) {
   std::string out = "{\"pid\":" + number(entry.pid) +
-                    ",\"exe\":" + quoted(utf8(entry.exe)) +
+                    ",\"exe\":" + quoted(entry.exe) +
                     ",\"windows\":" + number(windowCount(entry.pid));
   UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
                                    FALSE, entry.pid));
@@ -351,47 +240,6 @@ std::string usageJson(const ProcessEntry& entry) {
            ",\"cpu_kernel_ms\":" + number(milliseconds(kernel));
   }
   return out + "}";
-}
-
-int commandUsage(const std::vector<std::wstring>& names) {
-  std::string out = "{\"processes\":[";
-  bool first = true;
-  for (const auto& entry : processesNamed(names)) {
-    if (!first) out += ",";
-    first = false;
-    out += usageJson(entry);
-  }
-  std::printf("%s]}\n", out.c_str());
-  return 0;
-}
-
-// ------------------------------------------------------------ menus
-
-int commandMenus(const std::wstring& exe) {
-  std::vector<DWORD> pids;
-  for (const auto& entry : processesNamed({exe})) pids.push_back(entry.pid);
-  std::string out = "{\"menus\":[";
-  bool first = true;
-  for (HWND window : topLevelWindows()) {
-    const DWORD pid = windowPid(window);
-    bool ours = false;
-    for (DWORD p : pids) ours = ours || p == pid;
-    if (!ours || className(window) != kPopupMenuClass ||
-        !IsWindowVisible(window)) {
-      continue;
-    }
-    DWORD_PTR menu = 0;
-    if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &menu)) {
-      menu = 0;
-    }
-    if (!first) out += ",";
-    first = false;
-    out += "{\"pid\":" + number(pid) + ",\"hwnd\":" + handleText(window) +
-           ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
-  }
-  std::printf("%s]}\n", out.c_str());
-  return 0;
 }
 
 // Where `function` of this process lies in `process`: the same offset into
@@ -428,6 +276,47 @@ const void* remoteAddress(HANDLE process, FARPROC function) {
         reinterpret_cast<std::uintptr_t>(module) + offset);
   }
   return nullptr;
+}
+
+}  // namespace
+
+int commandUsage(const std::vector<std::wstring>& names) {
+  std::string out = "{\"processes\":[";
+  bool first = true;
+  for (const auto& entry : processesNamed(names)) {
+    if (!first) out += ",";
+    first = false;
+    out += usageJson(entry);
+  }
+  std::printf("%s]}\n", out.c_str());
+  return 0;
+}
+
+int commandMenus(const std::wstring& exe) {
+  std::vector<DWORD> pids;
+  for (const auto& entry : processesNamed({exe})) pids.push_back(entry.pid);
+  std::string out = "{\"menus\":[";
+  bool first = true;
+  for (HWND window : topLevelWindows()) {
+    const DWORD pid = windowPid(window);
+    bool ours = false;
+    for (DWORD p : pids) ours = ours || p == pid;
+    if (!ours || className(window) != kPopupMenuClass ||
+        !IsWindowVisible(window)) {
+      continue;
+    }
+    DWORD_PTR menu = 0;
+    if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &menu)) {
+      menu = 0;
+    }
+    if (!first) out += ",";
+    first = false;
+    out += "{\"pid\":" + number(pid) + ",\"hwnd\":" + handleText(window) +
+           ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
+  }
+  std::printf("%s]}\n", out.c_str());
+  return 0;
 }
 
 int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus) {
@@ -475,31 +364,4 @@ int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus) {
   return 0;
 }
 
-int usage() {
-  std::fprintf(stderr,
-               "usage: resource_meter usage EXE... | menus EXE | "
-               "menu-alive PID HMENU...\n");
-  return kExitUsage;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 3) return usage();
-  const std::string command = argv[1];
-  if (command == "usage") {
-    std::vector<std::wstring> names;
-    for (int i = 2; i < argc; ++i) names.push_back(wide(argv[i]));
-    return commandUsage(names);
-  }
-  if (command == "menus" && argc == 3) return commandMenus(wide(argv[2]));
-  if (command == "menu-alive" && argc >= 4) {
-    const auto pid = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 0));
-    std::vector<std::uint64_t> menus;
-    for (int i = 3; i < argc; ++i) {
-      menus.push_back(std::strtoull(argv[i], nullptr, 0));
-    }
-    return commandMenuAlive(pid, menus);
-  }
-  return usage();
-}
+}  // namespace probe

@@ -1,0 +1,33 @@
+// The commands of quorvo_probe, each printing one JSON object on stdout and
+// returning the program's exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace probe {
+
+// The clock's state, waited for until `condition` holds (state.cpp).
+bool knownCondition(const std::string& condition);
+int commandState(const std::wstring& exeName, const std::string& condition,
+                 DWORD timeoutMs);
+int commandClose(const std::wstring& exeName);
+int commandKill(const std::wstring& exeName, DWORD pid);
+// The clock text of each program's clock window, read together.
+int commandTexts(const std::vector<std::wstring>& exeNames);
+
+// Quorvo's stored settings and the system DPI (registry.cpp).
+int commandRegDump();
+int commandRegClear();
+int commandRegSet(const std::vector<std::string>& args);
+int commandSetDpi(DWORD dpi);
+
+// What a process holds, and whether menus are still alive (meter.cpp).
+int commandUsage(const std::vector<std::wstring>& names);
+int commandMenus(const std::wstring& exe);
+int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus);
+
+}  // namespace probe
