@@ -2,13 +2,16 @@
 """Checks what a built Quorvo.exe carries: its version record, icon,
 manifest, security flags and the DLLs it needs.
 
-    check_resources.py path/to/Quorvo.exe
+    check_resources.py --version 1.6.0.2 --version-text 1.06.0002 Quorvo.exe
+
+The build passes the version it wrote into the program.
 
 Prints one line per check and exits 0 when all pass, 1 when any fails (each
 failure says what was expected and what was found), 2 when the file cannot
 be read at all. Needs python3-pefile.
 """
 
+import argparse
 import os
 import struct
 import sys
@@ -27,20 +30,16 @@ COMMITTED_ICON = os.path.join(os.path.dirname(os.path.abspath(__file__)), "quorv
 MANIFEST_ID = 1  # CREATEPROCESS_MANIFEST_RESOURCE_ID
 CONTROLS_MANIFEST_ID = 2  # ISOLATIONAWARE_MANIFEST_RESOURCE_ID
 
-VERSION_PARTS = (1, 6, 0, 2)
-VERSION_TEXT = "1.06.0002"
 LANGUAGE = 0x0409  # English (United States)
 CODEPAGE = 1200  # Unicode (UTF-16)
 
-EXPECTED_STRINGS = {
+FIXED_STRINGS = {
     "CompanyName": "Velmora Software",
     "FileDescription": "Quorvo desk clock",
-    "FileVersion": VERSION_TEXT,
     "InternalName": "Quorvo",
     "LegalCopyright": "Copyright (C) 2004 Velmora Software",
     "OriginalFilename": "Quorvo.exe",
     "ProductName": "Quorvo",
-    "ProductVersion": VERSION_TEXT,
 }
 
 # Icon images the group must hold: (width, height, bits per pixel).
@@ -128,7 +127,7 @@ def _decode(value):
     return value.decode("utf-8", "replace") if isinstance(value, bytes) else value
 
 
-def check_version(pe, report):
+def check_version(pe, report, version, version_text):
     fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
     report.check(bool(fixed), "version record present")
     if not fixed:
@@ -140,12 +139,11 @@ def check_version(pe, report):
 
     file_version = parts(info.FileVersionMS, info.FileVersionLS)
     product_version = parts(info.ProductVersionMS, info.ProductVersionLS)
+    wanted = tuple(int(part) for part in version.split("."))
+    report.check(file_version == wanted, "file version %s" % version, file_version)
     report.check(
-        file_version == VERSION_PARTS, "file version 1.6.0.2", file_version
-    )
-    report.check(
-        product_version == VERSION_PARTS,
-        "product version 1.6.0.2",
+        product_version == wanted,
+        "product version %s" % version,
         product_version,
     )
 
@@ -173,7 +171,10 @@ def check_version(pe, report):
         sorted(tables),
     )
     strings = tables.get(wanted_table, {})
-    for key, expected in EXPECTED_STRINGS.items():
+    expected_strings = dict(
+        FIXED_STRINGS, FileVersion=version_text, ProductVersion=version_text
+    )
+    for key, expected in expected_strings.items():
         report.check(
             strings.get(key) == expected,
             '%s is "%s"' % (key, expected),
@@ -288,7 +289,7 @@ def _parse_manifest(data, what, report):
     return root
 
 
-def check_manifest(pe, report):
+def check_manifest(pe, report, version):
     rt_manifest = pefile.RESOURCE_TYPE["RT_MANIFEST"]
     manifests = {name: data for name, _, data in _resources(pe, rt_manifest)}
     report.check(
@@ -323,6 +324,10 @@ def check_manifest(pe, report):
     def attributes(path, name):
         return [e.get(name) for e in root.iterfind(path)]
 
+    identity = attributes("{%s}assemblyIdentity" % NS_ASM_V1, "version")
+    report.check(
+        identity == [version], "manifest assembly version %s" % version, identity
+    )
     awareness = texts(".//{%s}dpiAwareness" % NS_DPI_2016)
     report.check(
         len(awareness) == 1
@@ -412,19 +417,21 @@ def check_size(path, report):
 
 
 def main(argv):
-    if len(argv) != 2:
-        sys.stderr.write("usage: check_resources.py path/to/Quorvo.exe\n")
-        return 2
-    path = argv[1]
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--version", required=True, help="e.g. 1.6.0.2")
+    parser.add_argument("--version-text", required=True, help="e.g. 1.06.0002")
+    parser.add_argument("program")
+    args = parser.parse_args(argv[1:])
+    path = args.program
     try:
         pe = pefile.PE(path)
     except (OSError, pefile.PEFormatError) as error:
         sys.stderr.write("cannot read %s as a program file: %s\n" % (path, error))
         return 2
     report = Report()
-    check_version(pe, report)
+    check_version(pe, report, args.version, args.version_text)
     check_icon(pe, report)
-    check_manifest(pe, report)
+    check_manifest(pe, report, args.version)
     check_headers(pe, report)
     check_imports(pe, report)
     check_size(path, report)

@@ -1,11 +1,13 @@
 // The About text.
 #include "menu/about.h"
 
+#include "quorvo_version.h"
+
 namespace quorvo::menu {
 
 std::string aboutText() {
   const std::string lineBreak = "\r\n";
-  return std::string("Quorvo 1.62") + lineBreak +
+  return std::string("Quorvo " QUORVO_DISPLAY_VERSION) + lineBreak +
          "Build date: September 8, 2004" + lineBreak + lineBreak +
          "Freeware: use it, share it, keep it ticking." + lineBreak +
          lineBreak + "http://www.velmora-software.example/quorvo/" + lineBreak +

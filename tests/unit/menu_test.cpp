@@ -7,6 +7,7 @@
 
 #include "menu/about.h"
 #include "program_fixture.h"
+#include "quorvo_version.h"
 
 namespace quorvo::testing {
 namespace {
@@ -283,7 +284,8 @@ TEST_F(MenuTest, AboutShowsOneInformationBox) {
   EXPECT_EQ(box.style, 64);
   EXPECT_EQ(box.title, "About Quorvo");
   EXPECT_EQ(box.prompt,
-            "Quorvo 1.62\r\nBuild date: September 8, 2004\r\n\r\n"
+            "Quorvo " QUORVO_DISPLAY_VERSION
+            "\r\nBuild date: September 8, 2004\r\n\r\n"
             "Freeware: use it, share it, keep it ticking.\r\n\r\n"
             "http://www.velmora-software.example/quorvo/\r\n\r\n"
             "Copyright \xC2\xA9 2004 Velmora Software. All rights reserved.");
@@ -299,7 +301,7 @@ TEST_F(MenuTest, AboutTextHasThreeEmptyLinesAndNoOuterBreaks) {
   }
   lines.push_back(text.substr(from));
   ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0], "Quorvo 1.62");
+  EXPECT_EQ(lines[0], "Quorvo " QUORVO_DISPLAY_VERSION);
   EXPECT_EQ(lines[1], "Build date: September 8, 2004");
   for (std::size_t empty : {2u, 4u, 6u}) EXPECT_EQ(lines[empty], "");
   for (std::size_t full : {3u, 5u, 7u}) EXPECT_FALSE(lines[full].empty());
