@@ -58,15 +58,6 @@ TEST_F(Win32FormTest, ChangedRegionalFormatsAreFormattedAnew) {
   EXPECT_EQ(dateTime.systemFormatCount(), before + 1);
 }
 
-TEST_F(Win32FormTest, ATimeChangeIsReadAtOnce) {
-  Win32DateTime& dateTime = runtime->dateTime();
-  (void)dateTime.now();
-  const std::size_t before = dateTime.systemReadCount();
-  SendMessageW(hwnd(), WM_TIMECHANGE, 0, 0);
-  (void)dateTime.now();
-  EXPECT_EQ(dateTime.systemReadCount(), before + 1);
-}
-
 TEST_F(Win32FormTest, IsAHiddenBorderedPopupWithoutCaption) {
   ASSERT_TRUE(IsWindow(hwnd()));
   EXPECT_FALSE(IsWindowVisible(hwnd()));

@@ -1,4 +1,4 @@
-// UTF-8 / UTF-16 conversion at the API boundary, and the text comparison.
+// UTF-8 / UTF-16 conversion at the API boundary.
 #include "platform/win32/text.h"
 
 #include <gtest/gtest.h>
@@ -44,26 +44,6 @@ TEST(TextConversionTest, EmbeddedNullsAreKept) {
   const std::string text("a\0b", 3);
   EXPECT_EQ(toUtf16(text).size(), 3u);
   EXPECT_EQ(toUtf8(toUtf16(text)), text);
-}
-
-TEST(SameTextTest, EveryByteAndTheLengthCount) {
-  using namespace std::string_view_literals;
-  struct Case {
-    std::string_view a, b;
-    bool same;
-  };
-  for (const Case& c : {
-           Case{"", "", true}, Case{"9:05 PM", "9:05 PM", true},
-           Case{"a\0b"sv, "a\0b"sv, true}, Case{"9:05 PM", "9:06 PM", false},
-           Case{"9:05 PM", "8:05 PM", false},  // first byte
-           Case{"9:05 PM", "9:05 PN", false},  // last byte
-           Case{"9:05", "9:05 PM", false},     // a prefix
-           Case{"", "x", false},
-           Case{"a\0b"sv, "a\0c"sv, false},  // past a null byte
-       }) {
-    EXPECT_EQ(sameText(c.a, c.b), c.same) << c.a << " / " << c.b;
-    EXPECT_EQ(sameText(c.b, c.a), c.same) << c.b << " / " << c.a;
-  }
 }
 
 }  // namespace

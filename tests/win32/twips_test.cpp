@@ -49,21 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ToPixelsCase{5430, 120, 453},
                       ToPixelsCase{-15, 192, -2}));
 
-TEST(TwipsTest, RoundsAsLroundJustBesideEveryHalfPixel) {
-  for (const unsigned dpi : {96u, 120u, 144u, 192u}) {
-    const double perPixel = twipsPerPixel(dpi);
-    for (int pixels = -400; pixels <= 400; ++pixels) {
-      const auto half = static_cast<float>((pixels + 0.5) * perPixel);
-      for (const float twips :
-           {std::nextafter(half, -1e9f), half, std::nextafter(half, 1e9f)}) {
-        const double exact = static_cast<double>(twips) / perPixel;
-        ASSERT_EQ(twipsToPixels(twips, dpi), std::lround(exact))
-            << twips << " twips at " << dpi << " DPI";
-      }
-    }
-  }
-}
-
 TEST(TwipsTest, HugeValuesAreClampedInsteadOfOverflowing) {
   EXPECT_EQ(twipsToPixels(1e30f, 96), kMaxPixels);
   EXPECT_EQ(twipsToPixels(-1e30f, 96), -kMaxPixels);

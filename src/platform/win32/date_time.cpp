@@ -42,6 +42,25 @@ SYSTEMTIME toSystemTime(const LocalDateTime& value) {
   return time;
 }
 
+// Runs a GetDateFormatEx / GetTimeFormatEx call, given as
+// format(buffer, size), into a buffer that holds any ordinary text at once;
+// the size query only for longer texts.
+template <typename Format>
+std::string formatted(const char* call, const Format& format) {
+  std::array<wchar_t, 128> buffer{};
+  int length = format(buffer.data(), static_cast<int>(buffer.size()));
+  if (length > 0) {
+    return toUtf8(
+        std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+  }
+  length = format(nullptr, 0);
+  if (length <= 0) throwLastError(call);
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  if (format(text.data(), length) <= 0) throwLastError(call);
+  text.resize(static_cast<std::size_t>(length - 1));  // the final null
+  return toUtf8(text);
+}
+
 }  // namespace
 
 std::wstring quotedPictureText(std::wstring_view text) {
@@ -54,95 +73,18 @@ std::wstring quotedPictureText(std::wstring_view text) {
   return quoted;
 }
 
-SystemClock systemClock() noexcept {
-  return {[]() noexcept { return GetTickCount64(); },
-          [](FILETIME* time) noexcept { GetSystemTimeAsFileTime(time); },
-          [](SYSTEMTIME* time) noexcept { GetLocalTime(time); }};
-}
-
-Win32DateTime::Win32DateTime(std::wstring localeName, SystemClock clock)
-    : locale_(std::move(localeName)), clock_(clock) {}
+Win32DateTime::Win32DateTime(std::wstring localeName)
+    : locale_(std::move(localeName)) {}
 
 const wchar_t* Win32DateTime::locale() const noexcept {
   return locale_.empty() ? LOCALE_NAME_USER_DEFAULT : locale_.c_str();
 }
 
-namespace {
-
-constexpr LONGLONG kUnitsPerMinute = 60LL * 1000 * 1000 * 10;  // of 100 ns
-
-LONGLONG fileTimeUnits(const FILETIME& time) {
-  return static_cast<LONGLONG>(
-      (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-}
-
-bool sameMinute(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay &&
-         a.wHour == b.wHour && a.wMinute == b.wMinute;
-}
-
-}  // namespace
-
 LocalDateTime Win32DateTime::now() {
-  const ULONGLONG tick = clock_.tickCount();
-  // A tick count that went back is not trusted to measure anything.
-  const bool ticksForward = tick >= readAt_;
-  if (readingValid_ && ticksForward && tick < secondEnds_) return reading_;
   SYSTEMTIME time{};
-  if (!(offsetValid_ && ticksForward && readByOffset(time))) {
-    time = readLocalTime();
-  }
-  keep(time, tick);
-  return reading_;
-}
-
-SYSTEMTIME Win32DateTime::readLocalTime() {
-  FILETIME system{};
-  clock_.systemTime(&system);
-  SYSTEMTIME local{};
-  clock_.localTime(&local);
-  ++systemReads_;
-  ++localReads_;
-  FILETIME localUnits{};
-  if (SystemTimeToFileTime(&local, &localUnits)) {
-    // Offsets are whole minutes in every time zone; the two readings are
-    // a moment and less than a millisecond of rounding apart.
-    const LONGLONG apart = fileTimeUnits(localUnits) - fileTimeUnits(system);
-    const LONGLONG half =
-        apart < 0 ? -kUnitsPerMinute / 2 : kUnitsPerMinute / 2;
-    offset_ = (apart + half) / kUnitsPerMinute * kUnitsPerMinute;
-    offsetMinute_ = local;
-    offsetValid_ = true;
-  } else {
-    offsetValid_ = false;
-  }
-  return local;
-}
-
-bool Win32DateTime::readByOffset(SYSTEMTIME& time) {
-  FILETIME system{};
-  clock_.systemTime(&system);
-  ++systemReads_;
-  const LONGLONG units = fileTimeUnits(system) + offset_;
-  if (units < 0) return false;
-  const auto local = static_cast<ULONGLONG>(units);
-  const FILETIME localUnits{static_cast<DWORD>(local & 0xFFFFFFFFU),
-                            static_cast<DWORD>(local >> 32)};
-  // Past the minute (or a clock set without notice): the local time
-  // itself, with the time zone's offset of that moment.
-  return FileTimeToSystemTime(&localUnits, &time) &&
-         sameMinute(time, offsetMinute_);
-}
-
-void Win32DateTime::keep(const SYSTEMTIME& time, ULONGLONG tick) {
-  reading_ = {time.wYear, time.wMonth,  time.wDay,   time.wDayOfWeek,
-              time.wHour, time.wMinute, time.wSecond};
-  // The tick count moves in steps of up to 16 ms, so a new second may show
-  // that much later; an early reading only finds the same second again.
-  const WORD milliseconds = time.wMilliseconds < 1000 ? time.wMilliseconds : 0;
-  readAt_ = tick;
-  secondEnds_ = tick + (1000U - milliseconds);
-  readingValid_ = true;
+  GetLocalTime(&time);
+  return {time.wYear, time.wMonth,  time.wDay,   time.wDayOfWeek,
+          time.wHour, time.wMinute, time.wSecond};
 }
 
 std::wstring Win32DateTime::timeSeparator() const {
@@ -154,45 +96,6 @@ std::wstring Win32DateTime::timeSeparator() const {
   }
   separator.resize(static_cast<std::size_t>(length - 1));  // the final null
   return separator;
-}
-
-std::string Win32DateTime::formatDate(const SYSTEMTIME& time,
-                                      const wchar_t* picture) const {
-  // One call into a buffer that holds any ordinary text; the size query
-  // only for longer ones.
-  std::array<wchar_t, 128> buffer{};
-  int length = GetDateFormatEx(locale(), 0, &time, picture, buffer.data(),
-                               static_cast<int>(buffer.size()), nullptr);
-  if (length > 0)
-    return toUtf8(
-        std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
-  length = GetDateFormatEx(locale(), 0, &time, picture, nullptr, 0, nullptr);
-  if (length <= 0) throwLastError("GetDateFormatEx");
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  if (GetDateFormatEx(locale(), 0, &time, picture, text.data(), length,
-                      nullptr) <= 0) {
-    throwLastError("GetDateFormatEx");
-  }
-  text.resize(static_cast<std::size_t>(length - 1));
-  return toUtf8(text);
-}
-
-std::string Win32DateTime::formatTime(const SYSTEMTIME& time,
-                                      const wchar_t* picture) const {
-  std::array<wchar_t, 128> buffer{};
-  int length = GetTimeFormatEx(locale(), 0, &time, picture, buffer.data(),
-                               static_cast<int>(buffer.size()));
-  if (length > 0)
-    return toUtf8(
-        std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
-  length = GetTimeFormatEx(locale(), 0, &time, picture, nullptr, 0);
-  if (length <= 0) throwLastError("GetTimeFormatEx");
-  std::wstring text(static_cast<std::size_t>(length), L'\0');
-  if (GetTimeFormatEx(locale(), 0, &time, picture, text.data(), length) <= 0) {
-    throwLastError("GetTimeFormatEx");
-  }
-  text.resize(static_cast<std::size_t>(length - 1));
-  return toUtf8(text);
 }
 
 std::wstring timePicture(std::string_view pattern,
@@ -244,8 +147,8 @@ std::string_view Win32DateTime::format(const LocalDateTime& value,
                                        std::string_view pattern) {
   const SYSTEMTIME time = toSystemTime(value);
   for (std::size_t slot = 0; slot < kKeptPatterns.size(); ++slot) {
-    if (!sameText(pattern, kKeptPatterns[slot].pattern)) continue;
-    CachedText& cached = cache_[slot];
+    if (pattern != kKeptPatterns[slot].pattern) continue;
+    KeptText& cached = kept_[slot];
     if (!cached.valid ||
         !sameFields(cached.reading, value, kKeptPatterns[slot].fields)) {
       cached.valid = false;  // stays so if formatting throws
@@ -260,17 +163,29 @@ std::string_view Win32DateTime::format(const LocalDateTime& value,
 }
 
 void Win32DateTime::forgetTexts() noexcept {
-  for (CachedText& cached : cache_) cached.valid = false;
+  for (KeptText& cached : kept_) cached.valid = false;
 }
 
 std::string Win32DateTime::formatUncached(const SYSTEMTIME& time,
                                           std::string_view pattern) {
   ++systemFormats_;
-  if (pattern == kLongDatePattern) return formatDate(time, kLongDatePicture);
-  // The user's long time format: no picture at all.
-  if (pattern == kLongTimePattern) return formatTime(time, nullptr);
-  // ":" in the other patterns stands for the locale's own time separator.
-  return formatTime(time, timePicture(pattern, timeSeparator()).c_str());
+  const wchar_t* locale = this->locale();
+  if (pattern == kLongDatePattern) {
+    return formatted("GetDateFormatEx", [&](wchar_t* out, int size) {
+      return GetDateFormatEx(locale, 0, &time, kLongDatePicture, out, size,
+                             nullptr);
+    });
+  }
+  // The user's long time format takes no picture at all; ":" in the other
+  // patterns stands for the locale's own time separator.
+  const std::wstring picture = pattern == kLongTimePattern
+                                   ? std::wstring()
+                                   : timePicture(pattern, timeSeparator());
+  return formatted("GetTimeFormatEx", [&](wchar_t* out, int size) {
+    return GetTimeFormatEx(locale, 0, &time,
+                           picture.empty() ? nullptr : picture.c_str(), out,
+                           size);
+  });
 }
 
 }  // namespace quorvo::platform::win32

@@ -66,4 +66,26 @@ UINT trackPopupFlags(int popupFlags) {
   return flags;
 }
 
+MenuItem* trackPopupMenu(HWND owner, const MenuItem& menu, int flags,
+                         POINT at) {
+  const PopupMenu popup = buildPopupMenu(menu);
+  // The menu closes on a click elsewhere only when its owner is the
+  // foreground window; the clock window rarely is, so make it so first. A
+  // refusal (another program holds the foreground) still leaves a usable
+  // menu.
+  (void)SetForegroundWindow(owner);
+  const BOOL chosen = TrackPopupMenuEx(
+      popup.menu.get(), trackPopupFlags(flags) | TPM_RETURNCMD | TPM_NONOTIFY,
+      at.x, at.y, owner, nullptr);
+  // Lets the menu's modal loop see one more message, so the next click on
+  // the window after a cancelled menu is not swallowed.
+  (void)PostMessageW(owner, WM_NULL, 0, 0);
+  // 0 is both "closed without a choice" and a failure; either way nothing
+  // was chosen, which is all the program needs to know.
+  if (chosen <= 0 || static_cast<std::size_t>(chosen) > popup.commands.size()) {
+    return nullptr;
+  }
+  return popup.commands[static_cast<std::size_t>(chosen) - 1];
+}
+
 }  // namespace quorvo::platform::win32

@@ -25,7 +25,12 @@ struct PopupMenu {
 PopupMenu buildPopupMenu(const MenuItem& menu);
 
 // TrackPopupMenuEx flags for the runtime's popup flags (2: either button
-// chooses; 4 / 8: centred on / right edge at the pointer).
+// chooses; 4 / 8: centred on / right edge at the point).
 UINT trackPopupFlags(int popupFlags);
+
+// Opens a fresh popup of the items below `menu` at a screen point, owned by
+// `owner`, and returns when it closes: the chosen item, or null when the
+// menu was closed without a choice.
+MenuItem* trackPopupMenu(HWND owner, const MenuItem& menu, int flags, POINT at);
 
 }  // namespace quorvo::platform::win32

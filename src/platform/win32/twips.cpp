@@ -7,25 +7,6 @@
 
 namespace quorvo::platform::win32 {
 
-namespace {
-
-// The nearest whole number, halves away from zero, as std::lround gives it
-// for |value| < kMaxPixels. Worked out here because it runs at every tick,
-// where a call into the C library would touch code the tick needs nothing
-// else of.
-int nearestWhole(double value) {
-  int whole = static_cast<int>(value);  // toward zero
-  const double rest = value - whole;    // exact: both lie within one
-  if (rest >= 0.5) {
-    ++whole;
-  } else if (rest <= -0.5) {
-    --whole;
-  }
-  return whole;
-}
-
-}  // namespace
-
 double twipsPerPixel(unsigned dpi) {
   return kTwipsPerInch / static_cast<double>(dpi == 0 ? kBaseDpi : dpi);
 }
@@ -35,7 +16,7 @@ int twipsToPixels(float twips, unsigned dpi) {
   const double pixels = static_cast<double>(twips) / twipsPerPixel(dpi);
   if (pixels >= kMaxPixels) return kMaxPixels;
   if (pixels <= -kMaxPixels) return -kMaxPixels;
-  return nearestWhole(pixels);
+  return static_cast<int>(std::lround(pixels));
 }
 
 float pixelsToTwips(int pixels, unsigned dpi) {
