@@ -1,11 +1,29 @@
 // Default instances of the two forms and their unloading.
 #include "quorvo.h"
 
+#include <cassert>
+#include <string>
+
 #include "clock/frm_quorvo.h"
 #include "menu/frm_menu.h"
 #include "platform/handler_guard.h"
 
 namespace quorvo {
+
+namespace {
+
+// A form reached through its default instance after it was unloaded. A
+// fresh form would carry design-time check marks and a design-time place,
+// which a later save would store over the user's: a programming error,
+// stopped here loudly in a debug build and, in a release build, an error
+// that ends the running handler before it can write anything.
+[[noreturn]] void reachedAfterUnload(const char* form) {
+  assert(!"a form was reached after it was unloaded");
+  throw platform::RuntimeError(std::string(form) +
+                               " was reached after it was unloaded");
+}
+
+}  // namespace
 
 Quorvo::Quorvo(platform::Runtime& runtime) : runtime_(runtime) {}
 
@@ -18,12 +36,18 @@ void Quorvo::start() {
 }
 
 clock::FrmQuorvo& Quorvo::frmQuorvo() {
-  if (!frmQuorvo_) frmQuorvo_ = std::make_unique<clock::FrmQuorvo>(*this);
+  if (!frmQuorvo_) {
+    if (!unloadedClockWindows_.empty()) reachedAfterUnload("frmQuorvo");
+    frmQuorvo_ = std::make_unique<clock::FrmQuorvo>(*this);
+  }
   return *frmQuorvo_;
 }
 
 menu::FrmMenu& Quorvo::frmMenu() {
-  if (!frmMenu_) frmMenu_ = std::make_unique<menu::FrmMenu>(*this);
+  if (!frmMenu_) {
+    if (!unloadedMenus_.empty()) reachedAfterUnload("frmMenu");
+    frmMenu_ = std::make_unique<menu::FrmMenu>(*this);
+  }
   return *frmMenu_;
 }
 

@@ -28,8 +28,9 @@ class Quorvo {
 
   platform::Runtime& runtime() { return runtime_; }
 
-  // Default instances: a reference creates the form, hidden and in its
-  // design-time state, when it does not exist.
+  // Default instances: the first reference creates the form, hidden and in
+  // its design-time state. A form is not made again after it was unloaded:
+  // reaching it then is a programming error (see quorvo.cpp).
   clock::FrmQuorvo& frmQuorvo();
   menu::FrmMenu& frmMenu();
   bool frmQuorvoLoaded() const { return frmQuorvo_ != nullptr; }

@@ -72,7 +72,7 @@ void FrmQuorvo::tmrGetTime_Timer() {
     strClockText += longDateText(dateTime);
   }
   lblTime.setCaption(strClockText);
-  program_.frmQuorvo().form().setWidth(lblTime.width() + kTickWidthMargin);
+  form_->setWidth(lblTime.width() + kTickWidthMargin);
 }
 
 void FrmQuorvo::handleMouseDown(std::int16_t button) {
