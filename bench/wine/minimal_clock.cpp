@@ -86,8 +86,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
   }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics),
-                             &metrics, 0)) {
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics,
+                             0)) {
     return kStartFailed;
   }
   font = CreateFontIndirectW(&metrics.lfMessageFont);
@@ -109,8 +109,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
   if (window == nullptr) return kStartFailed;
   label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, kInset,
                           kInset, 0, 0, window, nullptr, instance, nullptr);
-  if (label == nullptr || SetTimer(window, kTimerId, kTickIntervalMs,
-                                   nullptr) == 0) {
+  if (label == nullptr ||
+      SetTimer(window, kTimerId, kTickIntervalMs, nullptr) == 0) {
     (void)DestroyWindow(window);
     return kStartFailed;
   }
