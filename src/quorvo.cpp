@@ -60,6 +60,8 @@ void Quorvo::unloadFrmQuorvo() {
         std::int16_t cancel = 0;
         window.Form_QueryUnload(cancel, platform::UnloadReason::kCode);
       });
+  // Saved: a clock started from now on is the next one, not a second.
+  runtime_.app().releaseInstance();
   frmQuorvo_->form().unload();
   unloadedClockWindows_.push_back(std::move(frmQuorvo_));
 }
@@ -72,6 +74,7 @@ void Quorvo::clockWindowClosed() {
   // The clock window is the only way to reach the program: once the user or
   // the system closed it (and it saved), an instance left running would be
   // invisible and would stop the next start, so the program ends.
+  runtime_.app().releaseInstance();
   if (frmQuorvo_) {
     frmQuorvo_->form().unload();
     unloadedClockWindows_.push_back(std::move(frmQuorvo_));

@@ -47,11 +47,13 @@ void FrmQuorvo::placeAtStoredPosition() {
       settings::readPosition(store, settings::kTopKey, settings::kDefaultTop));
   // A position on no monitor at all (one removed, a resolution lowered)
   // would leave a clock nobody can see or reach: start at the default place.
-  // A window only partly off screen stays where it was left.
+  // One that shows too little of the clock text comes whole onto the
+  // screen; a window that shows most of it stays where it was left.
   if (!form_->isOnAnyScreen()) {
     form_->setLeft(settings::kDefaultLeft);
     form_->setTop(settings::kDefaultTop);
   }
+  form_->keepTextOnScreen();
 }
 
 void FrmQuorvo::tmrGetTime_Timer() {
@@ -83,9 +85,9 @@ void FrmQuorvo::handleMouseDown(std::int16_t button) {
   }
 }
 
-void FrmQuorvo::openOptionsMenu() {
+void FrmQuorvo::openOptionsMenu(platform::PopupPlace place) {
   form_->popupMenu(program_.frmMenu().mnuConfig,
-                   platform::kPopupMenuRightButton);
+                   platform::kPopupMenuRightButton, place);
 }
 
 void FrmQuorvo::Form_MouseDown(std::int16_t button, std::int16_t /*shift*/,
@@ -101,6 +103,13 @@ void FrmQuorvo::lblTime_MouseDown(std::int16_t button, std::int16_t /*shift*/,
 void FrmQuorvo::Form_DblClick() { openOptionsMenu(); }
 
 void FrmQuorvo::lblTime_DblClick() { openOptionsMenu(); }
+
+void FrmQuorvo::Form_ContextMenu(bool fromKeyboard) {
+  // From the keyboard there is no pointer to open at: the menu hangs below
+  // the clock, where the eye already is.
+  openOptionsMenu(fromKeyboard ? platform::PopupPlace::kBelowWindow
+                               : platform::PopupPlace::kAtPointer);
+}
 
 void FrmQuorvo::Form_QueryUnload(std::int16_t& /*cancel*/,
                                  platform::UnloadReason /*reason*/) {

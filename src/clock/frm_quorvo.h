@@ -39,6 +39,7 @@ class FrmQuorvo : public platform::FormEvents, private platform::LabelEvents {
                          float y);
   void Form_DblClick() override;
   void lblTime_DblClick();
+  void Form_ContextMenu(bool fromKeyboard) override;
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override;
   void Form_Closed(platform::UnloadReason reason) override;
@@ -52,7 +53,8 @@ class FrmQuorvo : public platform::FormEvents, private platform::LabelEvents {
 
   void placeAtStoredPosition();
   void handleMouseDown(std::int16_t button);
-  void openOptionsMenu();
+  void openOptionsMenu(
+      platform::PopupPlace place = platform::PopupPlace::kAtPointer);
 
   Quorvo& program_;
   std::unique_ptr<platform::Form> form_;

@@ -33,6 +33,12 @@ enum class UnloadReason : std::int16_t {
 // Flags of Form::popupMenu: items may be chosen with the right button too.
 inline constexpr int kPopupMenuRightButton = 2;
 
+// Where Form::popupMenu opens the menu.
+enum class PopupPlace {
+  kAtPointer,    // its left edge at the mouse pointer
+  kBelowWindow,  // its left edge at the window's lower-left corner
+};
+
 // Events a form raises into the program. Every handler runs on the user
 // interface thread, one at a time.
 class FormEvents {
@@ -41,6 +47,10 @@ class FormEvents {
   virtual void Form_MouseDown(std::int16_t /*button*/, std::int16_t /*shift*/,
                               float /*x*/, float /*y*/) {}
   virtual void Form_DblClick() {}
+  // The user asked for the window's context menu: from the keyboard
+  // (Shift+F10, the Menu key) or otherwise than by the mouse buttons the
+  // form reports itself.
+  virtual void Form_ContextMenu(bool /*fromKeyboard*/) {}
   virtual void Form_QueryUnload(std::int16_t& /*cancel*/,
                                 UnloadReason /*reason*/) {}
   // The window is gone after a close the program did not ask for itself.
@@ -112,13 +122,17 @@ class Form {
   virtual WindowHandle hWnd() const = 0;
   // True when some part of the window lies on some monitor.
   virtual bool isOnAnyScreen() const = 0;
+  // When less than half of the window's text can be seen on the screens'
+  // work areas, moves the window the least distance that shows the whole
+  // text; otherwise leaves it exactly where it is.
+  virtual void keepTextOnScreen() = 0;
   // Shows the window, not modal and without an owner.
   virtual void show() = 0;
   // Repaints the window at once.
   virtual void refresh() = 0;
-  // Opens the visible items below `menu` at the pointer and returns when the
-  // menu has closed, after raising the chosen item's click event.
-  virtual void popupMenu(MenuItem& menu, int flags) = 0;
+  // Opens the visible items below `menu` and returns when the menu has
+  // closed, after raising the chosen item's click event.
+  virtual void popupMenu(MenuItem& menu, int flags, PopupPlace place) = 0;
   // Destroys the window and stops its timers without raising any event. The
   // object stays valid so a handler running on it can finish.
   virtual void unload() = 0;

@@ -25,6 +25,9 @@ class Application {
   // True when another instance of the program was already running when this
   // one started.
   virtual bool prevInstance() = 0;
+  // Gives up this instance's mark, so that a program started from now on is
+  // not a second instance; for a closing program whose settings are saved.
+  virtual void releaseInstance() = 0;
   // What follows the program's name (and the blank after it) on its command
   // line.
   virtual std::string command() = 0;

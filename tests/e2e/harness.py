@@ -417,6 +417,24 @@ class Probe:
     def kill(self, windows_pid: int) -> None:
         self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
 
+    def move(self, x: int, y: int) -> None:
+        """Moves the clock window as another program might."""
+        self._call(["move", str(x), str(y)])
+
+    def display_change(self) -> None:
+        """Sends the clock the message of a changed display."""
+        self._call(["display-change"])
+
+    def modes(self) -> dict:
+        """The screen's current mode and the modes it offers."""
+        return self._call(["modes"])[1]
+
+    def set_mode(self, width: int, height: int) -> bool:
+        """Changes the screen's resolution; whether the system took it."""
+        code, _ = self._call(["set-mode", str(width), str(height)],
+                             ok_codes=(0, 1))
+        return code == 0
+
     def set_dpi(self, dpi: int) -> None:
         """The system DPI for Wine programs started from now on."""
         self._call(["set-dpi", str(dpi)])

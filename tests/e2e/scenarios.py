@@ -29,7 +29,7 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 
 import clock_texts
-from harness import (SETTING_NAMES, WS_BORDER, WS_CAPTION, WS_EX_TOOLWINDOW,
+from harness import (SCREEN_HEIGHT, SCREEN_WIDTH, SETTING_NAMES, WS_BORDER, WS_CAPTION, WS_EX_TOOLWINDOW,
                      WS_EX_TOPMOST, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_POPUP,
                      WS_SYSMENU, WS_THICKFRAME, Desktop, E2EFailure, Probe,
                      Quorvo, WineSession, check, log, poll, wine_reg_query)
@@ -990,8 +990,7 @@ def corrupt_values_give_defaults(run: Run) -> None:
 
 @scenario("e2e,settings", timeout=180)
 def off_screen_position_comes_back(run: Run) -> None:
-    """A stored place on no screen at all starts at the default place; one
-    partly on screen is kept."""
+    """A stored place on no screen at all starts at the default place."""
     for left, top in (("999999", "-15"), ("5430", "999999"),
                       ("-999999", "-999999")):
         log(f"case: Left={left} Top={top}")
@@ -1001,14 +1000,186 @@ def off_screen_position_comes_back(run: Run) -> None:
         expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
         run.quorvo.end_all()
         run.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
+
+
+# ========================================================== reachability
+
+SCREEN = {"left": 0, "top": 0, "right": SCREEN_WIDTH, "bottom": SCREEN_HEIGHT}
+
+
+def text_whole_on_screen(state: dict) -> bool:
+    label = state["label"]["rect"]
+    return (label["left"] >= SCREEN["left"] and
+            label["top"] >= SCREEN["top"] and
+            label["right"] <= SCREEN["right"] and
+            label["bottom"] <= SCREEN["bottom"])
+
+
+def text_share_on_screen(state: dict) -> float:
+    label = state["label"]["rect"]
+    width = (min(label["right"], SCREEN["right"]) -
+             max(label["left"], SCREEN["left"]))
+    height = (min(label["bottom"], SCREEN["bottom"]) -
+              max(label["top"], SCREEN["top"]))
+    return (max(width, 0) * max(height, 0) /
+            (label["width"] * label["height"]))
+
+
+@scenario("e2e,settings,reach", timeout=300)
+def stored_slivers_start_whole(run: Run) -> None:
+    """A stored place that leaves only a sliver of the clock on screen, at
+    any edge, starts with the whole text on screen; a place that shows the
+    clock whole, or partly above the top edge like the default, starts
+    exactly there."""
+    cases = [  # name, Left px, Top px, kept exactly
+        ("sliver at the right edge", 1278, 0, False),
+        ("sliver at the left edge", -28, 500, False),
+        ("sliver at the bottom edge", 600, 1022, False),
+        ("sliver above the top edge", 600, -19, False),
+        ("whole on screen", 400, 300, True),
+        ("partly above the top edge", 600, -6, True),
+    ]
+    for name, left, top, kept in cases:
+        log(f"case: {name} ({left}, {top})")
+        run.clean_start()
+        run.probe.reg_set([("Left", "sz", str(left * 15)),
+                           ("Top", "sz", str(top * 15))])
+        state = run.start()
+        rect = state["clock"]["rect"]
+        if kept:
+            check((rect["left"], rect["top"]) == (left, top),
+                  f"{name}: started at {rect}, stored at {left},{top}")
+        else:
+            check(text_whole_on_screen(state),
+                  f"{name}: the text is not whole on screen: "
+                  f"{state['label']['rect']}")
+        run.quorvo.end_all()
+        run.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
+
+
+@scenario("e2e,reach", timeout=180)
+def off_screen_clock_comes_back_on_display_change(run: Run) -> None:
+    """A clock taken off every screen while it runs (moved by another
+    program, or a resolution lowered under it) comes back whole when the
+    display change is announced; without the announcement it stays."""
     run.clean_start()
-    # 1270 px from the left: a few pixels still on the 1280-px screen.
-    run.probe.reg_set([("Left", "sz", str(1270 * 15)), ("Top", "sz", "-60")])
+    run.start("-timesec")
+    run.probe.move(3000, 2500)
+    moved = run.probe.state()
+    check(moved["clock"]["rect"]["left"] == 3000,
+          f"the clock was not moved away: {moved['clock']['rect']}")
+    run.observe_quietly(lambda s: s["clock"]["rect"]["left"] == 3000,
+                        "the clock moved by itself")
+    modes = run.probe.modes()
+    current = modes["current"]
+    smaller = [m for m in modes["modes"] if m["width"] < current["width"]]
+    lowered = bool(smaller) and run.probe.set_mode(smaller[0]["width"],
+                                                   smaller[0]["height"])
+    if lowered:
+        log(f"the resolution was lowered to {smaller[0]}")
+    else:
+        log(f"the display offers no smaller mode it takes "
+            f"({modes['modes']}); the display change is announced to the "
+            f"clock directly")
+        run.probe.display_change()
+    screen = run.probe.state()["screen"]
+    back = poll(lambda: (lambda s: s if text_whole_on_screen(s) else False)(
+        run.probe.state()), TICK_TIMEOUT, what="the clock to come back")
+    run.screenshot("back-on-screen", back["clock"]["rect"])
+    label = back["label"]["rect"]
+    check(label["right"] == screen["width"] and
+          label["bottom"] == screen["height"],
+          f"moved further than needed: text at {label} on {screen}")
+    if lowered:
+        run.probe.set_mode(current["width"], current["height"])
+    run.expect_text("time", seconds=True, hour24=False)
+
+
+@scenario("e2e,reach", timeout=180)
+def docked_right_keeps_its_edge(run: Run) -> None:
+    """A clock at the screen's right edge switched to Date & Time grows to
+    the left and keeps its right edge; one 80 pixels from the edge keeps at
+    least half its text on screen."""
+    for gap in (0, 80):
+        log(f"case: {gap} pixels from the right edge")
+        run.clean_start()
+        state = run.start()
+        width = state["clock"]["rect"]["width"]
+        run.probe.move(SCREEN["right"] - width - gap, 200)
+        state = run.probe.state()
+        check(state["clock"]["rect"]["right"] == SCREEN["right"] - gap,
+              f"the clock's right edge is at {state['clock']['rect']}")
+        run.open_menu("right")
+        run.choose("e")
+        state = run.expect_text("datetime", seconds=False, hour24=False)
+        rect = state["clock"]["rect"]
+        run.screenshot(f"date-and-time-{gap}", rect)
+        check(rect["width"] > width + 50, f"the clock did not grow: {rect}")
+        if gap == 0:
+            check(rect["right"] == SCREEN["right"],
+                  f"the docked clock's right edge moved: {rect}")
+            check(text_whole_on_screen(state),
+                  f"text cut off: {state['label']['rect']}")
+        else:
+            check(text_share_on_screen(state) >= 0.5,
+                  f"less than half the text on screen: "
+                  f"{state['label']['rect']}")
+        run.quorvo.end_all()
+        run.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
+
+
+@scenario("e2e,menu,reach")
+def keyboard_opens_the_menu(run: Run) -> None:
+    """On the clock that has the keyboard (after a click), Shift+F10 and the
+    Menu key open the options menu below the clock, and the keyboard
+    chooses from it."""
+    run.clean_start()
     state = run.start()
-    expect_position(state, 1270 * 15, -60)
+    for keys, access, mode in (("shift+F10", "d", "date"),
+                               ("Menu", "t", "time")):
+        log(f"case: {keys}")
+        run.desktop.move(*run.label_point(state))
+        run.desktop.click(1)
+        run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
+        poll(lambda: (lambda s: s["foreground"]["hwnd"] ==
+                      s["clock"]["hwnd"])(run.probe.state()), MENU_TIMEOUT,
+             what="the clicked clock to have the keyboard")
+        # The pointer stays on the clock: the virtual display has no window
+        # manager, so X gives the keys to the window under the pointer. It
+        # is not where the menu opens from the keyboard.
+        run.desktop.key(keys)
+        opened = run.probe.require("menu", MENU_TIMEOUT,
+                                   f"the menu after {keys}")
+        menu = opened["menus"][0]["rect"]
+        clock = opened["clock"]["rect"]
+        run.screenshot(f"menu-by-{keys}", menu)
+        check(abs(menu["left"] - clock["left"]) <= 2 and
+              abs(menu["top"] - clock["bottom"]) <= 2,
+              f"the menu at {menu} is not below the clock {clock}")
+        run.choose(access)
+        state = run.expect_text(mode, seconds=False, hour24=False)
 
 
-# ============================================================== commands
+@scenario("e2e,startup,reach")
+def start_right_after_exit(run: Run) -> None:
+    """A start 0.3 s after Exit gets a clock, although the closing one may
+    still be taking its window down; it is not a second instance."""
+    run.clean_start()
+    run.start()
+    first = run.quorvo.processes[-1]
+    run.open_menu("right")
+    run.desktop.key("x")
+    time.sleep(0.3)
+    second = run.quorvo.start()
+    run.quorvo.wait_exit(first, EXIT_TIMEOUT)
+    state = run.probe.require("clock", WINDOW_TIMEOUT, "the new clock")
+    check(second.poll() is None,
+          f"the new start ended with {second.returncode}: taken for a "
+          f"second instance")
+    check(len(state["processes"]) == 1,
+          f"Quorvo processes now: {state['processes']}")
+    run.expect_text("time", seconds=False, hour24=False)
+
 
 @scenario("e2e,commands")
 def about_box(run: Run) -> None:

@@ -35,6 +35,11 @@ void MemoryApplication::end() {
   journal_.push_back("end");
 }
 
+void MemoryApplication::releaseInstance() {
+  instanceReleased = true;
+  journal_.push_back("release instance");
+}
+
 int MemoryApplication::msgBox(const std::string& prompt, int style,
                               const std::string& title) {
   messageBoxes.push_back({prompt, style, title});
@@ -261,6 +266,10 @@ bool MemoryForm::isOnAnyScreen() const {
                      });
 }
 
+void MemoryForm::keepTextOnScreen() {
+  runtime_.journal.push_back("keep text on screen");
+}
+
 void MemoryForm::show() {
   visible = true;
   runtime_.journal.push_back("show");
@@ -271,9 +280,10 @@ void MemoryForm::refresh() {
   runtime_.journal.push_back("refresh");
 }
 
-void MemoryForm::popupMenu(platform::MenuItem& menu, int flags) {
+void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
+                           platform::PopupPlace place) {
   if (!loaded) throw platform::RuntimeError("form is unloaded");
-  PopupShown shown{flags, {}};
+  PopupShown shown{flags, place, {}};
   std::vector<platform::MenuItem*> visibleItems;
   for (platform::MenuItem* item : menu.items()) {
     if (!item->visible()) continue;
@@ -334,6 +344,11 @@ void MemoryForm::doubleClick() {
 void MemoryForm::doubleClickLabel() {
   MemoryLabel& target = label();
   runtime_.raise("lblTime_DblClick", [&] { target.events.DblClick(); });
+}
+
+void MemoryForm::contextMenu(bool fromKeyboard) {
+  runtime_.raise("Form_ContextMenu",
+                 [&] { events_.Form_ContextMenu(fromKeyboard); });
 }
 
 void MemoryForm::close(platform::UnloadReason reason) {

@@ -26,6 +26,7 @@ class MemoryApplication : public platform::Application,
  public:
   explicit MemoryApplication(Journal& journal) : journal_(journal) {}
   bool prevInstance() override { return previousInstance; }
+  void releaseInstance() override;
   std::string command() override {
     ++commandReads;
     return arguments;
@@ -47,6 +48,7 @@ class MemoryApplication : public platform::Application,
   };
 
   bool previousInstance = false;
+  bool instanceReleased = false;
   std::string arguments;
   int commandReads = 0;
   std::vector<MessageBox> messageBoxes;
@@ -236,9 +238,13 @@ class MemoryForm : public platform::Form {
   void setHeight(float twips) override;
   platform::WindowHandle hWnd() const override { return handle_; }
   bool isOnAnyScreen() const override;
+  // Only noted in the journal: where the text lands is the real runtime's
+  // rule, tested against monitor layouts there.
+  void keepTextOnScreen() override;
   void show() override;
   void refresh() override;
-  void popupMenu(platform::MenuItem& menu, int flags) override;
+  void popupMenu(platform::MenuItem& menu, int flags,
+                 platform::PopupPlace place) override;
   void unload() override;
   platform::Label& addLabel(const platform::LabelDesign& design,
                             platform::LabelEvents& events) override;
@@ -250,6 +256,7 @@ class MemoryForm : public platform::Form {
   void pressMouseOnLabel(std::int16_t button);
   void doubleClick();
   void doubleClickLabel();
+  void contextMenu(bool fromKeyboard);
   void close(platform::UnloadReason reason);
   // Fires every timer of the form once.
   void tick();
@@ -282,6 +289,7 @@ struct PopupShown {
     bool separator;
   };
   int flags;
+  platform::PopupPlace place;
   std::vector<Entry> entries;
 };
 

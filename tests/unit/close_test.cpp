@@ -52,12 +52,21 @@ TEST(CloseTest, NoFormComesBackAfterAnyCloseAndTheUsersValuesStay) {
         clock.close(platform::UnloadReason::kSessionEnding);
         break;
     }
-    const Values users{{"Left", "1200"},    {"Top", "-30"},
-                       {"JTime", "False"},  {"DateTime", "True"},
+    const Values users{{"Left", "1200"},     {"Top", "-30"},
+                       {"JTime", "False"},   {"DateTime", "True"},
                        {"Seconds", "False"}, {"JDate", "False"},
                        {"24 Hour", "True"}};
     EXPECT_EQ(runtime.settings().values(), users);
     EXPECT_TRUE(runtime.app().ended());
+    // The mark of a running clock goes as soon as the settings are saved,
+    // before the window is taken down, so a clock started right after it
+    // is not taken for a second instance.
+    const Journal& j = runtime.journal;
+    const auto released = std::find(j.begin(), j.end(), "release instance");
+    ASSERT_NE(released, j.end());
+    EXPECT_EQ(*(released - 1), "save 24 Hour=True");
+    EXPECT_LT(released - j.begin(),
+              std::find(j.begin(), j.end(), "end") - j.begin());
     EXPECT_FALSE(program.frmQuorvoLoaded());
     EXPECT_FALSE(program.frmMenuLoaded());
     const long created = formsCreated(runtime);

@@ -248,6 +248,29 @@ TEST_F(MenuTest, MouseButtonsOnWindowAndLabel) {
   }
 }
 
+// Shift+F10 or the Menu key open the same menu as a right-click, below the
+// clock; a context-menu request of the mouse opens it at the pointer. The
+// menu works as from a click.
+TEST_F(MenuTest, ContextMenuRequestsOpenTheOptionsMenu) {
+  struct Row {
+    bool fromKeyboard;
+    platform::PopupPlace place;
+  };
+  for (const Row row : {Row{true, platform::PopupPlace::kBelowWindow},
+                        Row{false, platform::PopupPlace::kAtPointer}}) {
+    SCOPED_TRACE(row.fromKeyboard);
+    const std::size_t popups = runtime.popups.size();
+    chooseAtNextPopup(row.fromKeyboard ? "Just Date" : "Just Time");
+    window().contextMenu(row.fromKeyboard);
+    ASSERT_EQ(runtime.popups.size(), popups + 1);
+    EXPECT_EQ(runtime.popups.back().place, row.place);
+    EXPECT_EQ(runtime.popups.back().flags, platform::kPopupMenuRightButton);
+    EXPECT_EQ(menu().mnuJDate.checked(), row.fromKeyboard);
+    EXPECT_EQ(menu().mnuJTime.checked(), !row.fromKeyboard);
+  }
+  EXPECT_TRUE(runtime.app().errors.empty());
+}
+
 TEST_F(MenuTest, LeftPressHandsTheWindowToTheCaptionMove) {
   runtime.windows().pointer = {700, 12};
   runtime.journal.clear();
@@ -344,10 +367,11 @@ TEST_F(MenuTest, ExitSavesTheCurrentMarksThenEndsAndNothingRunsAfter) {
   runtime.journal.clear();
   chooseAtNextPopup("Exit");
   clock.pressMouse(platform::kRightButton);
-  EXPECT_EQ(runtime.journal, (Journal{"popup", "save Left=1200", "save Top=-30",
-                                      "save JTime=False", "save DateTime=False",
-                                      "save Seconds=True", "save JDate=True",
-                                      "save 24 Hour=False", "unload", "end"}));
+  EXPECT_EQ(
+      runtime.journal,
+      (Journal{"popup", "save Left=1200", "save Top=-30", "save JTime=False",
+               "save DateTime=False", "save Seconds=True", "save JDate=True",
+               "save 24 Hour=False", "release instance", "unload", "end"}));
   EXPECT_TRUE(runtime.app().ended());
   EXPECT_FALSE(timer.fire(runtime));
   const std::size_t journalSize = runtime.journal.size();

@@ -214,7 +214,7 @@ class PopupChoiceTest : public PopupMenuTest {
     gKeys = std::move(keys);
     const UINT_PTR typer = SetTimer(nullptr, 0, 50, TypeIntoMenu);
     const UINT_PTR closer = SetTimer(nullptr, 0, 10000, CloseStuckMenu);
-    form->popupMenu(config, kPopupMenuRightButton);
+    form->popupMenu(config, kPopupMenuRightButton, PopupPlace::kAtPointer);
     KillTimer(nullptr, typer);
     KillTimer(nullptr, closer);
   }
@@ -241,7 +241,7 @@ TEST_F(PopupChoiceTest, FailingClickIsReportedAndTheWindowStays) {
   gKeys = {VK_DOWN, VK_RETURN};
   const UINT_PTR typer = SetTimer(nullptr, 0, 50, TypeIntoMenu);
   const UINT_PTR closer = SetTimer(nullptr, 0, 10000, CloseStuckMenu);
-  form->popupMenu(menu, kPopupMenuRightButton);
+  form->popupMenu(menu, kPopupMenuRightButton, PopupPlace::kAtPointer);
   KillTimer(nullptr, typer);
   KillTimer(nullptr, closer);
   EXPECT_TRUE(IsWindow(form->window()));
@@ -251,7 +251,9 @@ TEST_F(PopupChoiceTest, FailingClickIsReportedAndTheWindowStays) {
 
 TEST_F(PopupChoiceTest, UnloadedFormCannotOpenAMenu) {
   form->unload();
-  EXPECT_THROW(form->popupMenu(config, kPopupMenuRightButton), RuntimeError);
+  EXPECT_THROW(
+      form->popupMenu(config, kPopupMenuRightButton, PopupPlace::kAtPointer),
+      RuntimeError);
 }
 
 }  // namespace

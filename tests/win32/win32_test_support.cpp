@@ -31,6 +31,11 @@ void RecordingFormEvents::Form_DblClick() {
   if (throwFrom == "Form_DblClick") throw std::runtime_error("double click");
 }
 
+void RecordingFormEvents::Form_ContextMenu(bool fromKeyboard) {
+  log.push_back("Form_ContextMenu");
+  contextMenusFromKeyboard.push_back(fromKeyboard);
+}
+
 void RecordingFormEvents::Form_QueryUnload(std::int16_t& cancel,
                                            UnloadReason reason) {
   log.push_back("Form_QueryUnload");

@@ -46,11 +46,13 @@ class RecordingFormEvents : public platform::FormEvents {
   void Form_MouseDown(std::int16_t button, std::int16_t shift, float x,
                       float y) override;
   void Form_DblClick() override;
+  void Form_ContextMenu(bool fromKeyboard) override;
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override;
   void Form_Closed(platform::UnloadReason reason) override;
 
   std::vector<std::string> log;  // event names in order
+  std::vector<bool> contextMenusFromKeyboard;
   std::vector<MouseDown> mouseDowns;
   std::vector<platform::UnloadReason> queryUnloadReasons;
   std::vector<platform::UnloadReason> closedReasons;

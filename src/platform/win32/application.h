@@ -25,6 +25,8 @@ class Win32Application : public Application {
       const std::wstring& mutexName = kSingleInstanceMutex);
 
   bool prevInstance() override { return previousInstance_; }
+  // Closes the mutex: the next start finds no instance running.
+  void releaseInstance() override { instanceMutex_.reset(); }
   std::string command() override;
   // No event reaches the program afterwards; the message loop returns.
   void end() override;

@@ -101,71 +101,6 @@ HWND Win32Form::requireWindow() const {
   return window_.get();
 }
 
-RECT Win32Form::windowRect() const {
-  RECT rect{};
-  if (!GetWindowRect(requireWindow(), &rect)) throwLastError("GetWindowRect");
-  return rect;
-}
-
-void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
-  if (!SetWindowPos(
-          requireWindow(), nullptr, x, y, cx, cy,
-          flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER)) {
-    throwLastError("SetWindowPos");
-  }
-}
-
-float Win32Form::left() const { return pixelsToTwips(windowRect().left, dpi_); }
-
-float Win32Form::top() const { return pixelsToTwips(windowRect().top, dpi_); }
-
-float Win32Form::width() const {
-  const RECT rect = windowRect();
-  return pixelsToTwips(rect.right - rect.left, dpi_);
-}
-
-float Win32Form::height() const {
-  const RECT rect = windowRect();
-  return pixelsToTwips(rect.bottom - rect.top, dpi_);
-}
-
-void Win32Form::setLeft(float twips) {
-  const int x = twipsToPixels(twips, dpi_);
-  const RECT rect = windowRect();
-  if (x != rect.left) placeWindow(x, rect.top, 0, 0, SWP_NOSIZE);
-}
-
-void Win32Form::setTop(float twips) {
-  const int y = twipsToPixels(twips, dpi_);
-  const RECT rect = windowRect();
-  if (y != rect.top) placeWindow(rect.left, y, 0, 0, SWP_NOSIZE);
-}
-
-void Win32Form::setWidth(float twips) {
-  const int cx = std::max(0, twipsToPixels(twips, dpi_));
-  const RECT rect = windowRect();
-  if (cx != rect.right - rect.left) {
-    placeWindow(0, 0, cx, rect.bottom - rect.top, SWP_NOMOVE);
-  }
-}
-
-void Win32Form::setHeight(float twips) {
-  const int cy = std::max(0, twipsToPixels(twips, dpi_));
-  const RECT rect = windowRect();
-  if (cy != rect.bottom - rect.top) {
-    placeWindow(0, 0, rect.right - rect.left, cy, SWP_NOMOVE);
-  }
-}
-
-WindowHandle Win32Form::hWnd() const {
-  return reinterpret_cast<WindowHandle>(window_.get());
-}
-
-bool Win32Form::isOnAnyScreen() const {
-  const RECT rect = windowRect();
-  return MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
-}
-
 void Win32Form::show() {
   (void)ShowWindow(requireWindow(), SW_SHOW);  // returns the old visibility
 }
@@ -178,11 +113,17 @@ void Win32Form::refresh() {
   }
 }
 
-void Win32Form::popupMenu(MenuItem& menu, int flags) {
+void Win32Form::popupMenu(MenuItem& menu, int flags, PopupPlace place) {
   const HWND window = requireWindow();
-  // At the pointer as it was when the click that opens the menu happened.
-  const POINT pointer = mousePoint(static_cast<LPARAM>(GetMessagePos()));
-  if (MenuItem* item = trackPopupMenu(window, menu, flags, pointer)) {
+  POINT at{};
+  if (place == PopupPlace::kBelowWindow) {
+    const RECT rect = windowRect();
+    at = {rect.left, rect.bottom};
+  } else {
+    // At the pointer as it was when the click that opens the menu happened.
+    at = mousePoint(static_cast<LPARAM>(GetMessagePos()));
+  }
+  if (MenuItem* item = trackPopupMenu(window, menu, flags, at)) {
     raise("Click", [item] { item->click(); });
   }
 }
@@ -254,6 +195,13 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
     case WM_LBUTTONDBLCLK:
       raise("Form_DblClick", [this] { events_.Form_DblClick(); });
       return 0;
+    case WM_RBUTTONUP:
+      // The press opened the menu; the release must not ask for it again,
+      // which DefWindowProcW would do with WM_CONTEXTMENU.
+      return 0;
+    case WM_CONTEXTMENU:
+      OnContextMenu(lParam);
+      return 0;
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
@@ -261,8 +209,14 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       OnDpiChanged((wParam >> 16) & 0xFFFF,
                    *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_DISPLAYCHANGE:
+      raise("WM_DISPLAYCHANGE", [this] { keepTextOnScreen(); });
+      break;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETNONCLIENTMETRICS) OnFontChanged();
+      if (wParam == SPI_SETWORKAREA) {
+        raise("work area change", [this] { keepTextOnScreen(); });
+      }
       // The user's regional formats changed: the clock texts are made anew.
       if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(
                              lParam)) == L"intl") {
@@ -302,17 +256,31 @@ void Win32Form::OnEndSession() {
         [&] { events_.Form_Closed(UnloadReason::kSessionEnding); });
 }
 
+void Win32Form::OnContextMenu(LPARAM lParam) {
+  // The keyboard's menu requests (Shift+F10, the Menu key) carry no point.
+  const POINT at = mousePoint(lParam);
+  const bool fromKeyboard = at.x == -1 && at.y == -1;
+  raise("Form_ContextMenu", [&] { events_.Form_ContextMenu(fromKeyboard); });
+}
+
 void Win32Form::OnTimer(UINT_PTR id) {
   if (id == 0 || id > timers_.size()) return;
   timers_[id - 1]->tick();
 }
 
 void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+  // While no monitor is there (for a moment, as monitors are switched) the
+  // system may offer no DPI or a place on no screen: the window keeps its
+  // last good DPI and position.
+  if (dpi == 0) return;
   raise("WM_DPICHANGED", [&] {
     dpi_ = dpi;
+    const bool onScreen =
+        MonitorFromRect(&suggested, MONITOR_DEFAULTTONULL) != nullptr;
     placeWindow(suggested.left, suggested.top, suggested.right - suggested.left,
-                suggested.bottom - suggested.top, 0);
+                suggested.bottom - suggested.top, onScreen ? 0 : SWP_NOMOVE);
     OnFontChanged();
+    keepTextOnScreen();
   });
 }
 

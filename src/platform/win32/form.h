@@ -1,4 +1,6 @@
-// The Win32 forms: a top-level window per form, with its labels and timers.
+// The Win32 forms: a top-level window per form, with its labels and timers
+// (form.cpp: the window and its messages; form_geometry.cpp: position, size
+// and keeping the text on screen).
 // Geometry crosses the interface in twips and is kept by the system in
 // pixels of the window's DPI.
 #pragma once
@@ -37,13 +39,16 @@ class Win32Form final : public Form {
   // A value that gives the pixel the window has already moves nothing.
   void setLeft(float twips) override;
   void setTop(float twips) override;
+  // The left edge stays; a shown window then keeps its text on screen
+  // (keepTextOnScreen).
   void setWidth(float twips) override;
   void setHeight(float twips) override;
   WindowHandle hWnd() const override;
   bool isOnAnyScreen() const override;
+  void keepTextOnScreen() override;
   void show() override;
   void refresh() override;
-  void popupMenu(MenuItem& menu, int flags) override;
+  void popupMenu(MenuItem& menu, int flags, PopupPlace place) override;
   void unload() override;
   Label& addLabel(const LabelDesign& design, LabelEvents& events) override;
   Timer& addTimer(const TimerDesign& design,
@@ -62,6 +67,10 @@ class Win32Form final : public Form {
   bool isVisible() const noexcept;
   HINSTANCE instance() const noexcept;
 
+  // Called by a label of the window just before its text grows (or
+  // shrinks, for a negative growth) by so many pixels.
+  void textWidthChanging(int growth);
+
   // Runs a program event, or work of the runtime's own on the program's
   // behalf, the way every event runs: nothing after the program's end, and
   // an error ends that work only and is reported, never passing the window
@@ -75,6 +84,7 @@ class Win32Form final : public Form {
                         LPARAM lParam);
   void OnClose();
   void OnEndSession();
+  void OnContextMenu(LPARAM lParam);
   void OnTimer(UINT_PTR id);
   void OnDpiChanged(unsigned dpi, const RECT& suggested);
   void OnFontChanged();
@@ -84,6 +94,8 @@ class Win32Form final : public Form {
   HWND requireWindow() const;
   // The window's rectangle on the screen, in pixels.
   RECT windowRect() const;
+  // Where its text is on the screen: the first label, else the window.
+  RECT textRect() const;
   void placeWindow(int x, int y, int cx, int cy, UINT flags);
 
   Win32Runtime& runtime_;

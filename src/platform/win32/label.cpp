@@ -191,6 +191,7 @@ void Win32Label::setCaption(std::string_view text) {
   const HWND label = requireWindow();
   const std::wstring wide = toUtf16(text);
   const SIZE size = measure(wide);  // fails before anything has changed
+  form_.textWidthChanging(size.cx - size_.cx);
   if (!SetWindowTextW(label, wide.c_str())) throwLastError("SetWindowTextW");
   caption_ = text;
   applySize(size);
@@ -266,6 +267,10 @@ LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
   switch (message) {
     case WM_LBUTTONDBLCLK:
       form_.raise("Label_DblClick", [this] { events_.DblClick(); });
+      return 0;
+    case WM_RBUTTONUP:
+      // The press opened the menu; the release must not ask the form for
+      // it again through WM_CONTEXTMENU.
       return 0;
     case WM_NCDESTROY:
       // The window is going: it gets the STATIC procedure back and lets go

@@ -16,6 +16,8 @@ int commandState(const std::wstring& exeName, const std::string& condition,
                  DWORD timeoutMs);
 int commandClose(const std::wstring& exeName);
 int commandKill(const std::wstring& exeName, DWORD pid);
+// The clock window of the program, or null.
+HWND findClock(const std::wstring& exeName);
 // The clock text of each program's clock window, read together.
 int commandTexts(const std::vector<std::wstring>& exeNames);
 
@@ -24,6 +26,12 @@ int commandRegDump();
 int commandRegClear();
 int commandRegSet(const std::vector<std::string>& args);
 int commandSetDpi(DWORD dpi);
+
+// Screens and the clock's place on them (display.cpp).
+int commandMove(const std::wstring& exeName, int x, int y);
+int commandDisplayChange(const std::wstring& exeName);
+int commandModes();
+int commandSetMode(DWORD width, DWORD height);
 
 // What a process holds, and whether menus are still alive (meter.cpp).
 int commandUsage(const std::vector<std::wstring>& names);

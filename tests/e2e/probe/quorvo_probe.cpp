@@ -22,6 +22,10 @@
 //                                 the processes of those programs
 //   quorvo_probe texts EXE...     the clock text of each program, read at
 //                                 one moment
+//   quorvo_probe move X Y         move the clock window, as another program
+//   quorvo_probe display-change   send the clock WM_DISPLAYCHANGE
+//   quorvo_probe modes            the screen's current and offered modes
+//   quorvo_probe set-mode W H     change the screen's resolution
 //   quorvo_probe menus            the menu handles of the clock's open popups
 //   quorvo_probe menu-alive WINPID HMENU...
 //                                 whether each handle is still a menu there
@@ -50,7 +54,8 @@ int usage() {
                "[--timeout MS] | close | kill WINPID | reg-dump | reg-clear | "
                "reg-set [NAME TYPE DATA]... | set-dpi N | idle SECONDS | "
                "usage EXE... | texts EXE... | menus | "
-               "menu-alive WINPID HMENU...\n");
+               "menu-alive WINPID HMENU... | move X Y | display-change | "
+               "modes | set-mode W H\n");
   return kExitUsage;
 }
 
@@ -119,6 +124,19 @@ int run(const std::wstring& exeName, const std::vector<std::string>& args) {
     return command == "usage" ? commandUsage(names) : commandTexts(names);
   }
   if (command == "menus" && rest.empty()) return commandMenus(exeName);
+  if (command == "move" && rest.size() == 2) {
+    return commandMove(
+        exeName, static_cast<int>(std::strtol(rest[0].c_str(), nullptr, 10)),
+        static_cast<int>(std::strtol(rest[1].c_str(), nullptr, 10)));
+  }
+  if (command == "display-change" && rest.empty()) {
+    return commandDisplayChange(exeName);
+  }
+  if (command == "modes" && rest.empty()) return commandModes();
+  if (command == "set-mode" && rest.size() == 2) {
+    return commandSetMode(static_cast<DWORD>(numberArgument(rest[0])),
+                          static_cast<DWORD>(numberArgument(rest[1])));
+  }
   if (command == "menu-alive" && rest.size() >= 2) {
     std::vector<std::uint64_t> menus;
     for (std::size_t i = 1; i < rest.size(); ++i) {

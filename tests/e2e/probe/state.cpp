@@ -417,6 +417,10 @@ int commandClose(const std::wstring& exeName) {
   return posted ? 0 : kExitFailed;
 }
 
+HWND findClock(const std::wstring& exeName) {
+  return takeSnapshot(exeName).clock;
+}
+
 int commandKill(const std::wstring& exeName, DWORD pid) {
   if (!isIn(processesNamed({exeName}), pid)) {
     std::printf("{\"killed\":false,\"reason\":\"not a %s process\"}\n",

@@ -1,0 +1,106 @@
+// The geometry of Win32 forms: position and size in twips over the window's
+// pixels, and keeping the clock's text on the screens.
+#include <algorithm>
+
+#include "platform/win32/errors.h"
+#include "platform/win32/form.h"
+#include "platform/win32/placement.h"
+#include "platform/win32/twips.h"
+
+namespace quorvo::platform::win32 {
+
+RECT Win32Form::windowRect() const {
+  RECT rect{};
+  if (!GetWindowRect(requireWindow(), &rect)) throwLastError("GetWindowRect");
+  return rect;
+}
+
+void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
+  if (!SetWindowPos(
+          requireWindow(), nullptr, x, y, cx, cy,
+          flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER)) {
+    throwLastError("SetWindowPos");
+  }
+}
+
+float Win32Form::left() const { return pixelsToTwips(windowRect().left, dpi_); }
+
+float Win32Form::top() const { return pixelsToTwips(windowRect().top, dpi_); }
+
+float Win32Form::width() const {
+  const RECT rect = windowRect();
+  return pixelsToTwips(rect.right - rect.left, dpi_);
+}
+
+float Win32Form::height() const {
+  const RECT rect = windowRect();
+  return pixelsToTwips(rect.bottom - rect.top, dpi_);
+}
+
+void Win32Form::setLeft(float twips) {
+  const int x = twipsToPixels(twips, dpi_);
+  const RECT rect = windowRect();
+  if (x != rect.left) placeWindow(x, rect.top, 0, 0, SWP_NOSIZE);
+}
+
+void Win32Form::setTop(float twips) {
+  const int y = twipsToPixels(twips, dpi_);
+  const RECT rect = windowRect();
+  if (y != rect.top) placeWindow(rect.left, y, 0, 0, SWP_NOSIZE);
+}
+
+void Win32Form::setWidth(float twips) {
+  const int cx = std::max(0, twipsToPixels(twips, dpi_));
+  const RECT rect = windowRect();
+  if (cx == rect.right - rect.left) return;
+  placeWindow(0, 0, cx, rect.bottom - rect.top, SWP_NOMOVE);
+  if (isVisible()) keepTextOnScreen();
+}
+
+void Win32Form::textWidthChanging(int growth) {
+  // A clock hanging at the right edge of its screen keeps its text's right
+  // edge there: it moves left by what the text grows (right by what it
+  // shrinks), and the refit of its width that follows keeps its left edge.
+  // Elsewhere the left edge stays.
+  if (growth == 0 || !isVisible()) return;
+  const RECT rect = windowRect();
+  if (isDockedRight(rect, textRect(), monitorWorkAreas())) {
+    placeWindow(rect.left - growth, rect.top, 0, 0, SWP_NOSIZE);
+  }
+}
+
+void Win32Form::setHeight(float twips) {
+  const int cy = std::max(0, twipsToPixels(twips, dpi_));
+  const RECT rect = windowRect();
+  if (cy != rect.bottom - rect.top) {
+    placeWindow(0, 0, rect.right - rect.left, cy, SWP_NOMOVE);
+  }
+}
+
+WindowHandle Win32Form::hWnd() const {
+  return reinterpret_cast<WindowHandle>(window_.get());
+}
+
+bool Win32Form::isOnAnyScreen() const {
+  const RECT rect = windowRect();
+  return MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+void Win32Form::keepTextOnScreen() {
+  // No position comes out of no monitors: the window then stays.
+  const RECT rect = windowRect();
+  if (const auto to = recoveredPosition(rect, textRect(), monitorWorkAreas())) {
+    placeWindow(to->x, to->y, 0, 0, SWP_NOSIZE);
+  }
+}
+
+RECT Win32Form::textRect() const {
+  RECT rect{};
+  if (labels_.empty() || labels_.front()->window() == nullptr ||
+      !GetWindowRect(labels_.front()->window(), &rect)) {
+    return windowRect();
+  }
+  return rect;
+}
+
+}  // namespace quorvo::platform::win32

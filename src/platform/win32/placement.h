@@ -1,0 +1,42 @@
+// Keeping a window's text reachable: where the window goes when too little
+// of its text can be seen on the monitors' work areas, and whether it hangs
+// at the right edge of its screen. Pure rules on rectangles in physical
+// pixels, so any monitor layout can be tried without the monitors.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace quorvo::platform::win32 {
+
+// The work areas (the screen less the taskbar and docked bars) of every
+// monitor. Empty while the system has no monitor at all, as for a moment
+// when monitors are switched.
+std::vector<RECT> monitorWorkAreas();
+
+// The work area that `rect` lies on most, or, when it lies on none, the
+// one nearest to it. Null for no work areas.
+const RECT* nearestWorkArea(const RECT& rect, std::span<const RECT> workAreas);
+
+// The share (0 to 1) of `text` that lies on the work areas. A text of no
+// width or height counts as its top-left pixel.
+double visibleShare(const RECT& text, std::span<const RECT> workAreas);
+
+// Where the window's top-left corner goes when less than half of its text
+// can be seen: moved by the least distance that puts the whole text inside
+// the nearest work area (its left and top edges first where the text is
+// larger). Nothing when half or more can be seen: such a window stays
+// exactly where it is, partly off screen or not.
+std::optional<POINT> recoveredPosition(const RECT& window, const RECT& text,
+                                       std::span<const RECT> workAreas);
+
+// Whether the window hangs at the right edge of its work area: its right
+// edge at or past the work area's (its border and the space right of the
+// text may hang off), its text inside it.
+bool isDockedRight(const RECT& window, const RECT& text,
+                   std::span<const RECT> workAreas);
+
+}  // namespace quorvo::platform::win32

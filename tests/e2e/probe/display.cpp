@@ -1,0 +1,82 @@
+// The display commands of quorvo_probe: the screen's modes, changing the
+// mode, moving the clock as another program might, and telling it that the
+// display changed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+#include "probe_common.h"
+
+namespace probe {
+
+namespace {
+
+constexpr DWORD kBitsPerPixel = 32;
+
+DEVMODEW currentMode() {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof(mode);
+  (void)EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+  return mode;
+}
+
+std::string modeJson(const DEVMODEW& mode) {
+  return "{\"width\":" + number(mode.dmPelsWidth) +
+         ",\"height\":" + number(mode.dmPelsHeight) +
+         ",\"bits\":" + number(mode.dmBitsPerPel) + "}";
+}
+
+}  // namespace
+
+int commandMove(const std::wstring& exeName, int x, int y) {
+  const HWND clock = findClock(exeName);
+  const bool moved =
+      clock != nullptr &&
+      SetWindowPos(clock, nullptr, x, y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+  std::printf("{\"moved\":%s}\n", moved ? "true" : "false");
+  return moved ? 0 : kExitFailed;
+}
+
+// WM_DISPLAYCHANGE as the system sends it to every top-level window after a
+// change of resolution or of the monitors.
+int commandDisplayChange(const std::wstring& exeName) {
+  const HWND clock = findClock(exeName);
+  const DEVMODEW mode = currentMode();
+  DWORD_PTR result = 0;
+  const bool sent =
+      clock != nullptr &&
+      SendMessageTimeoutW(clock, WM_DISPLAYCHANGE, kBitsPerPixel,
+                          MAKELPARAM(mode.dmPelsWidth, mode.dmPelsHeight),
+                          SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) != 0;
+  std::printf("{\"sent\":%s}\n", sent ? "true" : "false");
+  return sent ? 0 : kExitFailed;
+}
+
+int commandModes() {
+  std::string json = "{\"current\":" + modeJson(currentMode()) + ",\"modes\":[";
+  DEVMODEW mode{};
+  mode.dmSize = sizeof(mode);
+  for (DWORD i = 0; EnumDisplaySettingsW(nullptr, i, &mode); ++i) {
+    if (i > 0) json += ",";
+    json += modeJson(mode);
+  }
+  std::printf("%s]}\n", json.c_str());
+  return 0;
+}
+
+int commandSetMode(DWORD width, DWORD height) {
+  DEVMODEW mode = currentMode();
+  mode.dmPelsWidth = width;
+  mode.dmPelsHeight = height;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  const LONG result =
+      ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+  std::printf("{\"result\":%ld,\"now\":%s}\n", result,
+              modeJson(currentMode()).c_str());
+  return result == DISP_CHANGE_SUCCESSFUL ? 0 : kExitFailed;
+}
+
+}  // namespace probe
