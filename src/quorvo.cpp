@@ -18,7 +18,8 @@ namespace {
 // stopped here loudly in a debug build and, in a release build, an error
 // that ends the running handler before it can write anything.
 [[noreturn]] void reachedAfterUnload(const char* form) {
-  assert(!"a form was reached after it was unloaded");
+  [[maybe_unused]] constexpr bool kReachable = false;
+  assert(kReachable && "a form was reached after it was unloaded");
   throw platform::RuntimeError(std::string(form) +
                                " was reached after it was unloaded");
 }
