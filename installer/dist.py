@@ -51,6 +51,7 @@ ICON = HERE.parent / "resources" / "quorvo.ico"
 ZIP_EPOCH = 315532800
 
 SIGN_VARIABLES = ("QUORVO_SIGN_CERT", "QUORVO_SIGN_KEY")
+FILE_ATTRIBUTE_ARCHIVE = 0x20
 
 
 class DistError(Exception):
@@ -169,14 +170,15 @@ def fill(template: str, values: dict[str, str], name: str) -> str:
 
 def write_zip(path: Path, members: list[tuple[str, Path]], epoch: int) -> None:
     """A zip whose bytes depend only on the members' names and contents:
-    fixed order, one time for all, no owner or permission bits."""
+    fixed order, one time for all, no owner or Unix permission bits."""
     date_time = time.gmtime(epoch)[:6]
     with zipfile.ZipFile(path, "w") as archive:
         for name, source in members:
             info = zipfile.ZipInfo(name, date_time)
             info.compress_type = zipfile.ZIP_DEFLATED
-            info.create_system = 0  # MS-DOS attributes, as Windows writes
-            info.external_attr = 0
+            # MS-DOS attributes, as Windows writes them: an archive file.
+            info.create_system = 0
+            info.external_attr = FILE_ATTRIBUTE_ARCHIVE
             archive.writestr(info, source.read_bytes(), compresslevel=9)
 
 
