@@ -22,7 +22,8 @@ build: deps
 dist: deps
 	cmake -S . -B $(BUILD)/release -G Ninja \
 	  --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
-	  -DQUORVO_DIST_DIR=$(abspath $(BUILD))/dist
+	  -DQUORVO_DIST_DIR=$(abspath $(BUILD))/dist \
+	  $(if $(DOWNLOAD_URL),-DQUORVO_DOWNLOAD_URL=$(DOWNLOAD_URL))
 	cmake --build $(BUILD)/release --target dist -j $(JOBS)
 
 deps:
