@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quorvo needs on Debian or Ubuntu: the
-# native and mingw-w64 compilers, CMake, GoogleTest, Google Benchmark, Wine,
-# a virtual X server and the tools the end-to-end tests drive it with.
+# native and mingw-w64 compilers, CMake, GoogleTest, Wine,
+# a virtual X server and the tools the end-to-end tests drive it with, and
+# what makes and checks the release files (NSIS, osslsigncode, OpenSSL,
+# PyYAML).
 # As root it installs what is missing; otherwise it prints the command.
 set -euo pipefail
 
@@ -12,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   wine wine64 xvfb xdotool x11-utils imagemagick
   python3 python3-pefile icoutils valgrind
+  nsis osslsigncode openssl python3-yaml git
 )
 
 missing=()
