@@ -1,6 +1,8 @@
 // ReleaseCapture, SendMessageA, SetWindowPos and GetMessagePos.
 #include "platform/win32/window_manager.h"
 
+#include "platform/win32/mouse_input.h"
+
 namespace quorvo::platform::win32 {
 
 namespace {
@@ -10,8 +12,8 @@ HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 }  // namespace
 
 ScreenPoint screenPointFromMessagePos(DWORD position) noexcept {
-  return {static_cast<std::int16_t>(position & 0xFFFF),
-          static_cast<std::int16_t>((position >> 16) & 0xFFFF)};
+  const POINT point = mousePoint(static_cast<LPARAM>(position));
+  return {point.x, point.y};
 }
 
 bool Win32WindowManager::releaseCapture() { return ReleaseCapture() != FALSE; }
