@@ -59,6 +59,9 @@ class Win32Label final : public Label {
   Win32Form& form_;
   const LabelDesign design_;
   LabelEvents& events_;
+  // The STATIC control, owned from its creation in the constructor until
+  // destroyWindows() (the form's unload) destroys it, or until WM_NCDESTROY
+  // lets go of it when the system destroys it with the form's window.
   UniqueWindow window_;
   WNDPROC originalProc_ = nullptr;
   UniqueWindow toolTip_;  // made when the pointer first comes over the label
