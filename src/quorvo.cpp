@@ -61,8 +61,14 @@ void Quorvo::unloadFrmQuorvo() {
         std::int16_t cancel = 0;
         window.Form_QueryUnload(cancel, platform::UnloadReason::kCode);
       });
-  // Saved: a clock started from now on is the next one, not a second.
+  takeDownSavedClockWindow();
+}
+
+void Quorvo::takeDownSavedClockWindow() {
+  // Saved: a clock started from now on is the next one, not a second, even
+  // while this window is still being destroyed.
   runtime_.app().releaseInstance();
+  if (!frmQuorvo_) return;
   frmQuorvo_->form().unload();
   unloadedClockWindows_.push_back(std::move(frmQuorvo_));
 }
@@ -75,11 +81,7 @@ void Quorvo::clockWindowClosed() {
   // The clock window is the only way to reach the program: once the user or
   // the system closed it (and it saved), an instance left running would be
   // invisible and would stop the next start, so the program ends.
-  runtime_.app().releaseInstance();
-  if (frmQuorvo_) {
-    frmQuorvo_->form().unload();
-    unloadedClockWindows_.push_back(std::move(frmQuorvo_));
-  }
+  takeDownSavedClockWindow();
   unloadFrmMenu();
   runtime_.app().end();
 }

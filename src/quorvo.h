@@ -46,6 +46,10 @@ class Quorvo {
   void clockWindowClosed();
 
  private:
+  // Gives up the single-instance mark and unloads the clock window, once it
+  // has saved its settings.
+  void takeDownSavedClockWindow();
+
   platform::Runtime& runtime_;
   std::unique_ptr<menu::FrmMenu> frmMenu_;
   std::unique_ptr<clock::FrmQuorvo> frmQuorvo_;
