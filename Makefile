@@ -1,28 +1,40 @@
 # On a fresh Debian/Ubuntu machine:
-#   make run    builds Quorvo.exe and starts it under Wine
-#   make test   builds everything and runs every test through ctest
-#   make dist   builds the release files into $(BUILD)/dist
+#   make run          builds Quorvo.exe and starts it under Wine
+#   make test         builds everything and runs every test through ctest
+#   make test-wine10  the tests under Wine once more, under Wine 10 in a
+#                     Debian 13 root (root rights; see README)
+#   make dist         builds the release files into $(BUILD)/dist
+# The builds are the CMake presets' (CMakePresets.json).
 BUILD ?= build
 JOBS ?= 2
+build_dir := $(abspath $(BUILD))
 
-.PHONY: run test build dist deps format clean
+.PHONY: run test test-wine10 build dist deps format clean
 
 run: build
 	scripts/run-clock.sh $(BUILD)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVO_WINDOWS=ON
+	cmake --preset native -B $(BUILD)
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The programs built here, tested under Wine 10: the release files are made
+# here first, since the root has no compilers.
+test-wine10: build
+	cmake --build $(BUILD)/windows --target dist
+	scripts/debian13-root.sh --bind . --bind $(BUILD) -- /bin/sh -c '\
+	  cmake -S $(CURDIR) -B $(build_dir)/wine10 -G Ninja \
+	    -DQUORVO_PREBUILT_WINDOWS_DIR=$(build_dir)/windows >/dev/null && \
+	  ctest --test-dir $(build_dir)/wine10 --output-on-failure -j $(JOBS)'
 
 # Only the Windows program, cross-built as the tests build it (MinSizeRel),
 # and the release files made from it (installer/dist.py).
 dist: deps
-	cmake -S . -B $(BUILD)/release -G Ninja \
-	  --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
-	  -DQUORVO_DIST_DIR=$(abspath $(BUILD))/dist \
+	cmake --preset mingw -B $(BUILD)/release \
+	  -DQUORVO_DIST_DIR=$(build_dir)/dist \
 	  $(if $(DOWNLOAD_URL),-DQUORVO_DOWNLOAD_URL=$(DOWNLOAD_URL))
 	cmake --build $(BUILD)/release --target dist -j $(JOBS)
 

@@ -11,8 +11,9 @@ packages=(
   cmake ninja-build g++ make
   googletest libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
   wine wine64 xvfb xdotool x11-utils imagemagick
+  x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy debootstrap
   python3 python3-pefile icoutils valgrind
   nsis osslsigncode openssl python3-yaml git
 )

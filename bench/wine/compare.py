@@ -35,8 +35,8 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
 
 from wine_bench import (  # noqa: E402
-    E2EFailure, LinuxProcess, Meter, Probe, check, end_pid, ensure_wine_run,
-    hold_prefix, log, session_from_environment, wait_visible_window)
+    E2EFailure, LinuxProcess, Probe, check, end_pid, log, start_session,
+    usage, wait_visible_window)
 
 WINDOW_TIMEOUT = 30.0
 TEXT_TIMEOUT = 5.0
@@ -57,15 +57,13 @@ class Comparison:
         windows = Path(args.windows_dir).resolve()
         self.args = args
         self.work = Path(args.work_dir).resolve()
-        self.session = session_from_environment(self.work / "session",
-                                                windows / "quorvo_probe.exe")
+        self.session = start_session(Path(args.prefix), self.work / "session",
+                                     windows / "quorvo_probe.exe")
         self.quorvo = Program(Path(args.quorvo or windows / "Quorvo.exe")
                               .resolve(), [args.switch])
         self.minimal = Program(windows / "minimal_clock.exe", [args.switch])
         self.probes = {p.name: Probe(self.session, p.name)
                        for p in (self.quorvo, self.minimal)}
-        self.meter = Meter(self.session, windows / "quorvo_probe.exe")
-        self.keeper: subprocess.Popen | None = None
 
     def start(self, program: Program) -> None:
         out = self.work / f"{program.name}.log"
@@ -137,18 +135,15 @@ class Comparison:
         self.probes[self.quorvo.name].require("no-process", 10,
                                               "no Quorvo.exe running")
         self.probes[self.quorvo.name].reg_clear()
-        self.keeper = self.session.spawn(
-            [str(self.session.probe_exe), "idle", "3600"],
-            self.work / "keeper.out", new_session=True)
         rounds = [self.round(n) for n in range(self.args.rounds)]
         memory = {}
         for program in (self.quorvo, self.minimal):
-            usage = self.meter.usage(program.name)
+            counted = usage(self.probes[program.name])
             memory[program.name] = {
                 "vmhwm_kib": program.linux.memory_kib()["VmHWM"],
-                "private_committed_kib": usage["private_committed"] // 1024,
-                "gdi_objects": usage["gdi_table"]["used"],
-                "windows": usage["windows"],
+                "private_committed_kib": counted["private_committed"] // 1024,
+                "gdi_objects": counted["gdi_table"]["used"],
+                "windows": counted["windows"],
             }
         return {"switch": self.args.switch, "rounds": rounds,
                 "median_ratio": statistics.median(r["ratio"] for r in rounds),
@@ -158,9 +153,9 @@ class Comparison:
         for program in (self.quorvo, self.minimal):
             if program.process is not None and program.process.poll() is None:
                 end_pid(program.process.pid)
-        if self.keeper is not None:
-            end_pid(self.keeper.pid)
-            self.keeper.wait(timeout=10)
+        left = self.session.stop()
+        if left:
+            log(f"processes of the prefix still alive: {left}")
 
 
 def report(results: dict) -> str:
@@ -203,14 +198,12 @@ def main() -> int:
     parser.add_argument("--work-dir",
                         help="default: WINDOWS_DIR/../bench-wine/compare")
     parser.add_argument("--prefix",
-                        help="Wine prefix when not run inside wine-run "
-                             "(default: WINDOWS_DIR/../bench-wine/wineprefix)")
+                        help="default: WINDOWS_DIR/../bench-wine/"
+                             "compare-prefix")
     args = parser.parse_args()
     build = Path(args.windows_dir).resolve().parent
     args.work_dir = args.work_dir or str(build / "bench-wine" / "compare")
-    ensure_wine_run(Path(args.prefix or build / "bench-wine" / "wineprefix")
-                    .resolve())
-    hold_prefix()
+    args.prefix = args.prefix or str(build / "bench-wine" / "compare-prefix")
     comparison = Comparison(args)
     try:
         results = comparison.run()

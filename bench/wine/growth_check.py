@@ -8,8 +8,8 @@ menu it built is destroyed again.
                     [--seconds S] [--menus N] [--memory-tolerance-kib K]
                     [--trace-every M]
 
-Runs inside tests/tools/wine-run (it starts itself there when it is not),
-on its own prefix and display. The clock shows the time with seconds, so
+Runs in a Wine session of its own (on --prefix, default WORK_DIR/wineprefix)
+on a display of its own. The clock shows the time with seconds, so
 its text and width change every second. Counts come from the probe
 (GetGuiResources and private bytes read 0 under Wine); see bench/README.md.
 
@@ -36,9 +36,8 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
 
 from wine_bench import (  # noqa: E402
-    E2EFailure, LinuxProcess, Meter, Probe, check, ensure_wine_run,
-    hold_prefix, log, session_from_environment)
-from harness import Desktop, Quorvo, poll  # noqa: E402
+    Desktop, E2EFailure, LinuxProcess, Probe, Quorvo, check, log, poll,
+    start_session, usage)
 
 WINDOW_TIMEOUT = 30.0
 TICK_TIMEOUT = 5.0
@@ -53,10 +52,10 @@ class GrowthRun:
     def __init__(self, args):
         windows = Path(args.windows_dir).resolve()
         self.work = Path(args.work_dir).resolve()
-        self.session = session_from_environment(self.work / "session",
-                                                windows / "quorvo_probe.exe")
+        self.session = start_session(
+            Path(args.prefix or self.work / "wineprefix"), self.work / "session",
+            windows / "quorvo_probe.exe")
         self.probe = Probe(self.session)
-        self.meter = Meter(self.session, windows / "quorvo_probe.exe")
         self.desktop = Desktop(self.session, self.work / "artifacts")
         self.quorvo = Quorvo(self.session, windows / "Quorvo.exe",
                              self.work / "artifacts")
@@ -89,22 +88,22 @@ class GrowthRun:
                 return text
 
     def reading(self, name: str) -> dict:
-        usage = self.meter.usage("Quorvo.exe")
+        counted = usage(self.probe)
         memory = self.linux.memory_kib()
         reading = {
             "name": name,
-            "gdi": usage["gdi_table"]["used"],
-            "gdi_by_type": usage["gdi_table"]["by_type"],
-            "windows": usage["windows"],
-            "private_committed": usage["private_committed"],
-            "gui_resources": usage["gui_resources"],
+            "gdi": counted["gdi_table"]["used"],
+            "gdi_by_type": counted["gdi_table"]["by_type"],
+            "windows": counted["windows"],
+            "private_committed": counted["private_committed"],
+            "gui_resources": counted["gui_resources"],
             "linux": memory,
         }
         log(f"reading {name}: GDI objects {reading['gdi']} "
             f"{reading['gdi_by_type']}, windows {reading['windows']}, "
             f"private committed {reading['private_committed'] // 1024} KiB, "
             f"RssAnon {memory['RssAnon']} KiB, VmRSS {memory['VmRSS']} KiB "
-            f"(GetGuiResources says {usage['gui_resources']})")
+            f"(GetGuiResources says {counted['gui_resources']})")
         return reading
 
     # ------------------------------------------------------------- acting
@@ -113,13 +112,13 @@ class GrowthRun:
         self.desktop.move(*at)
         self.desktop.click(3)
         self.probe.require("menu", MENU_TIMEOUT, "the popup menu")
-        menus = self.meter.open_menus("Quorvo.exe")
+        menus = self.probe.menus()
         check(len(menus) == 1 and menus[0]["hmenu"] != 0,
               f"expected one open popup menu with its handle, got {menus}")
         self.windows_pid = menus[0]["pid"]
         self.menus.append(menus[0]["hmenu"])
         if control:
-            alive = self.meter.menus_alive(self.windows_pid,
+            alive = self.probe.menus_alive(self.windows_pid,
                                            [menus[0]["hmenu"]])
             check(alive == [True], f"the open menu {menus[0]} does not read "
                                    "as a live menu: the menu check is blind")
@@ -175,7 +174,7 @@ class GrowthRun:
         reading_c = self.reading(f"C (after {len(self.menus)} menus, "
                                  f"{elapsed:.0f}s)")
 
-        alive = self.meter.menus_alive(self.windows_pid, self.menus)
+        alive = self.probe.menus_alive(self.windows_pid, self.menus)
         still_menus = [m for m, a in zip(self.menus, alive) if a]
         log(f"{len(self.menus)} popup menus were built; "
             f"{len(still_menus)} of them are still menus")
@@ -218,6 +217,8 @@ class GrowthRun:
 
     def finish(self) -> None:
         self.quorvo.end_all()
+        left = self.session.stop()
+        check(not left, f"processes of the prefix still alive: {left}")
 
 
 def main() -> int:
@@ -225,9 +226,7 @@ def main() -> int:
     parser.add_argument("--windows-dir", required=True,
                         help="where Quorvo.exe and its helpers were built")
     parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--prefix",
-                        help="Wine prefix when not run inside wine-run "
-                             "(default: WORK_DIR/wineprefix)")
+    parser.add_argument("--prefix", help="default: WORK_DIR/wineprefix")
     parser.add_argument("--seconds", type=float, default=120,
                         help="run at least this long (10 ticks a second)")
     parser.add_argument("--menus", type=int, default=100)
@@ -235,9 +234,6 @@ def main() -> int:
     parser.add_argument("--trace-every", type=int, default=0,
                         help="take a reading after every this many menus")
     args = parser.parse_args()
-    ensure_wine_run(Path(args.prefix or Path(args.work_dir) / "wineprefix")
-                    .resolve())
-    hold_prefix()
     run = GrowthRun(args)
     try:
         run.run()

@@ -2,13 +2,13 @@
 """The installer under Wine: Quorvo's setup installed, updated and removed
 silently in a fresh prefix, as winget and a user would.
 
-    dist_scenarios.py --work-dir DIR --probe EXE start|stop
     dist_scenarios.py --list
-    dist_scenarios.py --work-dir DIR --probe EXE --exe Quorvo.exe
+    dist_scenarios.py --state-file FILE --work-dir DIR --exe Quorvo.exe
                       --dist-dir DIR --release FILE SCENARIO...
 
-`start` makes a new prefix and a session in it; each scenario first
-removes whatever an earlier one installed.
+The scenarios run in the session named by --state-file, started on a new
+prefix (`session.py start --fresh`); each scenario first removes whatever
+an earlier one installed.
 """
 
 from __future__ import annotations
@@ -27,9 +27,9 @@ import zipfile
 from pathlib import Path
 
 sys.dont_write_bytecode = True
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-from harness import Probe, WineSession, check, log, poll  # noqa: E402
-from scenarios import Run, pixels, position  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
+from clock import Probe, Run, pixels, position  # noqa: E402
+from session import WineSession, check, log, poll  # noqa: E402
 
 DIST_PY = Path(__file__).resolve().parents[2] / "installer" / "dist.py"
 HKLM, HKCU = "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"
@@ -39,14 +39,6 @@ VB_ROOT = HKCU + r"\Software\VB and VBA Program Settings"
 VELMORA = VB_ROOT + r"\Velmora Software"
 SETTINGS = VELMORA + r"\Quorvo"
 CUSTOM = r"C:\Quorvo Test Dir"
-
-
-class DistSession(WineSession):
-    def env(self, with_display: bool = True) -> dict[str, str]:
-        env = super().env(with_display)
-        # No desktop entry in the real home for the Start-menu shortcut.
-        env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
-        return env
 
 
 def winpath(path: Path) -> str:
@@ -74,7 +66,7 @@ def changed_keys(before: dict, after: dict) -> list[str]:
 
 
 class Test:
-    def __init__(self, session: DistSession, args):
+    def __init__(self, session: WineSession, args):
         self.session, self.args = session, args
         self.work = Path(args.work_dir) / "scenario"
         shutil.rmtree(self.work, ignore_errors=True)
@@ -359,23 +351,10 @@ def signed_release(t: Test) -> None:
     t.check_removed()
 
 
-def session(args) -> int:
-    work = Path(args.work_dir)
-    previous = DistSession.load(work / "session.json", require_live=False)
-    left = previous.stop() if previous else []
-    (work / "session.json").unlink(missing_ok=True)
-    check(not left, f"processes of the prefix still alive: {left}")
-    if args.names == ["start"]:
-        # A fresh prefix: a first install finds nothing of Quorvo.
-        shutil.rmtree(work / "wineprefix", ignore_errors=True)
-        DistSession.start(work / "wineprefix", work / "session",
-                          Path(args.probe)).save(work / "session.json")
-    return 0
-
-
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--work-dir", "--probe", "--exe", "--dist-dir", "--release"):
+    for option in ("--state-file", "--work-dir", "--exe", "--dist-dir",
+                   "--release"):
         parser.add_argument(option)
     parser.add_argument("--list", action="store_true")
     parser.add_argument("names", nargs="*")
@@ -384,10 +363,8 @@ def main() -> int:
         for name, (_, timeout) in SCENARIOS.items():
             print(f"{name}|{timeout}")
         return 0
-    if args.names in (["start"], ["stop"]):
-        return session(args)
-    wine = DistSession.load(Path(args.work_dir) / "session.json")
-    check(wine is not None, "no session: run `dist_scenarios.py start` first")
+    wine = WineSession.load(Path(args.state_file))
+    check(wine is not None, "no session: run `session.py start` first")
     failed = []
     for name in args.names:
         log(f"=== {name}")

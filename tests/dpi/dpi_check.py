@@ -4,13 +4,18 @@ and the font follow the DPI, and a position stored in twips lands on the
 same pixel and is written back so that it lands there again.
 
     dpi_check.py --dpi N --exe Quorvo.exe --probe quorvo_probe.exe
-                 --work-dir DIR [--prefix DIR]
+                 --work-dir DIR --prefix DIR
     dpi_check.py --compare --work-dir DIR
 
-The first form runs inside tests/tools/wine-run --dpi N (it starts itself
-there, on --prefix, when it is not) and leaves DIR/dpi-N/result.json and a
-screenshot DIR/dpi-N/quorvo-N-dpi.png. The second compares the results of
-96, 120, 144 and 192 DPI: the font grows with the DPI.
+The first form starts a Wine session at N DPI on the prefix and leaves
+DIR/dpi-N/result.json and a screenshot DIR/dpi-N/quorvo-N-dpi.png. The
+second compares the results of 96, 120, 144 and 192 DPI: the font grows
+with the DPI.
+
+The clock lays itself out for its monitor's DPI where it is per-monitor
+aware (Wine 10, Windows 10 and 11) and for the system's where it is system
+aware (Wine 8); the checks use the one it obtained, and the session starts
+anew at each DPI so that the two agree.
 
 A twip is 1/1440 inch, so a pixel is 1440/N twips at N DPI. Lengths in
 twips become whole pixels, so a length may be the exact value rounded
@@ -21,19 +26,16 @@ from __future__ import annotations
 
 import argparse
 import json
-import os
 import subprocess
 import sys
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
-SOURCE_ROOT = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(SOURCE_ROOT / "tests" / "e2e"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
 
-from harness import (Desktop, E2EFailure, Probe, Quorvo,  # noqa: E402
-                     WineSession, check, log, poll)
+from clock import Desktop, Probe, Quorvo, layout_dpi  # noqa: E402
+from session import E2EFailure, WineSession, check, log, poll  # noqa: E402
 
-WINE_RUN = SOURCE_ROOT / "tests" / "tools" / "wine-run"
 DPIS = (96, 120, 144, 192)
 TWIPS_PER_INCH = 1440
 
@@ -72,10 +74,8 @@ class DpiCheck:
         self.dpi = args.dpi
         self.out = Path(args.work_dir).resolve() / f"dpi-{self.dpi}"
         self.out.mkdir(parents=True, exist_ok=True)
-        self.session = WineSession(
-            prefix=Path(os.environ["WINEPREFIX"]), work_dir=self.out,
-            probe_exe=Path(args.probe).resolve(),
-            display=os.environ["DISPLAY"], owned=False)
+        self.session = WineSession.start(Path(args.prefix), self.out,
+                                         Path(args.probe), dpi=self.dpi)
         self.probe = Probe(self.session)
         self.desktop = Desktop(self.session, self.out)
         self.quorvo = Quorvo(self.session, Path(args.exe).resolve(), self.out)
@@ -122,14 +122,17 @@ class DpiCheck:
 
     def check_dpi_applied(self) -> None:
         screen = self.probe.state()["screen"]
-        check(screen["dpi"] == self.dpi,
-              f"the Wine session runs at {screen['dpi']} DPI, not "
+        seen = [screen["system_dpi"]] + [m["dpi"] for m in screen["monitors"]]
+        check(set(seen) == {self.dpi},
+              f"the Wine session runs at {seen} DPI (system, monitors), not "
               f"{self.dpi}: the prefix's LogPixels did not take")
 
     def check_layout(self, state: dict) -> None:
         clock, label = state["clock"], state["label"]
-        self.expect(clock["dpi"] == self.dpi,
-                    f"the clock window reports {clock['dpi']} DPI")
+        log(f"the clock is {clock['awareness']} DPI aware; window "
+            f"{clock['dpi']}, monitor {clock['monitor_dpi']} DPI")
+        self.expect(layout_dpi(state) == self.dpi,
+                    f"the clock lays itself out for {layout_dpi(state)} DPI")
         rect, client, lrect = clock["rect"], clock["client"], label["rect"]
         exact = pixels(WIDTH_MARGIN, self.dpi)
         got = rect["width"] - lrect["width"]
@@ -254,6 +257,8 @@ class DpiCheck:
 
     def finish(self) -> None:
         self.quorvo.end_all()
+        left = self.session.stop()
+        check(not left, f"processes of the prefix still alive: {left}")
 
 
 def compare(work_dir: Path) -> int:
@@ -294,26 +299,18 @@ def main() -> int:
     parser.add_argument("--exe")
     parser.add_argument("--probe")
     parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--prefix", help="Wine prefix when not run inside "
-                        "wine-run (default: WORK_DIR/wineprefix)")
+    parser.add_argument("--prefix")
     parser.add_argument("--compare", action="store_true")
     args = parser.parse_args()
     if args.compare:
         return compare(Path(args.work_dir).resolve())
-    if not (args.dpi and args.exe and args.probe):
-        parser.error("--dpi, --exe and --probe are needed")
+    if not (args.dpi and args.exe and args.probe and args.prefix):
+        parser.error("--dpi, --exe, --probe and --prefix are needed")
     for path in (args.exe, args.probe):
         if not Path(path).is_file():
             print(f"{path}: no such file (is the Windows build done?)",
                   file=sys.stderr)
             return 1
-    if not (os.environ.get("QUORVO_SCREEN") and os.environ.get("DISPLAY")):
-        prefix = Path(args.prefix or Path(args.work_dir) / "wineprefix")
-        os.execv(str(WINE_RUN), [str(WINE_RUN), "--prefix",
-                                 str(prefix.resolve()), "--dpi",
-                                 str(args.dpi), "--", sys.executable,
-                                 str(Path(__file__).resolve()),
-                                 *sys.argv[1:]])
     run = DpiCheck(args)
     try:
         return run.run()

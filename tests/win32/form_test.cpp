@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 
 #include "platform/services.h"
 #include "platform/win32/date_time.h"
@@ -397,6 +398,18 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   EXPECT_EQ(labelRect.right - labelRect.left, extent.cx);
   EXPECT_EQ(labelRect.bottom - labelRect.top, extent.cy);
   EXPECT_TRUE(runtime.reporter.errors.empty());
+}
+
+TEST(DpiAwarenessTest, TheProcessIsPerMonitorAware) {
+  // The process set-up (main.cpp) asked for per-monitor awareness version 2
+  // and, where the system refuses it, version 1; the log says which.
+  const DPI_AWARENESS_CONTEXT context = GetThreadDpiAwarenessContext();
+  const bool version2 = AreDpiAwarenessContextsEqual(
+      context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  std::printf("DPI awareness obtained: per-monitor %s\n",
+              version2 ? "version 2" : "version 1 (version 2 refused)");
+  EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(context),
+            DPI_AWARENESS_PER_MONITOR_AWARE);
 }
 
 }  // namespace

@@ -3,11 +3,9 @@
 # them, and the window suites once more at 144 DPI. The suites are read from
 # the test sources, so a new suite is registered without a change here.
 #
-# Included from tests/CMakeLists.txt, where QUORVO_WINDOWS_DIR and the
-# ExternalProject target quorvo_windows exist. All tests under Wine share the
-# resource lock wine_prefix, also taken by the end-to-end tests.
+# Each runs in a Wine session of its own (tests/wine/session.py run). All
+# tests under Wine share the resource lock wine_prefix.
 set(QUORVO_WIN32_TEST_EXE ${QUORVO_WINDOWS_DIR}/quorvo_win32_tests.exe)
-set(QUORVO_WINE_RUNNER ${CMAKE_CURRENT_LIST_DIR}/run-under-wine)
 
 file(GLOB quorvo_win32_test_sources CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_LIST_DIR}/*_test.cpp)
@@ -30,11 +28,12 @@ set(quorvo_win32_dpi_suites
 
 function(quorvo_add_wine_test name prefix filter)
   add_test(NAME ${name}
-    COMMAND ${QUORVO_WINE_RUNNER} ${prefix} ${ARGN} --
-            ${QUORVO_WIN32_TEST_EXE} --gtest_filter=${filter}
+    COMMAND ${Python3_EXECUTABLE} ${QUORVO_SESSION} run --prefix ${prefix}
+            ${ARGN} -- ${QUORVO_WIN32_TEST_EXE} --gtest_filter=${filter}
     WORKING_DIRECTORY ${QUORVO_WINDOWS_DIR})
   set_tests_properties(${name} PROPERTIES
     RESOURCE_LOCK wine_prefix
+    REQUIRED_FILES ${QUORVO_WIN32_TEST_EXE}
     TIMEOUT 600
     # A filter that matched nothing would pass without testing anything.
     FAIL_REGULAR_EXPRESSION "Running 0 tests;\\[  FAILED  \\]")

@@ -21,11 +21,10 @@ HWND findClock(const std::wstring& exeName);
 // The clock text of each program's clock window, read together.
 int commandTexts(const std::vector<std::wstring>& exeNames);
 
-// Quorvo's stored settings and the system DPI (registry.cpp).
+// Quorvo's stored settings (registry.cpp).
 int commandRegDump();
 int commandRegClear();
 int commandRegSet(const std::vector<std::string>& args);
-int commandSetDpi(DWORD dpi);
 
 // Screens and the clock's place on them (display.cpp).
 int commandMove(const std::wstring& exeName, int x, int y);

@@ -5,9 +5,9 @@
 // windows.h first: the headers below rely on its types.
 #include <commctrl.h>
 #include <psapi.h>
+#include <shellscalingapi.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,23 +42,47 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
-UINT windowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 != nullptr) {
-    auto* proc = GetProcAddress(user32, "GetDpiForWindow");
-    if (proc != nullptr) {
-      GetDpiForWindowFn fn;
-      static_assert(sizeof fn == sizeof proc);
-      std::memcpy(&fn, &proc, sizeof fn);
-      const UINT dpi = fn(window);
-      if (dpi != 0) return dpi;
-    }
+// The DPI awareness of the window, which says whether it lays itself out
+// for its monitor's DPI or for the system's. (Wine keeps no version with a
+// window's awareness: there a per-monitor window reads "per-monitor" even
+// when its process obtained version 2.)
+const char* awarenessName(HWND window) {
+  const DPI_AWARENESS_CONTEXT context = GetWindowDpiAwarenessContext(window);
+  if (AreDpiAwarenessContextsEqual(
+          context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+    return "per-monitor-v2";
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return static_cast<UINT>(dpi);
+  switch (GetAwarenessFromDpiAwarenessContext(context)) {
+    case DPI_AWARENESS_PER_MONITOR_AWARE:
+      return "per-monitor";
+    case DPI_AWARENESS_SYSTEM_AWARE:
+      return "system";
+    case DPI_AWARENESS_UNAWARE:
+      return "unaware";
+    default:
+      return "invalid";
+  }
+}
+
+UINT monitorDpi(HMONITOR monitor) {
+  UINT x = 0;
+  UINT y = 0;
+  return SUCCEEDED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) ? x
+                                                                         : 0;
+}
+
+BOOL CALLBACK addMonitorJson(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  std::string& json = *reinterpret_cast<std::string*>(list);
+  if (json.size() > 1) json += ",";
+  json += "{\"rect\":" + rectJson(info.rcMonitor) +
+          ",\"work\":" + rectJson(info.rcWork) +
+          ",\"dpi\":" + number(monitorDpi(monitor)) + ",\"primary\":" +
+          ((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? "true" : "false") +
+          "}";
+  return TRUE;
 }
 
 // ------------------------------------------------------------------ tooltips
@@ -205,7 +229,9 @@ std::string windowJson(HWND window) {
          ",\"enabled\":" + (IsWindowEnabled(window) ? "true" : "false") +
          ",\"owner\":" + handleText(owner) + ",\"foreground\":" +
          (GetForegroundWindow() == window ? "true" : "false") +
-         ",\"dpi\":" + number(windowDpi(window)) +
+         ",\"dpi\":" + number(GetDpiForWindow(window)) + ",\"monitor_dpi\":" +
+         number(monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
+         ",\"awareness\":" + quoted(std::string(awarenessName(window))) +
          ",\"rect\":" + rectJson(rect) +
          ",\"client\":" + rectJson(clientScreen) + ",\"children\":" + children +
          "}";
@@ -340,8 +366,13 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
   HDC screen = GetDC(nullptr);
   json += ",\"screen\":{\"width\":" + number(GetSystemMetrics(SM_CXSCREEN)) +
           ",\"height\":" + number(GetSystemMetrics(SM_CYSCREEN)) +
-          ",\"dpi\":" + number(GetDeviceCaps(screen, LOGPIXELSX)) + "}";
+          ",\"dpi\":" + number(GetDeviceCaps(screen, LOGPIXELSX)) +
+          ",\"system_dpi\":" + number(GetDpiForSystem());
   ReleaseDC(nullptr, screen);
+  std::string monitors = "[";
+  (void)EnumDisplayMonitors(nullptr, nullptr, addMonitorJson,
+                            reinterpret_cast<LPARAM>(&monitors));
+  json += ",\"monitors\":" + monitors + "]}";
   json += "}";
   snap.json = json;
   return snap;

@@ -16,7 +16,6 @@
 //   quorvo_probe reg-clear        delete Quorvo's settings key
 //   quorvo_probe reg-set [NAME TYPE DATA]...
 //       TYPE: sz | dword | sz-repeat (DATA is "COUNT:TEXT", TEXT repeated)
-//   quorvo_probe set-dpi N        the system DPI for programs started next
 //   quorvo_probe idle SECONDS     keep the Wine session warm, then exit
 //   quorvo_probe usage EXE...     GDI objects, windows and private memory of
 //                                 the processes of those programs
@@ -52,7 +51,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: quorvo_probe [--exe NAME] state [--wait COND] "
                "[--timeout MS] | close | kill WINPID | reg-dump | reg-clear | "
-               "reg-set [NAME TYPE DATA]... | set-dpi N | idle SECONDS | "
+               "reg-set [NAME TYPE DATA]... | idle SECONDS | "
                "usage EXE... | texts EXE... | menus | "
                "menu-alive WINPID HMENU... | move X Y | display-change | "
                "modes | set-mode W H\n");
@@ -112,9 +111,6 @@ int run(const std::wstring& exeName, const std::vector<std::string>& args) {
   if (command == "reg-dump" && rest.empty()) return commandRegDump();
   if (command == "reg-clear" && rest.empty()) return commandRegClear();
   if (command == "reg-set") return commandRegSet(rest);
-  if (command == "set-dpi" && rest.size() == 1) {
-    return commandSetDpi(static_cast<DWORD>(numberArgument(rest[0])));
-  }
   if (command == "idle" && rest.size() == 1) {
     return commandIdle(static_cast<unsigned long>(numberArgument(rest[0])));
   }

@@ -1,5 +1,5 @@
 // The registry commands of quorvo_probe: Quorvo's stored values read,
-// seeded and cleared, and the system DPI for programs started next.
+// seeded and cleared.
 #include <windows.h>
 
 #include <cstdio>
@@ -139,22 +139,6 @@ int commandRegSet(const std::vector<std::string>& args) {
   RegCloseKey(key);
   std::printf("{\"set\":%s,\"status\":%ld}\n",
               status == ERROR_SUCCESS ? "true" : "false", status);
-  return status == ERROR_SUCCESS ? 0 : kExitFailed;
-}
-
-// The system DPI that Wine hands to programs started from now on.
-int commandSetDpi(DWORD dpi) {
-  HKEY key = nullptr;
-  LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0,
-                                nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-  if (status == ERROR_SUCCESS) {
-    status = RegSetValueExW(key, L"LogPixels", 0, REG_DWORD,
-                            reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    RegCloseKey(key);
-  }
-  std::printf("{\"set\":%s,\"dpi\":%lu}\n",
-              status == ERROR_SUCCESS ? "true" : "false",
-              static_cast<unsigned long>(dpi));
   return status == ERROR_SUCCESS ? 0 : kExitFailed;
 }
 

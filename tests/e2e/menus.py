@@ -1,0 +1,350 @@
+"""The mouse and the options menu: moving the clock, opening the menu by mouse
+and keyboard, the choices, the tooltip, About and Adjust Date/Time."""
+
+from __future__ import annotations
+
+import datetime as dt
+
+import clock_texts
+from clock import MENU_TIMEOUT, TICK_TIMEOUT, Probe, Run, moved_by, position
+from common import scenario
+from session import check, log, poll
+
+
+ABOUT_TITLE = "About Quorvo"
+# The version part of the first line comes from the build (--version).
+ABOUT_TEXT = ("Quorvo {version}\r\n"
+              "Build date: September 8, 2004\r\n\r\n"
+              "Freeware: use it, share it, keep it ticking.\r\n\r\n"
+              "http://www.velmora-software.example/quorvo/\r\n\r\n"
+              "Copyright \u00a9 2004 Velmora Software. All rights reserved.")
+
+
+def _drag_check(run: Run, where: str) -> None:
+    run.clean_start()
+    state = run.start("-timesec")
+    start = run.label_point(state) if where == "label" else \
+        run.margin_point(state)
+    travel = (137, 211)
+    after = run.drag(start, travel)
+    check(moved_by(state, after) == travel,
+          f"a drag on the {where} by {travel} moved the window by "
+          f"{moved_by(state, after)}")
+    check(after["cursor"]["x"] == start[0] + travel[0] and
+          after["cursor"]["y"] == start[1] + travel[1],
+          f"the pointer ended at {after['cursor']}")
+    # And back up by a different travel, to rule out a fixed jump.
+    second = run.drag((start[0] + travel[0], start[1] + travel[1]),
+                      (-61, -97))
+    check(moved_by(after, second) == (-61, -97),
+          f"the second drag moved the window by {moved_by(after, second)}")
+    check(second["menus"] == [], "a drag opened the menu")
+    run.expect_text("time", seconds=True, hour24=False)
+    run.screenshot(f"dragged-by-{where}", second["clock"]["rect"])
+
+
+@scenario("e2e,mouse")
+def drag_by_label(run: Run) -> None:
+    """A left drag on the label moves the window by the pointer's travel."""
+    _drag_check(run, "label")
+
+
+@scenario("e2e,mouse")
+def drag_by_window_margin(run: Run) -> None:
+    """A left drag on the window's own surface beside the label moves the
+    window the same way."""
+    _drag_check(run, "margin")
+
+
+@scenario("e2e,mouse")
+def middle_click_does_nothing(run: Run) -> None:
+    run.clean_start()
+    state = run.start("-timesec")
+    point = run.label_point(state)
+    run.desktop.move(*point)
+    run.desktop.click(2)
+    run.observe_quietly(
+        lambda s: s["menus"] == [] and s["dialogs"] == [] and
+        s["clock"] is not None and
+        position(s) == position(state),
+        "a middle click changed something")
+    run.expect_text("time", seconds=True, hour24=False)
+
+
+def _menu_visible_on_screen(run: Run, before_x: list[dict],
+                            menu_rect: dict) -> None:
+    """The X server shows a new override-redirect window where the probe
+    says the menu is."""
+    known = {w["id"] for w in before_x}
+    new = [w for w in run.desktop.viewable_windows() if w["id"] not in known]
+    check(any(w["override_redirect"] and w["x"] == menu_rect["left"] and
+              w["y"] == menu_rect["top"] and
+              w["width"] == menu_rect["width"] and
+              w["height"] == menu_rect["height"] for w in new),
+          f"no new override-redirect X window at the menu's place "
+          f"{menu_rect}; new windows: {new}")
+    shot = run.screenshot("menu", menu_rect)
+    check(run.desktop.distinct_colours(shot) >= 2,
+          "the menu's area shows a single colour")
+
+
+@scenario("e2e,menu")
+def right_click_menu_just_date_by_key(run: Run) -> None:
+    """A right click opens the menu at the pointer; "d" chooses Just Date,
+    which shows at the next tick, with the time as tooltip."""
+    run.clean_start()
+    state = run.start()
+    # On the window's own surface beside the label as well as on the label.
+    run.open_menu("right", "margin")
+    run.choose("Escape")
+    before_x = run.desktop.viewable_windows()
+    menu_state = run.open_menu("right")
+    point = run.menu_point
+    menu_rect = menu_state["menus"][0]["rect"]
+    check(abs(menu_rect["left"] - point[0]) <= 2 and
+          abs(menu_rect["top"] - point[1]) <= 2,
+          f"the menu at {menu_rect} did not open at the pointer {point}")
+    _menu_visible_on_screen(run, before_x, menu_rect)
+    run.choose("d")
+    state = run.expect_text("date", seconds=False, hour24=False)
+    run.check_geometry(state)
+    run.expect_tooltip("date", False)
+    check(not run.probe.reg_dump()["exists"],
+          "a menu choice wrote to the settings store")
+
+
+@scenario("e2e,menu")
+def double_click_menu_just_date_by_click(run: Run) -> None:
+    """A double-click opens the menu; a click on its first item, Just Date,
+    shows the date at the next tick."""
+    run.clean_start()
+    state = run.start()
+    menu_state = run.open_menu("double")
+    # The window must not have moved: the press before the double-click
+    # started a move of no distance.
+    check(position(menu_state) == position(state),
+          "the double-click moved the window")
+    menu = menu_state["menus"][0]["rect"]
+    # The first item's row starts a few pixels below the menu's top edge.
+    run.desktop.move(menu["left"] + menu["width"] // 2, menu["top"] + 9)
+    run.screenshot("menu-first-item-hovered", menu)
+    run.desktop.click(1)
+    run.probe.require("no-menu", MENU_TIMEOUT, "the menu to close")
+    run.expect_text("date", seconds=False, hour24=False)
+
+
+@scenario("e2e,menu")
+def menu_date_and_time(run: Run) -> None:
+    """"e" chooses Date & Time: time, two blanks, date; then "s" turns on
+    seconds and "t" goes back to just the time, seconds kept."""
+    run.clean_start()
+    state = run.start()
+    run.open_menu("right")
+    run.choose("e")
+    state = run.expect_text("datetime", seconds=False, hour24=False)
+    run.check_geometry(state)
+    run.expect_tooltip("datetime", False)
+    run.open_menu("right")
+    run.choose("s")
+    run.expect_text("datetime", seconds=True, hour24=False)
+    run.open_menu("right")
+    run.choose("t")
+    state = run.expect_text("time", seconds=True, hour24=False)
+    run.check_geometry(state)
+
+
+@scenario("e2e,menu")
+def menu_24_hour(run: Run) -> None:
+    """24 hour time (no access key: three steps up from the bottom) toggles
+    the form: hours 0-23, minutes without a leading zero; again gives the
+    12-hour form back."""
+    run.clean_start()
+    state = run.start()
+    run.open_menu("right")
+    run.choose("Up", "Up", "Up", "Return")
+    run.expect_text("time", seconds=False, hour24=True)
+    run.open_menu("right")
+    run.choose("s")
+    run.expect_text("time", seconds=True, hour24=True)
+    # In just-date mode the tooltip takes the 24-hour form too.
+    run.open_menu("right")
+    run.choose("d")
+    run.expect_text("date", seconds=False, hour24=True)
+    run.expect_tooltip("date", True)
+    run.open_menu("right")
+    run.choose("Up", "Up", "Up", "Return")
+    poll(lambda: run.tooltip_reads("date", hour24=False), TICK_TIMEOUT,
+         interval=0.1, what="the 12-hour time as tooltip")
+
+
+def _hover_label(run: Run) -> None:
+    """Moves the pointer off the clock, then rests it on the label."""
+    run.desktop.move(900, 700)
+    state = run.probe.state()
+    rect = state["label"]["rect"]
+    run.desktop.move(rect["left"] + 5, rect["top"] + 4)
+    run.desktop.move(rect["left"] + 6, rect["top"] + 5)
+
+
+def _shown_tooltip(run: Run):
+    """A poll predicate: the visible tooltip window's text, else False."""
+    shown = [tip for tip in run.probe.state()["tooltips"] if tip["visible"]]
+    return shown[0] if shown else False
+
+
+@scenario("e2e,menu")
+def tooltip_on_hover(run: Run) -> None:
+    """Resting the pointer on the clock shows the long date in just-time
+    mode and the time in just-date mode; date-and-time mode shows none."""
+    run.clean_start()
+    run.start()
+    _hover_label(run)
+    before = dt.datetime.now()
+    tip = poll(lambda: _shown_tooltip(run), TICK_TIMEOUT, interval=0.1,
+               what="a tooltip over the label")
+    after = dt.datetime.now()
+    run.screenshot("tooltip-date", {
+        "left": tip["rect"]["left"] - 40, "top": 0,
+        "right": tip["rect"]["right"] + 10, "bottom": tip["rect"]["bottom"]})
+    check(tip["text"] in clock_texts.possible_tooltips(
+        "time", before, after, False), f"the tooltip shows {tip['text']!r}")
+    run.open_menu("right")
+    run.choose("d")
+    run.expect_text("date", seconds=False, hour24=False)
+    _hover_label(run)
+    before = dt.datetime.now()
+    tip = poll(lambda: (lambda t: t if t and ":" in t["text"] else False)(
+        _shown_tooltip(run)), TICK_TIMEOUT, interval=0.1,
+        what="the time as tooltip over the label")
+    after = dt.datetime.now()
+    check(tip["text"] in clock_texts.possible_tooltips(
+        "date", before, after, False), f"the tooltip shows {tip['text']!r}")
+    run.open_menu("right")
+    run.choose("e")
+    run.expect_text("datetime", seconds=False, hour24=False)
+    _hover_label(run)
+    run.observe_quietly(
+        lambda s: not any(tip["visible"] for tip in s["tooltips"]),
+        "a tooltip showed in date-and-time mode")
+
+
+@scenario("e2e,menu,switches")
+def hidden_seconds_item_keeps_its_mark(run: Run) -> None:
+    """-date hides the Seconds item but keeps its design-time mark: its key
+    does nothing then, and Just Time shows the time with seconds. Just Date
+    chosen from the menu hides the item again, mark kept."""
+    run.clean_start()
+    run.start("-date")
+    run.expect_text("date", seconds=False, hour24=False)
+    # "s" matches no visible item, so the menu stays open for "t".
+    run.open_menu("right")
+    run.choose("s", "t")
+    run.expect_text("time", seconds=True, hour24=False)
+    run.open_menu("right")
+    run.choose("d")
+    run.expect_text("date", seconds=False, hour24=False)
+    run.open_menu("right")
+    run.choose("s", "e")
+    run.expect_text("datetime", seconds=True, hour24=False)
+
+
+@scenario("e2e,menu")
+def menu_escape_changes_nothing(run: Run) -> None:
+    run.clean_start()
+    state = run.start("-timesec")
+    run.open_menu("right")
+    run.choose("Escape")
+    run.observe_quietly(
+        lambda s: s["menus"] == [] and s["dialogs"] == [] and
+        position(s) == position(state),
+        "Escape left a menu or dialog open, or moved the window")
+    run.expect_text("time", seconds=True, hour24=False)
+    check(not run.probe.reg_dump()["exists"], "Escape wrote settings")
+    check(len(run.probe.state()["processes"]) == 1, "the clock ended")
+
+
+@scenario("e2e,menu,reach")
+def keyboard_opens_the_menu(run: Run) -> None:
+    """On the clock that has the keyboard (after a click), Shift+F10 and the
+    Menu key open the options menu below the clock, and the keyboard
+    chooses from it."""
+    run.clean_start()
+    state = run.start()
+    for keys, access, mode in (("shift+F10", "d", "date"),
+                               ("Menu", "t", "time")):
+        log(f"case: {keys}")
+        run.desktop.move(*run.label_point(state))
+        run.desktop.click(1)
+        run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
+        poll(lambda: (lambda s: s["foreground"]["hwnd"] ==
+                      s["clock"]["hwnd"])(run.probe.state()), MENU_TIMEOUT,
+             what="the clicked clock to have the keyboard")
+        # The pointer stays on the clock: the virtual display has no window
+        # manager, so X gives the keys to the window under the pointer. It
+        # is not where the menu opens from the keyboard.
+        run.desktop.key(keys)
+        opened = run.probe.require("menu", MENU_TIMEOUT,
+                                   f"the menu after {keys}")
+        menu = opened["menus"][0]["rect"]
+        clock = opened["clock"]["rect"]
+        run.screenshot(f"menu-by-{keys}", menu)
+        check(abs(menu["left"] - clock["left"]) <= 2 and
+              abs(menu["top"] - clock["bottom"]) <= 2,
+              f"the menu at {menu} is not below the clock {clock}")
+        run.choose(access)
+        state = run.expect_text(mode, seconds=False, hour24=False)
+
+
+@scenario("e2e,commands")
+def about_box(run: Run) -> None:
+    """About (two steps up from the bottom) shows a message box with the
+    title, the five-line text, an information icon and one OK button; the
+    clock ticks on meanwhile and after Enter closes it."""
+    run.clean_start()
+    state = run.start("-timesec")
+    run.open_menu("right")
+    run.desktop.key("Up", "Up", "Return")
+    state = run.probe.require("dialog", MENU_TIMEOUT, "the About box")
+    dialog = state["dialogs"][0]
+    run.screenshot("about", dialog["rect"])
+    check(dialog["text"] == ABOUT_TITLE, f"title {dialog['text']!r}")
+    check(bool(run.version), "no --version given to check the About text")
+    about = ABOUT_TEXT.format(version=run.version)
+    check(dialog["message"] == about,
+          f"About text {dialog['message']!r}, expected {about!r}")
+    # Five lines, an empty line between each two of lines 2 to 5.
+    lines = dialog["message"].split("\r\n")
+    check(len(lines) == 8 and lines[2] == lines[4] == lines[6] == "" and
+          all(lines[i] for i in (0, 1, 3, 5, 7)),
+          f"About lines {lines}")
+    check(dialog["has_icon"], "the About box has no icon")
+    check([b["text"] for b in dialog["buttons"]] == ["OK"],
+          f"About buttons {dialog['buttons']}")
+    held, _ = run.probe.wait("text-not:" + state["label"]["text"], 3.0)
+    check(held, "the clock stopped ticking while About was open")
+    run.desktop.key("Return")
+    run.probe.require("no-dialog", MENU_TIMEOUT, "the About box to close")
+    state = run.expect_text("time", seconds=True, hour24=False)
+    held, _ = run.probe.wait("text-not:" + state["label"]["text"], 3.0)
+    check(held, "the clock stopped ticking after About")
+
+
+@scenario("e2e,commands")
+def adjust_keeps_clock_running(run: Run) -> None:
+    """Adjust Date/Time ("a") starts the system's settings and the clock
+    goes on, whether or not they can be shown."""
+    run.clean_start()
+    state = run.start("-timesec")
+    run.open_menu("right")
+    # The settings program may be gone again quickly when the system has
+    # no date/time panel, so the watch for it begins before the choice.
+    watch = Probe(run.session, "rundll32.exe").watch("process", 10)
+    run.choose("a")
+    started, seen = watch.result()
+    check(started, "no rundll32.exe was started by Adjust Date/Time")
+    log(f"the settings program ran: {seen['processes']}")
+    state = run.expect_text("time", seconds=True, hour24=False)
+    held, _ = run.probe.wait("text-not:" + state["label"]["text"], 3.0)
+    check(held, "the clock stopped ticking after Adjust Date/Time")
+    check(len(run.probe.state()["processes"]) == 1, "the clock ended")
+    run.screenshot("after-adjust")

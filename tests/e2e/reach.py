@@ -1,0 +1,232 @@
+"""The clock stays reachable: stored places that show too little, a clock
+moved off every screen, a clock docked at the right edge; and on two
+monitors side by side, a place on the second kept, the second unplugged."""
+
+from __future__ import annotations
+
+from clock import TICK_TIMEOUT, Run, inside, position, visible_share
+from common import scenario
+from session import E2EFailure, check, log, poll
+
+
+def work_areas(state: dict) -> list[dict]:
+    return [monitor["work"] for monitor in state["screen"]["monitors"]]
+
+
+def text_whole_on_screen(state: dict) -> bool:
+    return any(inside(state["label"]["rect"], work)
+               for work in work_areas(state))
+
+
+def text_share_on_screen(state: dict) -> float:
+    return visible_share(state["label"]["rect"], work_areas(state))
+
+
+@scenario("e2e,settings,reach", timeout=300)
+def stored_slivers_start_whole(run: Run) -> None:
+    """A stored place that leaves only a sliver of the clock on screen, at
+    any edge, starts with the whole text on screen; a place that shows the
+    clock whole, or partly above the top edge like the default, starts
+    exactly there."""
+    cases = [  # name, Left px, Top px, kept exactly
+        ("sliver at the right edge", 1278, 0, False),
+        ("sliver at the left edge", -28, 500, False),
+        ("sliver at the bottom edge", 600, 1022, False),
+        ("sliver above the top edge", 600, -19, False),
+        ("whole on screen", 400, 300, True),
+        ("partly above the top edge", 600, -6, True),
+    ]
+    for name, left, top, kept in cases:
+        log(f"case: {name} ({left}, {top})")
+        run.clean_start()
+        run.probe.reg_set([("Left", "sz", str(left * 15)),
+                           ("Top", "sz", str(top * 15))])
+        state = run.start()
+        rect = state["clock"]["rect"]
+        if kept:
+            check((rect["left"], rect["top"]) == (left, top),
+                  f"{name}: started at {rect}, stored at {left},{top}")
+        else:
+            check(text_whole_on_screen(state),
+                  f"{name}: the text is not whole on screen: "
+                  f"{state['label']['rect']}")
+        run.end_clocks()
+
+
+@scenario("e2e,reach", timeout=180)
+def off_screen_clock_comes_back_on_display_change(run: Run) -> None:
+    """A clock taken off every screen while it runs (moved by another
+    program, or a resolution lowered under it) comes back whole when the
+    display change is announced; without the announcement it stays."""
+    run.clean_start()
+    run.start("-timesec")
+    run.probe.move(3000, 2500)
+    moved = run.probe.state()
+    check(moved["clock"]["rect"]["left"] == 3000,
+          f"the clock was not moved away: {moved['clock']['rect']}")
+    run.observe_quietly(lambda s: s["clock"]["rect"]["left"] == 3000,
+                        "the clock moved by itself")
+    modes = run.probe.modes()
+    current = modes["current"]
+    smaller = [m for m in modes["modes"] if m["width"] < current["width"]]
+    lowered = bool(smaller) and run.probe.set_mode(smaller[0]["width"],
+                                                   smaller[0]["height"])
+    if lowered:
+        log(f"the resolution was lowered to {smaller[0]}")
+    else:
+        log(f"the display offers no smaller mode it takes "
+            f"({modes['modes']}); the display change is announced to the "
+            f"clock directly")
+        run.probe.display_change()
+    screen = run.probe.state()["screen"]
+    back = poll(lambda: (lambda s: s if text_whole_on_screen(s) else False)(
+        run.probe.state()), TICK_TIMEOUT, what="the clock to come back")
+    run.screenshot("back-on-screen", back["clock"]["rect"])
+    label = back["label"]["rect"]
+    check(label["right"] == screen["width"] and
+          label["bottom"] == screen["height"],
+          f"moved further than needed: text at {label} on {screen}")
+    if lowered:
+        run.probe.set_mode(current["width"], current["height"])
+    run.expect_text("time", seconds=True, hour24=False)
+
+
+def _docked_grows_left(run: Run, edge: int, gaps: tuple[int, ...]) -> None:
+    """A clock at the right edge (x = edge) of its monitor switched to Date
+    & Time grows to the left and keeps its right edge; one a little away
+    from the edge keeps at least half its text on screen."""
+    for gap in gaps:
+        log(f"case: {gap} pixels from the right edge at {edge}")
+        run.clean_start()
+        state = run.start()
+        width = state["clock"]["rect"]["width"]
+        run.probe.move(edge - width - gap, 200)
+        state = run.probe.state()
+        check(state["clock"]["rect"]["right"] == edge - gap,
+              f"the clock's right edge is at {state['clock']['rect']}")
+        run.open_menu("right")
+        run.choose("e")
+        state = run.expect_text("datetime", seconds=False, hour24=False)
+        rect = state["clock"]["rect"]
+        run.screenshot(f"date-and-time-{edge}-{gap}", rect)
+        check(rect["width"] > width + 50, f"the clock did not grow: {rect}")
+        if gap == 0:
+            check(rect["right"] == edge,
+                  f"the docked clock's right edge moved: {rect}")
+            check(text_whole_on_screen(state),
+                  f"text cut off: {state['label']['rect']}")
+        else:
+            check(text_share_on_screen(state) >= 0.5,
+                  f"less than half the text on screen: "
+                  f"{state['label']['rect']}")
+        run.end_clocks()
+
+
+@scenario("e2e,reach", timeout=180)
+def docked_right_keeps_its_edge(run: Run) -> None:
+    """On the one screen, at its right edge and 80 pixels from it."""
+    monitor = run.probe.state()["screen"]["monitors"][0]
+    _docked_grows_left(run, monitor["work"]["right"], (0, 80))
+
+
+# ============================================================ two monitors
+
+
+def _monitors(run: Run, count: int) -> list[dict]:
+    """The monitors, left to right, once Wine sees this many."""
+    seen: list[dict] = []
+
+    def counted():
+        seen[:] = run.probe.state()["screen"]["monitors"]
+        return len(seen) == count
+    try:
+        poll(counted, TICK_TIMEOUT, what=f"Wine to see {count} monitor(s)")
+    except E2EFailure as failure:
+        raise E2EFailure(f"{failure}; monitors seen: {seen}") from None
+    return sorted(seen, key=lambda m: m["rect"]["left"])
+
+
+def _onto_second_monitor(run: Run) -> dict:
+    """A clock dragged from the first monitor onto the second; its state
+    there."""
+    first, second = _monitors(run, 2)
+    log(f"monitors: {first['rect']} and {second['rect']}")
+    state = run.start("-timesec")
+    start = run.label_point(state)
+    target = (second["rect"]["left"] + 150, second["rect"]["top"] + 200)
+    moved = run.drag(start, (target[0] - start[0], target[1] - start[1]))
+    check(inside(moved["label"]["rect"], second["work"]),
+          f"the clock's text is not on the second monitor: {moved['label']}")
+    log(f"on the second monitor at {moved['clock']['rect']}, laid out for "
+        f"{moved['clock']['monitor_dpi']} DPI, "
+        f"{moved['clock']['awareness']} aware")
+    return moved
+
+
+@scenario("e2e,reach,monitors", timeout=180)
+def place_on_second_monitor_comes_back(run: Run) -> None:
+    """A clock dragged onto the second monitor, closed and started again,
+    stands on the same pixel."""
+    run.clean_start()
+    moved = _onto_second_monitor(run)
+    run.exit_by_menu(run.quorvo.processes[-1])
+    log(f"stored {run.stored()}")
+    state = run.start()
+    check(position(state) == position(moved),
+          f"started at {position(state)}, closed at {position(moved)}")
+    run.screenshot("second-monitor", state["clock"]["rect"])
+
+
+@scenario("e2e,reach,monitors", timeout=240)
+def unplugged_monitor_brings_the_text_back(run: Run) -> None:
+    """The second monitor unplugged while the clock is on it brings the
+    clock's text whole onto the first; closed there and started again with
+    the second monitor back, it stays on the first. A place stored on the
+    second monitor, started while it is gone, starts on the first too."""
+    run.clean_start()
+    layout = list(run.session.monitors)
+    moved = _onto_second_monitor(run)
+    try:
+        run.session.set_monitors(layout[:1])
+        (first,) = _monitors(run, 1)
+
+        def back_on_first():
+            state = run.probe.state()
+            return state if inside(state["label"]["rect"], first["work"]) \
+                else False
+        try:
+            back = poll(back_on_first, TICK_TIMEOUT,
+                        what="the clock's text on the remaining monitor")
+        except E2EFailure:
+            # Windows announces the change to every top-level window; Wine
+            # does not always, so the announcement is made here.
+            log("no display change came from the system; announcing it")
+            run.probe.display_change()
+            back = poll(back_on_first, TICK_TIMEOUT,
+                        what="the clock's text on the remaining monitor")
+        run.screenshot("after-unplugging", back["clock"]["rect"])
+        run.exit_by_menu(run.quorvo.processes[-1])
+        state = run.start()
+        check(position(state) == position(back),
+              f"started at {position(state)}, closed at {position(back)}")
+        run.end_clocks()
+        # The place from the second monitor, stored before it went.
+        run.probe.reg_clear()
+        left, top = position(moved)
+        run.probe.reg_set([("Left", "sz", str(left * 15)),
+                           ("Top", "sz", str(top * 15))])
+        state = run.start()
+        check(inside(state["label"]["rect"], first["work"]),
+              f"a place on the unplugged monitor started at "
+              f"{state['label']['rect']}, not on {first['work']}")
+    finally:
+        run.quorvo.end_all()
+        run.session.set_monitors(layout)
+        _monitors(run, 2)
+
+
+@scenario("e2e,reach,monitors", timeout=180)
+def docked_right_of_left_monitor_keeps_its_edge(run: Run) -> None:
+    """At the right edge of the left monitor, beside the second one."""
+    first, _ = _monitors(run, 2)
+    _docked_grows_left(run, first["work"]["right"], (0,))

@@ -1,0 +1,279 @@
+"""Start-up: the first start, the window's standing and layout, the
+command-line switches, one instance at a time."""
+
+from __future__ import annotations
+
+import time
+
+from clock import (EXIT_TIMEOUT, WINDOW_TIMEOUT, WS_BORDER, WS_CAPTION,
+                   WS_EX_TOOLWINDOW, WS_EX_TOPMOST, WS_MAXIMIZEBOX,
+                   WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, Run,
+                   expect_position, layout_dpi, pixels, position)
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
+from session import check, log
+
+
+# A second instance has to end "at once"; Wine's own start-up of a process
+# takes part of this.
+SECOND_INSTANCE_TIMEOUT = 10.0
+
+
+@scenario("e2e,startup")
+def first_start_defaults(run: Run) -> None:
+    """Empty store, no arguments: a window without title bar at the default
+    place, showing the time without seconds in 12-hour form. (Its topmost
+    standing is checked on its own.)"""
+    run.clean_start()
+    run.start()
+    state, _, _ = run.read()
+    clock = state["clock"]
+    style, exstyle = clock["style"], clock["exstyle"]
+    log(f"style {style:#010x} exstyle {exstyle:#010x} rect {clock['rect']} "
+        f"dpi {layout_dpi(state)} process {state['processes']}")
+    check(style & WS_CAPTION != WS_CAPTION, "the window has a title bar")
+    check(style & WS_POPUP, "the window is not a popup window")
+    check(style & WS_BORDER, "the window has no border")
+    check(not style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                       WS_THICKFRAME),
+          f"system menu, buttons or a sizing frame in style {style:#x}")
+    log(f"tool window: {bool(exstyle & WS_EX_TOOLWINDOW)}, topmost: "
+        f"{bool(exstyle & WS_EX_TOPMOST)}")
+    check(clock["text"] == "", f"the caption is {clock['text']!r}")
+    check(layout_dpi(state) == 96,
+          f"the display runs at {layout_dpi(state)} DPI")
+    expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
+    check((clock["rect"]["left"], clock["rect"]["top"]) == (362, -1),
+          f"window at {clock['rect']}")
+    state = run.expect_text("time", seconds=False, hour24=False)
+    run.check_geometry(state)
+    run.expect_tooltip("time", False)
+    # Start-up reads the store but writes nothing back.
+    check(not run.probe.reg_dump()["exists"],
+          "start-up wrote to the settings store")
+    shot = run.screenshot("clock", state["clock"]["rect"])
+    check(run.desktop.distinct_colours(shot) >= 2,
+          "the clock window shows a single colour: nothing drawn")
+
+
+@scenario("e2e,startup")
+def stays_on_top(run: Run) -> None:
+    """Start-up puts the clock into the topmost band of windows, where it
+    stays while it ticks (and its tooltip is set) and after a move."""
+    run.clean_start()
+    state = run.start("-timesec")
+    check(state["clock"]["exstyle"] & WS_EX_TOPMOST,
+          f"the clock is not topmost after start-up: exstyle "
+          f"{state['clock']['exstyle']:#x}")
+    run.expect_text("time", seconds=True, hour24=False)
+    moved = run.drag(run.label_point(state), (30, 40))
+    check(moved["clock"]["exstyle"] & WS_EX_TOPMOST,
+          "the clock left the topmost band after a move")
+
+
+@scenario("e2e,startup")
+def layout_at_120_dpi(run: Run) -> None:
+    """At 120 DPI the default place and the margins in twips come out in
+    larger pixels: 5430 twips is 452.5 px, 90 twips 7.5 px, 65 twips about
+    5 px."""
+    run.clean_start()
+    run.session.set_dpi(120)
+    try:
+        state = run.start("-timesec")
+        check(layout_dpi(state) == 120,
+              f"the display runs at {layout_dpi(state)} DPI, not 120")
+        expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
+        state = run.expect_text("time", seconds=True, hour24=False)
+        run.check_geometry(state)
+        run.screenshot("clock-120-dpi", state["clock"]["rect"])
+        moved = run.drag(run.label_point(state), (100, 100))
+        process = run.quorvo.processes[-1]
+        run.exit_by_menu(process)
+        rect = moved["clock"]["rect"]
+        stored = run.stored()
+        log(f"stored Left {stored['Left']}, Top {stored['Top']} for a "
+            f"window at {rect['left']},{rect['top']} px")
+        # What was stored leads back to the same pixels.
+        check(rect["left"] in pixels(float(stored["Left"][1]), 120) and
+              rect["top"] in pixels(float(stored["Top"][1]), 120),
+              f"stored {stored['Left']}, {stored['Top']} for a window at "
+              f"{rect['left']},{rect['top']} px at 120 DPI")
+        state = run.start()
+        check(position(state) == (rect["left"], rect["top"]),
+              f"restarted at {position(state)}, left at {rect}")
+    finally:
+        run.quorvo.end_all()
+        run.session.set_dpi(96)
+
+
+@scenario("e2e,startup")
+def seconds_tick(run: Run) -> None:
+    """-timesec: the time with seconds, and the text follows the clock."""
+    run.clean_start()
+    run.start("-timesec")
+    first = run.expect_text("time", seconds=True, hour24=False)
+    run.check_geometry(first)
+    first_text = first["label"]["text"]
+    held, state = run.probe.wait("text-not:" + first_text, 3.0)
+    check(held, f"the text stayed {first_text!r} for 3 s")
+    log(f"text went from {first_text!r} to {state['label']['text']!r}")
+    run.expect_text("time", seconds=True, hour24=False)
+    # The window keeps fitting its label as the text changes.
+    run.check_geometry(run.probe.state())
+
+
+@scenario("e2e,switches")
+def switch_date(run: Run) -> None:
+    """-date: the long date, with the time (no seconds) as tooltip; a stored
+    Just Time mode is not read."""
+    run.clean_start()
+    run.probe.reg_set([("JTime", "sz", "True"), ("Seconds", "sz", "True")])
+    run.start("-date")
+    state = run.expect_text("date", seconds=False, hour24=False)
+    run.check_geometry(state)
+    run.expect_tooltip("date", False)
+    run.screenshot("date", state["clock"]["rect"])
+
+
+@scenario("e2e,switches")
+def switch_time(run: Run) -> None:
+    """-time: the time without seconds even when the store says seconds."""
+    run.clean_start()
+    run.probe.reg_set([("JDate", "sz", "True"), ("Seconds", "sz", "True")])
+    run.start("-time")
+    state = run.expect_text("time", seconds=False, hour24=False)
+    run.check_geometry(state)
+
+
+@scenario("e2e,switches")
+def switch_timedate(run: Run) -> None:
+    """-timedate: the time, exactly two blanks, the long date; no tooltip."""
+    run.clean_start()
+    run.start("-timedate")
+    state = run.expect_text("datetime", seconds=False, hour24=False)
+    text = state["label"]["text"]
+    check("  " in text and "   " not in text,
+          f"{text!r} does not join time and date with exactly two blanks")
+    run.check_geometry(state)
+    run.expect_tooltip("datetime", False)
+    run.screenshot("timedate", state["clock"]["rect"])
+
+
+@scenario("e2e,switches")
+def switch_timedatesec(run: Run) -> None:
+    """-timedatesec: the time with seconds, two blanks, the long date."""
+    run.clean_start()
+    run.start("-timedatesec")
+    state = run.expect_text("datetime", seconds=True, hour24=False)
+    run.check_geometry(state)
+
+
+@scenario("e2e,switches")
+def switch_keeps_stored_position_and_24_hour(run: Run) -> None:
+    """A switch leaves the stored position and 24-hour option in force."""
+    run.clean_start()
+    run.probe.reg_set([("Left", "sz", "1500"), ("Top", "sz", "3000"),
+                       ("24 Hour", "sz", "True"), ("JDate", "sz", "True")])
+    state = run.start("-timesec")
+    expect_position(state, 1500, 3000)
+    run.expect_text("time", seconds=True, hour24=True)
+
+
+@scenario("e2e,switches,menu")
+def switch_noadjust(run: Run) -> None:
+    """-noadjust: the time with seconds, and the menu has no Adjust
+    Date/Time item and no separator above it: its access key does nothing
+    and four steps up from the bottom reach Seconds."""
+    run.clean_start()
+    run.start("-noadjust")
+    run.expect_text("time", seconds=True, hour24=False)
+    # "a" matches no item, so the menu stays open and "s" then chooses
+    # Seconds, which turns the seconds off.
+    run.open_menu("right")
+    run.screenshot("menu-noadjust")
+    run.choose("a", "s")
+    run.expect_text("time", seconds=False, hour24=False)
+    # Up from the bottom: Exit, About, 24 hour time, then Seconds at once
+    # (the Adjust item and its separator are gone): seconds come back.
+    run.open_menu("right")
+    run.choose("Up", "Up", "Up", "Up", "Return")
+    run.expect_text("time", seconds=True, hour24=False)
+
+
+@scenario("e2e,switches")
+def switch_unknown_letter_case(run: Run) -> None:
+    """"-DATE" is no switch: design-time display, the time with seconds,
+    while the stored options are not read."""
+    run.clean_start()
+    run.probe.reg_set([("JDate", "sz", "True"), ("JTime", "sz", "False"),
+                       ("Seconds", "sz", "False")])
+    run.start("-DATE")
+    run.expect_text("time", seconds=True, hour24=False)
+
+
+@scenario("e2e,switches,menu")
+def switch_two_switches(run: Run) -> None:
+    """"-date -noadjust" matches no switch: the time with seconds, and the
+    Adjust item stays, so five steps up from the bottom reach Seconds."""
+    run.clean_start()
+    run.start("-date", "-noadjust")
+    run.expect_text("time", seconds=True, hour24=False)
+    run.open_menu("right")
+    # Exit, About, 24 hour time, Adjust Date/Time, Seconds.
+    run.choose("Up", "Up", "Up", "Up", "Up", "Return")
+    run.expect_text("time", seconds=False, hour24=False)
+
+
+@scenario("e2e,startup,settings")
+def second_instance_ends_at_once(run: Run) -> None:
+    """A second start ends at once, shows no window and leaves the store
+    as it was; the first clock keeps running."""
+    run.clean_start()
+    seeded = [("Left", "sz", "3000"), ("Top", "sz", "1500"),
+              ("JTime", "sz", "True"), ("DateTime", "sz", "False"),
+              ("Seconds", "sz", "True"), ("JDate", "sz", "False"),
+              ("24 Hour", "sz", "False")]
+    run.probe.reg_set(seeded)
+    before_store = run.stored()
+    run.start()
+    first = run.quorvo.processes[-1]
+    first_state = run.expect_text("time", seconds=True, hour24=False)
+    started = time.monotonic()
+    second = run.quorvo.start("-date")
+    run.quorvo.wait_exit(second, SECOND_INSTANCE_TIMEOUT)
+    log(f"the second instance ended after {time.monotonic() - started:.1f}s"
+        f" with code {second.returncode}")
+    state = run.probe.state()
+    clocks = [w for w in state["windows"]
+              if w["visible"] and w["class"] not in ("IME",)]
+    check(len(state["processes"]) == 1,
+          f"Quorvo processes now: {state['processes']}")
+    check(len(clocks) == 1, f"visible Quorvo windows: {clocks}")
+    check(first.poll() is None, "the first instance ended")
+    check(run.stored() == before_store,
+          f"the store changed: {before_store} -> {run.stored()}")
+    check(position(state) == position(first_state),
+          "the first clock moved")
+    run.expect_text("time", seconds=True, hour24=False)
+    held, _ = run.probe.wait("text-not:" + state["label"]["text"], 3.0)
+    check(held, "the first clock stopped ticking")
+
+
+@scenario("e2e,startup,reach")
+def start_right_after_exit(run: Run) -> None:
+    """A start 0.3 s after Exit gets a clock, although the closing one may
+    still be taking its window down; it is not a second instance."""
+    run.clean_start()
+    run.start()
+    first = run.quorvo.processes[-1]
+    run.open_menu("right")
+    run.desktop.key("x")
+    time.sleep(0.3)
+    second = run.quorvo.start()
+    run.quorvo.wait_exit(first, EXIT_TIMEOUT)
+    state = run.probe.require("clock", WINDOW_TIMEOUT, "the new clock")
+    check(second.poll() is None,
+          f"the new start ended with {second.returncode}: taken for a "
+          f"second instance")
+    check(len(state["processes"]) == 1,
+          f"Quorvo processes now: {state['processes']}")
+    run.expect_text("time", seconds=False, hour24=False)

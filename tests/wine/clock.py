@@ -1,0 +1,647 @@
+"""The clock as a person meets it under Wine: Quorvo.exe started and ended
+by PID, the mouse and keyboard (xdotool), and what can be seen of it, read
+back through the probe (quorvo_probe.exe), the X server, screenshots and
+the registry. Every Windows-side test that drives the clock uses these on a
+session of session.py.
+"""
+
+from __future__ import annotations
+
+import contextlib
+import datetime as dt
+import json
+import math
+import shutil
+import subprocess
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+import clock_texts
+from session import (WINE_COMMAND_TIMEOUT, E2EFailure, WineSession, check,
+                     end_pid, log, poll)
+
+TWIPS_PER_INCH = 1440
+
+# Window styles, as the probe reports them.
+WS_POPUP = 0x80000000
+WS_CAPTION = 0x00C00000
+WS_BORDER = 0x00800000
+WS_SYSMENU = 0x00080000
+WS_THICKFRAME = 0x00040000
+WS_MINIMIZEBOX = 0x00020000
+WS_MAXIMIZEBOX = 0x00010000
+WS_EX_TOPMOST = 0x00000008
+WS_EX_TOOLWINDOW = 0x00000080
+
+SETTINGS_KEY = (r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings"
+                r"\Velmora Software\Quorvo")
+SETTING_NAMES = ("Left", "Top", "JTime", "DateTime", "Seconds", "JDate",
+                 "24 Hour")
+
+# How long the program gets for things a person would wait for.
+WINDOW_TIMEOUT = 30.0   # a start, cold session included
+TICK_TIMEOUT = 5.0      # a choice to show at the next tick (100 ms)
+MENU_TIMEOUT = 10.0
+EXIT_TIMEOUT = 15.0
+# How long "nothing happens" is watched for.
+QUIET_PERIOD = 1.5
+
+
+class Probe:
+    """quorvo_probe.exe, run inside the session."""
+
+    def __init__(self, session: WineSession, exe_name: str = "Quorvo.exe"):
+        self.session = session
+        self.exe_name = exe_name
+
+    def _call(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
+              ok_codes: tuple[int, ...] = (0,)) -> tuple[int, dict]:
+        command = [str(self.session.probe_exe), "--exe", self.exe_name, *args]
+        result = self.session.run(command, timeout=timeout, name="probe")
+        if (result.returncode not in ok_codes and not result.stdout.strip()
+                and not result.stderr.strip()):
+            # A probe that failed before writing anything never got to look
+            # (seen once on a loaded machine): one more try, on the record.
+            log(f"probe {args} ended with {result.returncode} and no output;"
+                " running it again")
+            result = self.session.run(command, timeout=timeout, name="probe")
+        text = result.stdout.strip()
+        try:
+            data = json.loads(text.splitlines()[-1]) if text else {}
+        except ValueError as error:
+            raise E2EFailure(f"probe {args}: unreadable output {text!r}"
+                             ) from error
+        if result.returncode not in ok_codes:
+            raise E2EFailure(f"probe {args} failed ({result.returncode}): "
+                             f"{text} {result.stderr.strip()}")
+        return result.returncode, data
+
+    def state(self) -> dict:
+        return self._call(["state"])[1]["state"]
+
+    def wait(self, condition: str, timeout: float) -> tuple[bool, dict]:
+        """Waits inside the probe for a condition; returns whether it held
+        and the last state seen."""
+        code, data = self._call(
+            ["state", "--wait", condition, "--timeout",
+             str(int(timeout * 1000))],
+            timeout=timeout + WINE_COMMAND_TIMEOUT, ok_codes=(0, 3))
+        return code == 0, data["state"]
+
+    def require(self, condition: str, timeout: float, why: str = "") -> dict:
+        held, state = self.wait(condition, timeout)
+        check(held, f"{why or condition}: not seen within {timeout:.0f}s; "
+                    f"last state: {summarize(state)}")
+        return state
+
+    def watch(self, condition: str, timeout: float) -> "ProbeWatch":
+        """Starts waiting for a condition in the background, so that an
+        event that comes and goes quickly (a short-lived process) is not
+        missed between an action and the first look."""
+        out = self.session.work_dir / "tmp" / f"watch-{time.monotonic_ns()}.out"
+        out.parent.mkdir(parents=True, exist_ok=True)
+        process = self.session.spawn(
+            [str(self.session.probe_exe), "--exe", self.exe_name, "state",
+             "--wait", condition, "--timeout", str(int(timeout * 1000))], out)
+        watch = ProbeWatch(process, out, timeout)
+        poll(watch.ready, WINE_COMMAND_TIMEOUT, what="the probe to start")
+        return watch
+
+    def close(self) -> dict:
+        return self._call(["close"])[1]
+
+    def kill(self, windows_pid: int) -> None:
+        self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
+
+    def move(self, x: int, y: int) -> None:
+        """Moves the clock window as another program might."""
+        self._call(["move", str(x), str(y)])
+
+    def display_change(self) -> None:
+        """Sends the clock the message of a changed display."""
+        self._call(["display-change"])
+
+    def modes(self) -> dict:
+        """The screen's current mode and the modes it offers."""
+        return self._call(["modes"])[1]
+
+    def set_mode(self, width: int, height: int) -> bool:
+        """Changes the screen's resolution; whether the system took it."""
+        code, _ = self._call(["set-mode", str(width), str(height)],
+                             ok_codes=(0, 1))
+        return code == 0
+
+    def usage(self) -> list[dict]:
+        """GDI objects, windows and private memory of each process of the
+        clock's program."""
+        return self._call(["usage", self.exe_name])[1]["processes"]
+
+    def menus(self) -> list[dict]:
+        """The clock's open popup menus, with their menu handles."""
+        return self._call(["menus"])[1]["menus"]
+
+    def menus_alive(self, windows_pid: int, menus: list[int]) -> list[bool]:
+        """Whether each menu handle is still a menu in that process."""
+        alive = self._call(["menu-alive", str(windows_pid),
+                            *[str(m) for m in menus]])[1]["alive"]
+        check(len(alive) == len(menus),
+              f"asked about {len(menus)} menus, got {len(alive)} answers")
+        return alive
+
+    def reg_dump(self) -> dict:
+        return self._call(["reg-dump"])[1]
+
+    def reg_clear(self) -> None:
+        self._call(["reg-clear"])
+
+    def reg_set(self, values: list[tuple[str, str, str]]) -> None:
+        args = ["reg-set"]
+        for name, kind, data in values:
+            args += [name, kind, data]
+        self._call(args)
+
+
+@dataclass
+class ProbeWatch:
+    process: subprocess.Popen
+    out: Path
+    timeout: float
+
+    def ready(self) -> bool:
+        """True once the probe has begun to look."""
+        return (self.out.exists() and "watching" in self.out.read_text()) \
+            or self.process.poll() is not None
+
+    def result(self) -> tuple[bool, dict]:
+        try:
+            self.process.wait(timeout=self.timeout + WINE_COMMAND_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            end_pid(self.process.pid)
+            self.process.wait()
+            raise E2EFailure("a watching probe did not finish") from None
+        text = self.out.read_text(errors="replace").strip()
+        self.out.unlink(missing_ok=True)
+        data = json.loads(text.splitlines()[-1])
+        return self.process.returncode == 0, data["state"]
+
+
+def summarize(state: dict | None) -> str:
+    """A short line about a probe state for failure messages."""
+    if not state:
+        return "no state"
+    clock = state.get("clock")
+    label = state.get("label")
+    parts = [f"processes={[p['pid'] for p in state.get('processes', [])]}"]
+    if clock:
+        parts.append(f"clock rect={clock['rect']}")
+    if label:
+        parts.append(f"text={label['text']!r}")
+    parts.append(f"menus={len(state.get('menus', []))}")
+    parts.append(f"dialogs={[d.get('text') for d in state.get('dialogs', [])]}")
+    return " ".join(parts)
+
+
+class Desktop:
+    """The X side: the pointer, the keyboard, top-level X windows and
+    screenshots."""
+
+    def __init__(self, session: WineSession, artifacts: Path):
+        self.session = session
+        self.artifacts = artifacts
+        artifacts.mkdir(parents=True, exist_ok=True)
+
+    def xdotool(self, *args: str) -> None:
+        self.session.run_native(["xdotool", *args])
+
+    def move(self, x: int, y: int) -> None:
+        # No --sync: it stalls while a Wine move loop holds the pointer. One
+        # xdotool run ends before the next starts, so the X server still
+        # sees the events in order.
+        self.xdotool("mousemove", str(x), str(y))
+
+    def click(self, button: int, repeat: int = 1, delay_ms: int = 60) -> None:
+        if repeat == 1:
+            self.xdotool("click", str(button))
+        else:
+            self.xdotool("click", "--repeat", str(repeat), "--delay",
+                         str(delay_ms), str(button))
+
+    def down(self, button: int) -> None:
+        self.xdotool("mousedown", str(button))
+
+    def up(self, button: int) -> None:
+        self.xdotool("mouseup", str(button))
+
+    def key(self, *keys: str) -> None:
+        self.xdotool("key", "--delay", "40", *keys)
+
+    def top_level_windows(self) -> list[dict]:
+        """Mapped children of the root window with their geometry and
+        override-redirect flag."""
+        tree = self.session.run_native(["xwininfo", "-root", "-children"])
+        windows = []
+        for line in tree.stdout.splitlines():
+            line = line.strip()
+            if not line.startswith("0x"):
+                continue
+            window_id = line.split()[0]
+            info = self.session.run_native(
+                ["xwininfo", "-id", window_id], check_ok=False)
+            if info.returncode != 0:
+                continue
+            fields = {}
+            for info_line in info.stdout.splitlines():
+                if ":" in info_line:
+                    key, _, value = info_line.strip().partition(":")
+                    fields[key.strip()] = value.strip()
+            windows.append({
+                "id": window_id,
+                "viewable": fields.get("Map State") == "IsViewable",
+                "override_redirect":
+                    fields.get("Override Redirect State") == "yes",
+                "x": int(fields.get("Absolute upper-left X", "0")),
+                "y": int(fields.get("Absolute upper-left Y", "0")),
+                "width": int(fields.get("Width", "0")),
+                "height": int(fields.get("Height", "0")),
+            })
+        return windows
+
+    def viewable_windows(self) -> list[dict]:
+        return [w for w in self.top_level_windows()
+                if w["viewable"] and w["width"] > 1 and w["height"] > 1]
+
+    def screenshot(self, name: str, rect: dict | None = None) -> Path:
+        """Saves the screen (or a rectangle of it, in screen pixels) as PNG
+        under the test's artifacts."""
+        path = self.artifacts / f"{name}.png"
+        self.session.run_native(
+            ["import", "-display", self.session.display, "-window", "root",
+             str(path)], timeout=60)
+        if rect is not None:
+            left = max(rect["left"], 0)
+            top = max(rect["top"], 0)
+            width = rect["right"] - left
+            height = rect["bottom"] - top
+            subprocess.run(
+                ["convert", str(path), "-crop",
+                 f"{width}x{height}+{left}+{top}", "+repage", str(path)],
+                check=True, timeout=60, stdin=subprocess.DEVNULL,
+                capture_output=True)
+        return path
+
+    def distinct_colours(self, path: Path) -> int:
+        """How many colours a picture holds: a drawn window with text has
+        several, an empty or undrawn area one."""
+        result = subprocess.run(
+            ["convert", str(path), "-format", "%k", "info:"], check=True,
+            timeout=60, stdin=subprocess.DEVNULL, capture_output=True,
+            text=True)
+        return int(result.stdout.strip())
+
+
+class Quorvo:
+    """Quorvo.exe processes started in a session, each ended by its PID."""
+
+    def __init__(self, session: WineSession, exe: Path, artifacts: Path):
+        self.session = session
+        self.exe = exe
+        self.artifacts = artifacts
+        self.processes: list[subprocess.Popen] = []
+
+    def start(self, *args: str, lang: str | None = None) -> subprocess.Popen:
+        out = self.artifacts / f"quorvo-{len(self.processes) + 1}.log"
+        process = self.session.spawn([str(self.exe), *args], out, lang=lang)
+        self.processes.append(process)
+        log(f"started Quorvo.exe {' '.join(args)!r} (pid {process.pid})")
+        return process
+
+    def wait_exit(self, process: subprocess.Popen, timeout: float) -> int:
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise E2EFailure(f"Quorvo.exe (pid {process.pid}) still runs "
+                             f"after {timeout:.0f}s") from None
+
+    def end_all(self) -> None:
+        for process in self.processes:
+            if process.poll() is None:
+                log(f"ending Quorvo.exe pid {process.pid}")
+                end_pid(process.pid)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(timeout=10)
+        self.processes.clear()
+
+
+def wine_reg_query(session: WineSession) -> dict[str, tuple[str, str]]:
+    """The stored values as `reg query` lists them: name -> (type, data)."""
+    result = session.run(["reg", "query", SETTINGS_KEY], name="reg")
+    values = {}
+    for line in result.stdout.splitlines():
+        parts = line.strip().split("    ")
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return values
+
+
+class Run:
+    """One scenario's session, probe, desktop and Quorvo processes."""
+
+    def __init__(self, session: WineSession, exe: Path, artifacts: Path,
+                 version: str = ""):
+        shutil.rmtree(artifacts, ignore_errors=True)
+        self.version = version
+        artifacts.mkdir(parents=True)
+        self.session = session
+        self.probe = Probe(session)
+        self.desktop = Desktop(session, artifacts)
+        self.quorvo = Quorvo(session, exe, artifacts)
+        self.artifacts = artifacts
+        self.shots = 0
+
+    # ----------------------------------------------------------- set-up
+
+    def clean_start(self) -> None:
+        """No Quorvo running, no stored settings; the pointer parked."""
+        state = self.probe.state()
+        for process in state["processes"]:
+            log(f"ending a Quorvo.exe left from before (Windows pid "
+                f"{process['pid']})")
+            self.probe.kill(process["pid"])
+        self.probe.require("no-process", 10, "no Quorvo.exe running")
+        self.probe.reg_clear()
+        check(not self.probe.reg_dump()["exists"],
+              "the settings key is still there after deleting it")
+        self.desktop.move(900, 700)
+
+    def start(self, *args: str) -> dict:
+        """Starts Quorvo.exe and waits for its window and for the first tick
+        to have replaced the design-time caption."""
+        self.quorvo.start(*args)
+        self.probe.require("clock", WINDOW_TIMEOUT, "the clock window")
+        _, state = self.probe.wait("text-not:Time", TICK_TIMEOUT)
+        check(state["label"] is not None and state["label"]["text"] != "Time",
+              f"the clock text was never set: {state['label']}")
+        return state
+
+    def screenshot(self, what: str, rect: dict | None = None) -> Path:
+        self.shots += 1
+        path = self.desktop.screenshot(f"{self.shots:02d}-{what}", rect)
+        log(f"screenshot {path}")
+        return path
+
+    # ---------------------------------------------------------- reading
+
+    def read(self) -> tuple[dict, dt.datetime, dt.datetime]:
+        before = dt.datetime.now()
+        state = self.probe.state()
+        after = dt.datetime.now()
+        check(state["clock"] is not None, "the clock window is gone")
+        return state, before, after
+
+    def text_matches(self, mode: str, seconds: bool, hour24: bool):
+        """A poll predicate: the state when the clock text reads as mode,
+        seconds and hour24 give, else False."""
+        def predicate():
+            state, before, after = self.read()
+            text = state["label"]["text"]
+            allowed = clock_texts.possible_texts(mode, before, after,
+                                                 seconds, hour24)
+            if text in allowed:
+                return state
+            self.last_mismatch = (text, sorted(allowed))
+            return False
+        return predicate
+
+    def expect_text(self, mode: str, seconds: bool, hour24: bool,
+                    timeout: float = TICK_TIMEOUT) -> dict:
+        self.last_mismatch = None
+        try:
+            state = poll(self.text_matches(mode, seconds, hour24), timeout,
+                         interval=0.1,
+                         what=f"the clock text in mode {mode}, seconds="
+                              f"{seconds}, 24-hour={hour24}")
+        except E2EFailure as failure:
+            raise E2EFailure(f"{failure}; text vs expected: "
+                             f"{self.last_mismatch}") from None
+        log(f"clock reads {state['label']['text']!r}")
+        return state
+
+    def ensure_tooltip_window(self) -> None:
+        """The clock makes its tooltip the first time the pointer comes
+        over it: rests the pointer on the label until the tooltip window
+        exists, then moves it away again."""
+        if self.probe.state()["tooltips"]:
+            return
+        rect = self.probe.state()["label"]["rect"]
+        self.desktop.move(rect["left"] + 5, rect["top"] + 4)
+        self.desktop.move(rect["left"] + 6, rect["top"] + 5)
+        poll(lambda: bool(self.probe.state()["tooltips"]), TICK_TIMEOUT,
+             interval=0.1, what="the tooltip window, with the pointer on "
+                                "the clock")
+        self.desktop.move(900, 700)
+
+    def expect_tooltip(self, mode: str, hour24: bool) -> None:
+        """The tooltip's text as mode and hour24 give (none at all for
+        date and time)."""
+        self.ensure_tooltip_window()
+        state, before, after = self.read()
+        texts = [tool["text"] for tip in state["tooltips"]
+                 for tool in tip["tools"] if tool.get("text")]
+        allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
+        if allowed == {""}:
+            check(not texts, f"expected no tooltip, found {texts}")
+        else:
+            check(any(text in allowed for text in texts),
+                  f"tooltip texts {texts} are not among {sorted(allowed)}")
+
+    def tooltip_reads(self, mode: str, hour24: bool):
+        """The state when the tooltip reads as mode and hour24 give, else
+        False: a poll predicate."""
+        state, before, after = self.read()
+        allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
+        texts = [tool["text"] for tip in state["tooltips"]
+                 for tool in tip["tools"] if tool.get("text")]
+        return state if any(text in allowed for text in texts) else False
+
+    def check_geometry(self, state: dict) -> None:
+        """The window is 90 twips wider and 65 twips higher than its label,
+        which sits 15 twips inside the client area's corner."""
+        clock, label = state["clock"], state["label"]
+        dpi = layout_dpi(state)
+        width_margin = pixels(90, dpi)
+        height_margin = pixels(65, dpi)
+        inset = pixels(15, dpi)
+        rect, client, lrect = clock["rect"], clock["client"], label["rect"]
+        check(rect["width"] - lrect["width"] in width_margin,
+              f"window width {rect['width']} is not the label's "
+              f"{lrect['width']} + {width_margin} px (90 twips)")
+        check(rect["height"] - lrect["height"] in height_margin,
+              f"window height {rect['height']} is not the label's "
+              f"{lrect['height']} + {height_margin} px (65 twips)")
+        check(lrect["left"] - client["left"] in inset and
+              lrect["top"] - client["top"] in inset,
+              f"label at {lrect} is not {inset} px (15 twips) inside the "
+              f"client area {client}")
+        check(lrect["right"] <= client["right"] and
+              lrect["bottom"] <= client["bottom"],
+              f"the label {lrect} does not fit the client area {client}")
+
+    def stored(self) -> dict[str, tuple[str, object]]:
+        dump = self.probe.reg_dump()
+        return {name: (value["type"], value["data"])
+                for name, value in dump["values"].items()}
+
+    # ----------------------------------------------------------- acting
+
+    @staticmethod
+    def label_point(state: dict) -> tuple[int, int]:
+        rect = state["label"]["rect"]
+        return ((rect["left"] + rect["right"]) // 2,
+                (rect["top"] + rect["bottom"]) // 2)
+
+    @staticmethod
+    def margin_point(state: dict) -> tuple[int, int]:
+        """A point in the client area right of the label: the window's own
+        surface, not the label."""
+        label, client = state["label"]["rect"], state["clock"]["client"]
+        check(client["right"] - label["right"] >= 2,
+              f"no margin right of the label: label {label}, client {client}")
+        return label["right"] + 1, (label["top"] + label["bottom"]) // 2
+
+    def open_menu(self, how: str, where: str = "label") -> dict:
+        """Opens the menu with a right click or a double-click on the label
+        or on the window's margin, found afresh: the window's width follows
+        the text."""
+        current = self.probe.state()
+        check(current["clock"] is not None, "the clock window is gone")
+        at = (self.label_point(current) if where == "label"
+              else self.margin_point(current))
+        self.menu_point = at
+        self.desktop.move(*at)
+        if how == "right":
+            self.desktop.click(3)
+        elif how == "double":
+            self.desktop.click(1, repeat=2, delay_ms=80)
+        else:
+            raise ValueError(how)
+        state = self.probe.require("menu", MENU_TIMEOUT,
+                                   f"the popup menu after a {how} click")
+        log(f"menu open at {state['menus'][0]['rect']}")
+        return state
+
+    def choose(self, *keys: str) -> dict:
+        """Presses keys in the open menu and waits for it to close."""
+        self.desktop.key(*keys)
+        return self.probe.require("no-menu", MENU_TIMEOUT,
+                                  f"the menu to close after {keys}")
+
+    def drag(self, start: tuple[int, int], travel: tuple[int, int]) -> dict:
+        """A left-button drag from start by travel, in steps, waiting for
+        the window to follow; returns the state after the release."""
+        self.desktop.move(*start)
+        self.desktop.down(1)
+        try:
+            self.probe.require("moving", MENU_TIMEOUT,
+                               "the window move to start")
+            steps = 4
+            for step in range(1, steps + 1):
+                self.desktop.move(start[0] + travel[0] * step // steps,
+                                  start[1] + travel[1] * step // steps)
+            target = {"x": start[0] + travel[0], "y": start[1] + travel[1]}
+            poll(lambda: self.probe.state()["cursor"] == target, MENU_TIMEOUT,
+                 what=f"the pointer to reach {target}")
+        finally:
+            self.desktop.up(1)
+        return self.probe.require("not-moving", MENU_TIMEOUT,
+                                  "the window move to end")
+
+    def exit_by_menu(self, process) -> None:
+        self.open_menu("right")
+        self.desktop.key("x")
+        self.quorvo.wait_exit(process, EXIT_TIMEOUT)
+
+    def observe_quietly(self, predicate, what: str) -> None:
+        """Checks that predicate holds throughout a short period: the way to
+        see that something does not happen."""
+        deadline = time.monotonic() + QUIET_PERIOD
+        while True:
+            state = self.probe.state()
+            check(predicate(state), f"{what}: {state}")
+            if time.monotonic() >= deadline:
+                return
+
+    def end_clocks(self) -> None:
+        """Ends the clocks started here and waits until none runs."""
+        self.quorvo.end_all()
+        self.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
+
+    def finish(self) -> None:
+        self.quorvo.end_all()
+
+
+# ------------------------------------------------------------- geometry
+
+def layout_dpi(state: dict) -> int:
+    """The DPI the clock lays itself out for: its monitor's when it is per
+    monitor aware, the system's when it is system aware, 96 when it is not
+    aware at all (the system then scales its pixels)."""
+    clock = state["clock"]
+    if clock["awareness"].startswith("per-monitor"):
+        return clock["monitor_dpi"]
+    if clock["awareness"] == "system":
+        return state["screen"]["system_dpi"]
+    return 96
+
+
+def pixels(twips_value: float, dpi: int) -> set[int]:
+    """The whole pixels a length in twips may become: the nearest, or
+    either neighbour when it lies exactly half-way."""
+    exact = twips_value * dpi / TWIPS_PER_INCH
+    low = math.floor(exact)
+    if exact - low == 0.5:
+        return {low, low + 1}
+    return {round(exact)}
+
+
+def twips(pixel_count: int, dpi: int) -> float:
+    return pixel_count * TWIPS_PER_INCH / dpi
+
+
+def expect_position(state: dict, left_twips: float, top_twips: float) -> None:
+    dpi = layout_dpi(state)
+    rect = state["clock"]["rect"]
+    left, top = pixels(left_twips, dpi), pixels(top_twips, dpi)
+    check(rect["left"] in left and rect["top"] in top,
+          f"window at {rect['left']},{rect['top']}, expected {left},{top} "
+          f"({left_twips},{top_twips} twips at {dpi} DPI)")
+
+
+def position(state: dict) -> tuple[int, int]:
+    """The window's top-left corner; its width follows the text."""
+    rect = state["clock"]["rect"]
+    return rect["left"], rect["top"]
+
+
+def moved_by(before: dict, after: dict) -> tuple[int, int]:
+    return (after["clock"]["rect"]["left"] - before["clock"]["rect"]["left"],
+            after["clock"]["rect"]["top"] - before["clock"]["rect"]["top"])
+
+
+def inside(inner: dict, outer: dict) -> bool:
+    return (inner["left"] >= outer["left"] and inner["top"] >= outer["top"]
+            and inner["right"] <= outer["right"]
+            and inner["bottom"] <= outer["bottom"])
+
+
+def visible_share(inner: dict, areas: list[dict]) -> float:
+    """The share of a rectangle that lies on the given areas (which do not
+    overlap, as monitors do not)."""
+    seen = 0
+    for area in areas:
+        width = min(inner["right"], area["right"]) - max(inner["left"],
+                                                         area["left"])
+        height = min(inner["bottom"], area["bottom"]) - max(inner["top"],
+                                                            area["top"])
+        seen += max(width, 0) * max(height, 0)
+    return seen / (inner["width"] * inner["height"])

@@ -1,0 +1,570 @@
+#!/usr/bin/python3
+"""One Wine session for every test that runs a Windows program: a private X
+server, a Wine prefix and the DPI its programs see, started and stopped in
+one place. The Win32 tests, the end-to-end scenarios, the DPI checks, the
+release-file tests and the measurements all stand on it, under whichever
+Wine is installed.
+
+    session.py run --prefix DIR [--dpi N] -- PROGRAM.exe [ARGS...]
+        runs one program in a session of its own and exits with its code
+    session.py start --state-file FILE --prefix DIR --work-dir DIR
+                     --probe EXE [--fresh] [--monitors WxH,WxH...]
+        starts a session that later commands share (see WineSession.load)
+    session.py stop --state-file FILE
+        ends it; fails when a process of the prefix outlives the stop
+
+The X server is Xvfb with one screen, or, for a layout of several monitors,
+Xorg on its dummy driver, whose RandR outputs Wine takes for monitors.
+
+Every process started here is remembered by its PID and ended by that PID;
+the only broad stop is `wineserver -k` of the session's own prefix. Wine's
+background servers inherit the standard handles of the program that started
+them, so every Wine program here writes to files, never to pipes.
+"""
+
+from __future__ import annotations
+
+import argparse
+import contextlib
+import fcntl
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from dataclasses import dataclass, field
+from pathlib import Path
+
+SCREEN = (1280, 1024)
+# How long a Wine program may take before it is given up on. Cold starts of
+# a prefix's servers take a few seconds on a loaded machine.
+WINE_COMMAND_TIMEOUT = 60.0
+KEEPER_SECONDS = 1800
+BASE_DPI = 96
+
+
+class E2EFailure(AssertionError):
+    """A check that did not hold."""
+
+
+def check(condition: bool, message: str) -> None:
+    if not condition:
+        raise E2EFailure(message)
+
+
+def poll(predicate, timeout: float, interval: float = 0.05,
+         what: str = "condition"):
+    """Calls predicate until it returns a true value or the deadline passes;
+    returns that value, or raises E2EFailure with the last value seen."""
+    deadline = time.monotonic() + timeout
+    while True:
+        last = predicate()
+        if last:
+            return last
+        if time.monotonic() >= deadline:
+            raise E2EFailure(f"timed out after {timeout:.1f}s waiting for "
+                             f"{what}; last seen: {last!r}")
+        time.sleep(interval)
+
+
+def log(message: str) -> None:
+    print(f"[{time.strftime('%H:%M:%S')}] {message}", flush=True)
+
+
+def pid_alive(pid: int) -> bool:
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+    # A zombie is dead for every purpose here.
+    try:
+        with open(f"/proc/{pid}/stat", encoding="ascii") as stat:
+            return stat.read().rsplit(") ", 1)[1][0] != "Z"
+    except (OSError, IndexError):
+        return False
+
+
+def end_pid(pid: int, timeout: float = 5.0) -> None:
+    """Ends one process started here: TERM, then KILL."""
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        if not pid_alive(pid):
+            return
+        with contextlib.suppress(ProcessLookupError):
+            os.kill(pid, sig)
+        deadline = time.monotonic() + timeout
+        while pid_alive(pid) and time.monotonic() < deadline:
+            time.sleep(0.05)
+
+
+def processes_of_prefix(prefix: Path) -> list[int]:
+    """PIDs of live processes whose environment names this prefix."""
+    wanted = f"WINEPREFIX={prefix}".encode()
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit() or int(entry.name) == os.getpid():
+            continue
+        try:
+            environ = (entry / "environ").read_bytes()
+        except OSError:
+            continue
+        if wanted in environ.split(b"\0") and pid_alive(int(entry.name)):
+            found.append(int(entry.name))
+    return found
+
+
+def parse_monitors(text: str) -> list[tuple[int, int]]:
+    """"1280x1024,1024x768" -> [(1280, 1024), (1024, 768)]."""
+    return [tuple(int(n) for n in size.split("x"))
+            for size in text.split(",")]
+
+
+def xorg_config(monitors: list[tuple[int, int]]) -> str:
+    """A dummy-driver configuration with room for the monitors side by
+    side; the outputs are switched on with xrandr once the server runs."""
+    width = sum(w for w, _ in monitors)
+    height = max(h for _, h in monitors)
+    return f"""Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual {max(width, 2048)} {max(height, 1024)}
+  EndSubSection
+EndSection
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "DontVTSwitch" "true"
+EndSection
+"""
+
+
+@dataclass
+class RunResult:
+    returncode: int
+    stdout: str
+    stderr: str
+
+
+@dataclass
+class WineSession:
+    """One Wine prefix with one X server. `owned` sessions were started by
+    this process and are stopped by it; shared ones were started by a
+    suite's set-up step and are only used."""
+
+    prefix: Path
+    work_dir: Path
+    probe_exe: Path | None = None
+    display: str = ""
+    x_pid: int = 0
+    keeper_pid: int = 0
+    # Several monitors side by side (Xorg's dummy driver); empty: one
+    # Xvfb screen of SCREEN's size.
+    monitors: list = field(default_factory=list)
+    owned: bool = True
+    # Where a shared session is described, kept up to date as it changes.
+    state_file: Path | None = None
+    lang: str = "en_US.UTF-8"
+    _counter: int = field(default=0, repr=False)
+
+    # ------------------------------------------------------------ lifecycle
+
+    @classmethod
+    def start(cls, prefix: Path, work_dir: Path, probe_exe: Path | None = None,
+              dpi: int | None = None, monitors: list | None = None,
+              fresh: bool = False) -> "WineSession":
+        """A running session: the prefix made on first use (anew with
+        fresh), the X server up, the DPI set and, with a probe, a warm Wine
+        session kept up by an idle probe."""
+        session = cls(prefix=prefix.resolve(), work_dir=work_dir.resolve(),
+                      probe_exe=probe_exe and probe_exe.resolve(),
+                      monitors=list(monitors or []))
+        session.work_dir.mkdir(parents=True, exist_ok=True)
+        try:
+            if fresh:
+                shutil.rmtree(session.prefix, ignore_errors=True)
+            session._ensure_prefix()
+            session._start_x()
+            if dpi is not None:
+                session.set_dpi(dpi)
+            session._start_keeper()
+        except BaseException:
+            session.stop()
+            raise
+        return session
+
+    @classmethod
+    def load(cls, state_file: Path,
+             require_live: bool = True) -> "WineSession | None":
+        """The shared session described by state_file, if it is still up
+        (or, with require_live false, whatever is left of it)."""
+        try:
+            state = json.loads(state_file.read_text())
+        except (OSError, ValueError):
+            return None
+        session = cls(prefix=Path(state["prefix"]),
+                      work_dir=Path(state["work_dir"]),
+                      probe_exe=state["probe_exe"] and Path(state["probe_exe"]),
+                      display=state["display"], x_pid=state["x_pid"],
+                      keeper_pid=state["keeper_pid"],
+                      monitors=[tuple(m) for m in state["monitors"]],
+                      owned=False, state_file=state_file)
+        if require_live and not pid_alive(session.x_pid):
+            return None
+        return session
+
+    def save(self, state_file: Path) -> None:
+        self.state_file = state_file
+        state_file.write_text(json.dumps({
+            "prefix": str(self.prefix), "work_dir": str(self.work_dir),
+            "probe_exe": str(self.probe_exe) if self.probe_exe else None,
+            "display": self.display, "x_pid": self.x_pid,
+            "keeper_pid": self.keeper_pid, "monitors": self.monitors},
+            indent=1))
+
+    def stop(self) -> list[int]:
+        """Ends the keeper, this prefix's wineserver (and with it every Wine
+        process of the prefix) and the X server; returns the PIDs of any
+        process of the prefix still alive afterwards."""
+        self._end_wine()
+        if self.x_pid:
+            end_pid(self.x_pid)
+            self.x_pid = 0
+        deadline = time.monotonic() + 10
+        left = processes_of_prefix(self.prefix)
+        while left and time.monotonic() < deadline:
+            time.sleep(0.1)
+            left = processes_of_prefix(self.prefix)
+        return left
+
+    def _end_wine(self) -> None:
+        if self.keeper_pid:
+            end_pid(self.keeper_pid)
+            self.keeper_pid = 0
+        if self.prefix.exists():
+            self._wineserver("-k")
+            self._wineserver("-w")
+
+    def _wineserver(self, flag: str) -> None:
+        with contextlib.suppress(subprocess.TimeoutExpired, OSError):
+            subprocess.run(["wineserver", flag], env=self.env(),
+                           stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30)
+
+    def _ensure_prefix(self) -> None:
+        """Makes the prefix once, under a lock, and marks it ready: a prefix
+        whose wineboot did not finish is made again."""
+        self.prefix.mkdir(parents=True, exist_ok=True)
+        ready = self.prefix / ".quorvo-ready"
+        lock_path = self.prefix.parent / (self.prefix.name + ".lock")
+        with open(lock_path, "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            if ready.exists():
+                return
+            log(f"creating the Wine prefix {self.prefix}")
+            env = self.env(with_display=False)
+            with open(self.prefix / ".wineboot.log", "w") as out:
+                booted = subprocess.run(
+                    ["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
+                    stdout=out, stderr=subprocess.STDOUT, timeout=300)
+            subprocess.run(["wineserver", "-w"], env=env, timeout=120,
+                           stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            check(booted.returncode == 0, "wineboot failed: " +
+                  (self.prefix / ".wineboot.log").read_text(errors="replace"))
+            ready.touch()
+
+    def _start_x(self) -> None:
+        """Xvfb, or Xorg with the dummy driver for several monitors. Either
+        picks a free display number itself and reports it once it accepts
+        clients."""
+        if self.monitors:
+            config = self.work_dir / "xorg.conf"
+            config.write_text(xorg_config(self.monitors))
+            command = ["Xorg", "-config", str(config), "-noreset",
+                       "-novtswitch", "-sharevts",
+                       "-logfile", str(self.work_dir / "xorg.log")]
+        else:
+            command = ["Xvfb", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+                       "-dpi", str(BASE_DPI)]
+        read_fd, write_fd = os.pipe()
+        with open(self.work_dir / "x.log", "w") as x_log:
+            try:
+                process = subprocess.Popen(
+                    [*command, "-displayfd", str(write_fd), "-nolisten", "tcp"],
+                    pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
+                    stdout=x_log, stderr=subprocess.STDOUT,
+                    start_new_session=True)
+            finally:
+                os.close(write_fd)
+        self.x_pid = process.pid
+        number = b""
+        deadline = time.monotonic() + 30
+        with os.fdopen(read_fd, "rb", buffering=0) as pipe:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(16)
+                if not chunk:
+                    break
+                number += chunk
+        check(number.strip().isdigit(), f"{command[0]} did not report a "
+              f"display: {(self.work_dir / 'x.log').read_text()[-2000:]}")
+        self.display = ":" + number.decode().strip()
+        poll(lambda: self.run_native(["xdpyinfo"], check_ok=False)
+             .returncode == 0, 30, what=f"X display {self.display}")
+        if self.monitors:
+            self.set_monitors(self.monitors)
+        log(f"{command[0]} on {self.display} (pid {self.x_pid})")
+
+    def set_monitors(self, monitors: list) -> None:
+        """Switches the dummy driver's outputs to these monitors, side by
+        side from the left, the first primary; outputs beyond them go off,
+        as a monitor unplugged."""
+        check(bool(self.monitors), "one Xvfb screen has no monitors to set")
+        command, left = ["xrandr"], 0
+        outputs = re.findall(r"^(DUMMY\d+) ", self.run_native(
+            ["xrandr", "--query"]).stdout, re.MULTILINE)
+        check(len(outputs) >= len(monitors), f"outputs {outputs}")
+        for index, output in enumerate(outputs):
+            if index >= len(monitors):
+                command += ["--output", output, "--off"]
+                continue
+            mode = "{}x{}".format(*monitors[index])
+            self.run_native(["xrandr", "--addmode", output, mode],
+                            check_ok=False)
+            command += ["--output", output, "--mode", mode,
+                        "--pos", f"{left}x0"]
+            command += ["--primary"] if index == 0 else []
+            left += monitors[index][0]
+        self.run_native(command)
+        # The dummy driver reports an output connected once it has a mode,
+        # but only to a client that asks it to look again (a full query);
+        # Wine only reads what the server already knows.
+        self.run_native(["xrandr", "--query"])
+        self.monitors = list(monitors)
+
+    def _start_keeper(self) -> None:
+        # One idle Wine program keeps the prefix's servers running, so each
+        # later program starts in a warm session; it ends by itself too.
+        if self.probe_exe is None:
+            return
+        out = self.work_dir / "keeper.out"
+        process = self.spawn([str(self.probe_exe), "idle",
+                              str(KEEPER_SECONDS)], out, new_session=True)
+        self.keeper_pid = process.pid
+        poll(lambda: out.exists() and '"idle"' in out.read_text(), 120,
+             what="the Wine session to come up")
+        log(f"Wine session up in {self.prefix} (keeper pid {self.keeper_pid})")
+
+    # ------------------------------------------------------------------ DPI
+
+    def dpi(self) -> int:
+        """The DPI the prefix gives the next session (LogPixels)."""
+        registry = (self.prefix / "user.reg").read_text(errors="replace")
+        desktop = registry.split("[Control Panel\\\\Desktop]", 1)[-1]
+        found = re.search(r'^"LogPixels"=dword:([0-9a-f]+)',
+                          desktop.split("\n[", 1)[0], re.MULTILINE)
+        return int(found[1], 16) if found else BASE_DPI
+
+    def set_dpi(self, dpi: int) -> None:
+        """Sets the DPI and starts a new Wine session, the one moment Wine
+        takes a monitor's DPI (Wine 10 keeps it for the whole session), so
+        that the monitors and the system agree."""
+        keeper = self.keeper_pid != 0
+        self._end_wine()
+        if self.dpi() != dpi:
+            result = self.run(["reg", "add", r"HKCU\Control Panel\Desktop",
+                               "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                               str(dpi), "/f"], name="reg")
+            check(result.returncode == 0,
+                  f"setting the DPI to {dpi} failed: {result.stdout}"
+                  f"{result.stderr}")
+            self._end_wine()
+            check(self.dpi() == dpi, f"LogPixels is not {dpi} after the set")
+        log(f"new Wine session at {dpi} DPI")
+        if keeper:
+            self._start_keeper()
+        if self.state_file is not None:
+            self.save(self.state_file)
+
+    # ------------------------------------------------------------- running
+
+    def env(self, with_display: bool = True) -> dict[str, str]:
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith(("LC_", "WINE", "DISPLAY", "LANG"))}
+        env["WINEPREFIX"] = str(self.prefix)
+        env["WINEDEBUG"] = "-all"
+        # No Mono or Gecko installers, and no desktop entries made in the
+        # real home for shortcuts the installer makes.
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"
+        env["LANG"] = self.lang
+        if with_display and self.display:
+            env["DISPLAY"] = self.display
+        return env
+
+    def _next_files(self, name: str) -> tuple[Path, Path]:
+        self._counter += 1
+        tmp = self.work_dir / "tmp"
+        tmp.mkdir(parents=True, exist_ok=True)
+        stem = f"{os.getpid()}-{self._counter}-{name}"
+        return tmp / f"{stem}.out", tmp / f"{stem}.err"
+
+    def run(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
+            name: str = "wine") -> RunResult:
+        """Runs a Wine program to its end; its output goes through files."""
+        out_path, err_path = self._next_files(name)
+        with open(out_path, "w") as out, open(err_path, "w") as err:
+            process = subprocess.Popen(["wine", *args], env=self.env(),
+                                       stdin=subprocess.DEVNULL, stdout=out,
+                                       stderr=err, cwd=self.work_dir)
+            try:
+                returncode = process.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                end_pid(process.pid)
+                process.wait()
+                raise E2EFailure(f"wine {' '.join(args)} did not finish in "
+                                 f"{timeout:.0f}s") from None
+        result = RunResult(returncode, out_path.read_text(errors="replace"),
+                           err_path.read_text(errors="replace"))
+        out_path.unlink(missing_ok=True)
+        err_path.unlink(missing_ok=True)
+        return result
+
+    def spawn(self, args: list[str], out_path: Path,
+              new_session: bool = False,
+              lang: str | None = None) -> subprocess.Popen:
+        """Starts a Wine program and returns at once; its output goes to
+        out_path. lang overrides the session's language for this program."""
+        env = self.env()
+        if lang:
+            env["LANG"] = lang
+        with open(out_path, "w") as out:
+            return subprocess.Popen(["wine", *args], env=env,
+                                    stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT,
+                                    cwd=self.work_dir,
+                                    start_new_session=new_session)
+
+    def run_native(self, args: list[str], timeout: float = 30,
+                   check_ok: bool = True) -> RunResult:
+        """Runs an X client (xdotool, xwininfo, xrandr) on the display."""
+        result = subprocess.run(args, env=self.env(), stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True,
+                                timeout=timeout)
+        if check_ok and result.returncode != 0:
+            raise E2EFailure(f"{' '.join(args)} failed ({result.returncode}):"
+                             f" {result.stderr.strip()}")
+        return RunResult(result.returncode, result.stdout, result.stderr)
+
+
+# ------------------------------------------------------------------- command
+
+def command_run(args) -> int:
+    """One program in a session of its own; its output is printed after it
+    ended, its exit code is this command's."""
+    work = Path(tempfile.mkdtemp(prefix="wine-run-"))
+    session = None
+    try:
+        session = WineSession.start(Path(args.prefix), work, dpi=args.dpi)
+        result = session.run(args.program, timeout=args.timeout,
+                             name="program")
+        print(result.stdout, end="")
+        print(result.stderr, end="", file=sys.stderr)
+        return result.returncode
+    except E2EFailure as failure:
+        print(f"session.py: {failure}", file=sys.stderr)
+        return 1
+    finally:
+        left = session.stop() if session else []
+        if left:
+            print(f"session.py: processes still alive: {left}",
+                  file=sys.stderr)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def command_start(args) -> int:
+    state_file = Path(args.state_file)
+    previous = WineSession.load(state_file, require_live=False)
+    if previous is not None:
+        log("a shared session from an earlier run is still up; ending it")
+        previous.stop()
+    state_file.unlink(missing_ok=True)
+    unavailable = state_file.with_suffix(".unavailable")
+    unavailable.unlink(missing_ok=True)
+    if args.monitors and os.geteuid() != 0:
+        # Xorg runs its dummy driver only for root; the scenarios that need
+        # the monitors say so and count as skipped.
+        unavailable.write_text("several monitors need Xorg's dummy driver, "
+                               "which runs only as root\n")
+        log(unavailable.read_text().strip())
+        return 0
+    check(Path(args.probe).is_file(),
+          f"--probe {args.probe}: no such file (is the Windows build done?)")
+    session = WineSession.start(
+        Path(args.prefix), Path(args.work_dir), Path(args.probe),
+        dpi=BASE_DPI, fresh=args.fresh,
+        monitors=parse_monitors(args.monitors) if args.monitors else None)
+    session.save(state_file)
+    return 0
+
+
+def command_stop(args) -> int:
+    state_file = Path(args.state_file)
+    session = WineSession.load(state_file, require_live=False)
+    state_file.unlink(missing_ok=True)
+    if session is None:
+        log("no shared session was running")
+        return 0
+    left = session.stop()
+    if left:
+        log(f"processes of the prefix still alive after the stop: {left}")
+        return 1
+    log("shared session ended; no process of the prefix is left")
+    return 0
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    commands = parser.add_subparsers(dest="command", required=True)
+    run = commands.add_parser("run")
+    run.add_argument("--prefix", required=True)
+    run.add_argument("--dpi", type=int)
+    run.add_argument("--timeout", type=float, default=540)
+    run.add_argument("program", nargs="+")
+    start = commands.add_parser("start")
+    for option in ("--state-file", "--prefix", "--work-dir", "--probe"):
+        start.add_argument(option, required=True)
+    start.add_argument("--fresh", action="store_true",
+                       help="make the prefix anew")
+    start.add_argument("--monitors", help="e.g. 1280x1024,1024x768")
+    stop = commands.add_parser("stop")
+    stop.add_argument("--state-file", required=True)
+    args = parser.parse_args()
+    try:
+        return {"run": command_run, "start": command_start,
+                "stop": command_stop}[args.command](args)
+    except E2EFailure as failure:
+        print(f"session.py {args.command}: {failure}", file=sys.stderr)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
