@@ -13,7 +13,12 @@ Writes into the output folder:
     winget/manifests/...          winget manifests naming the installer
     scoop/quorvo.json             Scoop manifest naming the zip
 
-release.json (written by CMake) holds the version and the product's names
+and removes release files of other versions that an earlier run left there.
+<version> is the four-part file version (1.6.0.2), which package managers
+compare part by part; the version users see (1.62) would sort before a
+later 1.7 or 1.610.
+
+release.json (written by CMake) holds the versions and the product's names
 and addresses. The files are the same byte for byte on every machine: the
 packed files carry one fixed time, SOURCE_DATE_EPOCH if set, else the time
 of the source's last commit; the zip has a fixed order, times and
@@ -52,6 +57,20 @@ ZIP_EPOCH = 315532800
 
 SIGN_VARIABLES = ("QUORVO_SIGN_CERT", "QUORVO_SIGN_KEY")
 FILE_ATTRIBUTE_ARCHIVE = 0x20
+
+# What winget tells its user for each of setup's exit codes (the EXIT_*
+# defines of quorvo.nsi); 0 is winget's own success and no other code is.
+WINGET_RESPONSES = {
+    "EXIT_CANCELLED": "cancelledByUser",
+    "EXIT_BAD_SWITCH": "invalidParameter",
+    "EXIT_CLOCK_STILL_RUNNING": "packageInUse",
+    "EXIT_NOT_WRITTEN": "fileInUse",
+    "EXIT_FOLDER_REFUSED": "invalidParameter",
+}
+# Host names reserved for examples (RFC 2606, RFC 6761): an address there
+# is a placeholder no package manager can download from.
+PLACEHOLDER_HOSTS = re.compile(
+    r"(^|\.)(example(\.(com|net|org))?|invalid|test|localhost)$")
 
 
 class DistError(Exception):
@@ -156,16 +175,57 @@ def sign_file(path: Path, release: dict, config: dict) -> None:
     os.replace(signed, path)
 
 
+def exit_codes() -> dict[str, int]:
+    """Setup's exit codes, as quorvo.nsi defines them: {EXIT_NAME: code}."""
+    codes = {name: int(code) for name, code in re.findall(
+        r"^!define (EXIT_[A-Z_]+) ([0-9]+)$",
+        NSIS_SCRIPT.read_text(encoding="utf-8"), re.MULTILINE)}
+    if not codes or set(codes) != set(WINGET_RESPONSES):
+        raise DistError(f"{NSIS_SCRIPT.name} defines the exit codes "
+                        f"{sorted(codes)}; dist.py has winget answers for "
+                        f"{sorted(WINGET_RESPONSES)}")
+    return codes
+
+
+def placeholder_address(url: str) -> bool:
+    host = re.sub(r"^[a-z]+://([^/:]*).*$", r"\1", url.lower())
+    return bool(PLACEHOLDER_HOSTS.search(host))
+
+
 # ------------------------------------------------------------------ files
 
-def fill(template: str, values: dict[str, str], name: str) -> str:
-    """Replaces @NAME@ tokens; a token without a value is an error."""
+def fill(template: str, values: dict[str, str | None], name: str) -> str:
+    """Replaces @NAME@ tokens; a line whose token has the value None is
+    left out; a token without a value is an error."""
     def replace(match: re.Match) -> str:
         key = match.group(1)
         if key not in values:
             raise DistError(f"{name}: no value for @{key}@")
-        return values[key]
-    return re.sub(r"@([A-Z0-9_]+)@", replace, template)
+        return "\0" if values[key] is None else values[key]
+    filled = re.sub(r"@([A-Z0-9_]+)@", replace, template)
+    return "".join(line for line in filled.splitlines(keepends=True)
+                   if "\0" not in line)
+
+
+def remove_stale(out_dir: Path, product: str, version: str,
+                 winget_versions: Path) -> list[str]:
+    """Deletes the release files of other versions an earlier run left in
+    the output folder: zips, installers and winget version folders. Files
+    of other names are not touched."""
+    removed = []
+    release_file = re.compile(
+        rf"{re.escape(product)}-(.+)-(win64\.zip|setup\.exe)")
+    for path in sorted(out_dir.glob(f"{product}-*")):
+        match = release_file.fullmatch(path.name)
+        if match and match.group(1) != version and path.is_file():
+            path.unlink()
+            removed.append(path.name)
+    if (out_dir / winget_versions).is_dir():
+        for path in sorted((out_dir / winget_versions).iterdir()):
+            if path.is_dir() and path.name != version:
+                shutil.rmtree(path)
+                removed.append(str(path.relative_to(out_dir)))
+    return removed
 
 
 def write_zip(path: Path, members: list[tuple[str, Path]], epoch: int) -> None:
@@ -228,18 +288,28 @@ def make_release(args) -> int:
     if not exe.is_file():
         raise DistError(f"{exe}: no such file (build Quorvo first)")
     out_dir = Path(args.out_dir).resolve()
-    version = release["version"]
+    version = release["file_version"]
     product = release["product"]
     epoch, epoch_source = source_date_epoch(Path(args.source_dir))
     config = signing_config()
+    codes = exit_codes()
 
     zip_name = f"{product}-{version}-win64.zip"
     setup_name = f"{product}-{version}-setup.exe"
     download = release["download_url"].replace("{version}", version)
     download = download.rstrip("/")
     publisher_part, package_part = release["package_identifier"].split(".")
-    winget_dir = (Path("winget") / "manifests" / publisher_part[0].lower() /
-                  publisher_part / package_part / version)
+    winget_versions = (Path("winget") / "manifests" /
+                       publisher_part[0].lower() / publisher_part /
+                       package_part)
+    winget_dir = winget_versions / version
+    # Scoop looks for new versions where the releases are published: the
+    # address up to its {version} folder.
+    scoop_root = release["download_url"].split("{version}")[0]
+    if "{version}" not in release["download_url"]:
+        scoop_root = scoop_root.rstrip("/") + "/"
+    scoop_pattern = (release["download_url"].replace("{version}", "$version")
+                     .rstrip("/") + f"/{product}-$version-win64.zip")
 
     out_dir.mkdir(parents=True, exist_ok=True)
     stage = Path(tempfile.mkdtemp(prefix=".dist-", dir=out_dir))
@@ -251,7 +321,8 @@ def make_release(args) -> int:
         if config:
             sign_file(staged_exe, release, config)
         values = {
-            "PRODUCT": product, "VERSION": version,
+            "PRODUCT": product, "VERSION": release["version"],
+            "FILE_VERSION": version,
             "PUBLISHER": release["publisher"],
             "HOMEPAGE": release["homepage"],
             "PUBLISHER_URL": release["publisher_url"],
@@ -287,6 +358,20 @@ def make_release(args) -> int:
             "SETUP_SHA256": hashes[setup_name].upper(),
             "ZIP_URL": f"{download}/{zip_name}",
             "ZIP_SHA256": hashes[zip_name],
+            # The day of the commit built; none when there is no commit.
+            "RELEASE_DATE": None if epoch == ZIP_EPOCH else
+            time.strftime("%Y-%m-%d", time.gmtime(epoch)),
+            "EXPECTED_RETURN_CODES": "".join(
+                f"- InstallerReturnCode: {code}\n"
+                f"  ReturnResponse: {WINGET_RESPONSES[name]}\n"
+                for name, code in sorted(codes.items(),
+                                         key=lambda item: item[1]))
+            .rstrip("\n"),
+            "SCOOP_CHECKVER_URL": scoop_root,
+            # In a JSON string: its backslashes doubled.
+            "SCOOP_CHECKVER_REGEX": json.dumps(
+                rf"{product}-([0-9]+(?:\.[0-9]+){{3}})-win64\.zip")[1:-1],
+            "SCOOP_AUTOUPDATE_URL": scoop_pattern,
         })
         manifests = {}
         # version.yaml.in becomes <identifier>.yaml, installer.yaml.in
@@ -312,6 +397,7 @@ def make_release(args) -> int:
                          *manifests]:
             (out_dir / relative).parent.mkdir(parents=True, exist_ok=True)
             os.replace(stage / relative, out_dir / relative)
+        stale = remove_stale(out_dir, product, version, winget_versions)
     finally:
         shutil.rmtree(stage, ignore_errors=True)
 
@@ -320,6 +406,8 @@ def make_release(args) -> int:
         print(f"  {digest}  {name}")
     for relative in manifests:
         print(f"  {relative}")
+    for name in stale:
+        print(f"  removed {name} (another version)")
     dated = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(epoch))
     print(f"  packed files dated {dated} UTC ({epoch_source})")
     if config:
@@ -327,6 +415,15 @@ def make_release(args) -> int:
               "installer)")
     else:
         print("  unsigned: set QUORVO_SIGN_CERT and QUORVO_SIGN_KEY to sign")
+    if placeholder_address(release["download_url"]):
+        # On stderr, where a build log shows it even when stdout scrolls by.
+        rule = "!" * 72
+        print(f"{rule}\nWARNING: the download address is a placeholder:\n"
+              f"  {release['download_url']}\n"
+              "The winget and Scoop manifests name files there that no one "
+              "can download.\nPublish with "
+              "`make dist DOWNLOAD_URL=https://.../{version}`.\n"
+              f"{rule}", file=sys.stderr)
     return 0
 
 

@@ -10,10 +10,24 @@
 ;   /AUTOSTART=1|0     start with Windows or not; without it a new install
 ;                      does not, and an update keeps what the user had
 ;   /D=DIR             install folder (last on the command line, unquoted)
-; Uninstaller: /S silent, /PURGE=1 also removes the clock's settings.
+; Uninstaller: /S silent, /PURGE=1 also removes the clock's settings; the
+; registered commands end with _?=<folder>, and switches go before it.
 ;
-; Exit codes: 0 done, 1 cancelled, 2 stopped by a wrong option or an error,
-; 3 a running clock did not close (nothing was changed).
+; Exit codes, of setup and uninstaller alike; 0 only when the requested
+; state was reached:
+;   0  done
+;   1  cancelled by the user
+;   2  a switch setup does not know, or a wrong value for one (and NSIS's
+;      own code for a setup file that fails its integrity check)
+;   3  the running clock did not close: nothing was changed
+;   4  a file or registry value could not be written, replaced or removed
+;      (Quorvo.exe held by another program, no permission, a full disk):
+;      setup leaves the old program in place, the uninstaller what it had
+;      not removed yet, and a clock either of them closed runs again
+;   5  the folder was refused: not a full path, a drive's top folder, a
+;      file, or one that cannot be made; for the uninstaller, a folder
+;      Quorvo is not installed in. Nothing was changed.
+; The README's table and the winget manifest list the same codes.
 ;
 ; dist.py builds it and passes everything that depends on the release with
 ; -D: PRODUCT_NAME, PUBLISHER, DISPLAY_VERSION, FILE_VERSION, HOMEPAGE,
@@ -44,13 +58,30 @@ CRCCheck on
 !define SETTINGS_KEY "${SETTINGS_PARENT}\Quorvo"
 !define CLOCK_CLASS "Quorvo.Form"
 !define PROGRAM "Quorvo.exe"
-!define UNINSTALLER "Uninstall.exe"
+; A name of Quorvo's own: a folder given with /D= may hold other programs'
+; files, an "Uninstall.exe" among them.
+!define UNINSTALLER "Uninstall ${PRODUCT_NAME}.exe"
+; The copy of the uninstaller that removes it from the install folder runs
+; from here; the next setup or uninstall run deletes what is left there.
+!define LEFTOVER_PREFIX "$TEMP\${PRODUCT_NAME}-uninstall-"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
-; How long a running clock gets to save its settings and end.
+; How long a running clock gets to answer, and then to save its settings
+; and end.
 !define CLOSE_TIMEOUT_MS 15000
+
+!define EXIT_CANCELLED 1
+!define EXIT_BAD_SWITCH 2
 !define EXIT_CLOCK_STILL_RUNNING 3
+!define EXIT_NOT_WRITTEN 4
+!define EXIT_FOLDER_REFUSED 5
+
 !define SYNCHRONIZE 0x00100000
+!define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+!define /math CLOSE_ACCESS ${SYNCHRONIZE} | ${PROCESS_QUERY_LIMITED_INFORMATION}
+!define SMTO_ABORTIFHUNG 0x0002
 !define WAIT_OBJECT_0 0
+!define INFINITE -1
+!define MOVEFILE_DELAY_UNTIL_REBOOT 4
 !define MOVEFILE_REPLACE_EXISTING_WRITE_THROUGH 9
 
 Name "${PRODUCT_NAME}"
@@ -67,8 +98,11 @@ BrandingText "${PRODUCT_NAME} ${DISPLAY_VERSION}"
 !endif
 
 Var ClockWasRunning   ; 1 when setup closed a running clock
-Var CloseResult       ; "ok" or "timeout", from CloseClock
+Var ClockRestarted    ; 1 once that clock (or the new one) was started again
+Var ClosedClockExe    ; the program file of the clock setup closed
+Var CloseResult       ; "ok", "hung" or "timeout", from CloseClock
 Var PreviousDir       ; where an earlier install lives, if any
+Var FolderProblem     ; why a folder was refused, from CheckFolder
 
 ; ---------------------------------------------------------------- pages
 
@@ -99,12 +133,104 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${DISPLAY_VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${DISPLAY_VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${COPYRIGHT}"
 
+; ------------------------------------------------------------- switches
+
+; Stops with EXIT_BAD_SWITCH at any switch on the command line that is not
+; in the list: a mistyped switch must not pass for a plain install. /D= and
+; _?= never get here, NSIS takes them off first.
+!macro CHECK_SWITCHES_FUNCTION prefix known
+Function ${prefix}CheckSwitches
+  Push $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  ${GetParameters} $R0
+  ${Do}
+    ; The next word, without the spaces before it.
+    ${Do}
+      StrCpy $R1 $R0 1
+      ${IfThen} $R1 != " " ${|} ${ExitDo} ${|}
+      StrCpy $R0 $R0 "" 1
+    ${Loop}
+    ${IfThen} $R0 == "" ${|} ${ExitDo} ${|}
+    StrCpy $R1 ""
+    ${Do}
+      StrCpy $R2 $R0 1
+      ${If} $R2 == " "
+      ${OrIf} $R2 == ""
+        ${ExitDo}
+      ${EndIf}
+      StrCpy $R1 "$R1$R2"
+      StrCpy $R0 $R0 "" 1
+    ${Loop}
+    ; Its name alone: "/AUTOSTART=" for "/AUTOSTART=1".
+    StrCpy $R2 ""
+    StrCpy $R3 0
+    ${Do}
+      StrCpy $R4 $R1 1 $R3
+      ${IfThen} $R4 == "" ${|} ${ExitDo} ${|}
+      StrCpy $R2 "$R2$R4"
+      ${IfThen} $R4 == "=" ${|} ${ExitDo} ${|}
+      IntOp $R3 $R3 + 1
+    ${Loop}
+    System::Call 'shlwapi::StrStrIW(w " ${known} ", w " $R2 ") p .R3'
+    ; NSIS itself takes /S only in capitals.
+    ${If} $R3 == 0
+    ${OrIf} $R1 S== "/s"
+      MessageBox MB_OK|MB_ICONSTOP "Unknown switch $\"$R1$\". The switches are: ${known}" /SD IDOK
+      SetErrorLevel ${EXIT_BAD_SWITCH}
+      Quit
+    ${EndIf}
+  ${Loop}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+!macroend
+!insertmacro CHECK_SWITCHES_FUNCTION "" "/S /NCRC /AUTOSTART="
+!insertmacro CHECK_SWITCHES_FUNCTION "un." "/S /NCRC /PURGE= /CLEANUP="
+
+; Reads a 0/1 switch such as /AUTOSTART=1 into $R1: "1", "0", or "" when the
+; switch is not given. Anything else stops setup before it changes anything.
+!macro READ_SWITCH_FUNCTION prefix
+Function ${prefix}ReadSwitch
+  Exch $R2 ; the switch, e.g. "/AUTOSTART="
+  Push $R0
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 $R2 $R1
+  ${If} ${Errors}
+    StrCpy $R1 ""
+  ${ElseIf} $R1 != "1"
+  ${AndIf} $R1 != "0"
+    MessageBox MB_OK|MB_ICONSTOP "$R2 takes 1 or 0, not $\"$R1$\"." /SD IDOK
+    SetErrorLevel ${EXIT_BAD_SWITCH}
+    Quit
+  ${EndIf}
+  Pop $R0
+  Pop $R2
+FunctionEnd
+!macroend
+!insertmacro READ_SWITCH_FUNCTION ""
+!insertmacro READ_SWITCH_FUNCTION "un."
+
+; ------------------------------------------------------------- folders
+
+!include "folders.nsh"
+
 ; ------------------------------------------------------ closing the clock
 
 ; Asks a running clock to close as a user would (WM_CLOSE to its window: it
 ; saves its position and options, then ends) and waits for its process to
-; end. Sets $ClockWasRunning to 1 if there was one and $CloseResult to "ok",
-; or to "timeout" when a process did not end in time.
+; end. $CloseResult: "ok" when no clock runs any more; "hung" when a clock
+; does not answer, which is then left exactly as it was (a close request it
+; cannot take now would wait in its queue and end it later, after setup had
+; said that nothing changed); "timeout" when one was asked to close but did
+; not end in time. $ClockWasRunning is 1 and $ClosedClockExe its program
+; file once a clock was closed.
 !macro CLOSE_CLOCK_FUNCTION prefix
 Function ${prefix}CloseClock
   Push $R0
@@ -120,11 +246,25 @@ Function ${prefix}CloseClock
     ${If} $R0 == 0
       ${Break}
     ${EndIf}
+    System::Call 'user32::SendMessageTimeoutW(p R0, i ${WM_NULL}, p 0, p 0, i ${SMTO_ABORTIFHUNG}, i ${CLOSE_TIMEOUT_MS}, *p .R3) p .R1'
+    ${If} $R1 == 0
+      System::Call 'user32::IsWindow(p R0) i .R1'
+      ${If} $R1 != 0
+        StrCpy $CloseResult "hung"
+        ${Break}
+      ${EndIf}
+      ${Continue}
+    ${EndIf}
     StrCpy $ClockWasRunning 1
     DetailPrint "Closing the running ${PRODUCT_NAME} clock..."
     StrCpy $R1 0
     System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R1) i'
-    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R1) p .R2'
+    System::Call 'kernel32::OpenProcess(i ${CLOSE_ACCESS}, i 0, i R1) p .R2'
+    StrCpy $ClosedClockExe "$INSTDIR\${PROGRAM}"
+    ${If} $R2 != 0
+      System::Call 'kernel32::QueryFullProcessImageNameW(p R2, i 0, w .R3, *i ${NSIS_MAX_STRLEN}) i .R1'
+      ${IfThen} $R1 != 0 ${|} StrCpy $ClosedClockExe $R3 ${|}
+    ${EndIf}
     System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0) i'
     ${If} $R2 != 0
       System::Call 'kernel32::WaitForSingleObject(p R2, i ${CLOSE_TIMEOUT_MS}) i .R3'
@@ -155,13 +295,42 @@ Function ${prefix}CloseClock
   Pop $R1
   Pop $R0
 FunctionEnd
+
+; Starts again the clock that CloseClock closed, from where it ran, unless
+; that happened already: every way out that leaves a program in place.
+Function ${prefix}RestartClosedClock
+  ${If} $ClockWasRunning == 1
+  ${AndIf} $ClockRestarted != 1
+  ${AndIf} ${FileExists} "$ClosedClockExe"
+    Exec '"$ClosedClockExe"'
+    StrCpy $ClockRestarted 1
+  ${EndIf}
+FunctionEnd
 !macroend
 !insertmacro CLOSE_CLOCK_FUNCTION ""
 !insertmacro CLOSE_CLOCK_FUNCTION "un."
 
-!macro STOP_BECAUSE_CLOCK_RUNS message
-  MessageBox MB_OK|MB_ICONSTOP "${message}$\r$\n$\r$\nClose the clock (right-click it, then Exit) and try again." /SD IDOK
+; Stops with EXIT_CLOCK_STILL_RUNNING after CloseClock gave up; the note
+; says whether the clock may still close by itself.
+!macro STOP_BECAUSE_CLOCK_RUNS nothing_changed
+  ${If} $CloseResult == "hung"
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} is running but not responding. ${nothing_changed}, and the clock was left as it is.$\r$\n$\r$\nClose the clock (right-click it, then Exit), or end it in Task Manager, and try again." /SD IDOK
+  ${Else}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} was asked to close but did not end within 15 seconds. ${nothing_changed}; the clock may still close by itself.$\r$\n$\r$\nClose the clock (right-click it, then Exit) and try again." /SD IDOK
+  ${EndIf}
   SetErrorLevel ${EXIT_CLOCK_STILL_RUNNING}
+  Abort
+!macroend
+
+; Stops with the given exit code after starting again a clock setup closed.
+!macro STOP_WITH code message
+  MessageBox MB_OK|MB_ICONSTOP "${message}" /SD IDOK
+  !ifdef __UNINSTALL__
+    Call un.RestartClosedClock
+  !else
+    Call RestartClosedClock
+  !endif
+  SetErrorLevel ${code}
   Abort
 !macroend
 
@@ -169,17 +338,39 @@ FunctionEnd
 
 Section "${PRODUCT_NAME}" SecProgram
   SectionIn RO
+  ; The folder first: one setup cannot use stops it before anything changes.
+  Push $INSTDIR
+  Call CheckFolder
+  Pop $R0
+  ${If} $FolderProblem != ""
+    MessageBox MB_OK|MB_ICONSTOP "Setup cannot install into $\"$INSTDIR$\": $FolderProblem. Nothing was changed." /SD IDOK
+    SetErrorLevel ${EXIT_FOLDER_REFUSED}
+    Abort
+  ${EndIf}
+  StrCpy $INSTDIR $R0
+
   ; Nothing is changed before a running clock has ended: it saves its
   ; settings on the way out and holds its program file while it runs.
   Call CloseClock
   ${If} $CloseResult != "ok"
-    !insertmacro STOP_BECAUSE_CLOCK_RUNS "${PRODUCT_NAME} is still running and did not close within 15 seconds. Setup has changed nothing."
+    !insertmacro STOP_BECAUSE_CLOCK_RUNS "Setup has changed nothing"
   ${EndIf}
 
+  ClearErrors
+  CreateDirectory "$INSTDIR"
+  ${If} ${Errors}
+    !insertmacro STOP_WITH ${EXIT_FOLDER_REFUSED} "Setup could not make the folder $\"$INSTDIR$\". Nothing was changed."
+  ${EndIf}
   SetOutPath "$INSTDIR"
   ; The new program goes in beside the old one and replaces it in one step,
   ; so an interrupted update leaves the old program whole.
   File "/oname=${PROGRAM}.new" "${QUORVO_EXE}"
+  ClearErrors
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    Delete "$INSTDIR\${PROGRAM}.new"
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "Setup could not write $\"$INSTDIR\${UNINSTALLER}$\". Setup has left the old program in place."
+  ${EndIf}
   ${For} $R0 1 10
     System::Call 'kernel32::MoveFileExW(w "$INSTDIR\${PROGRAM}.new", w "$INSTDIR\${PROGRAM}", i ${MOVEFILE_REPLACE_EXISTING_WRITE_THROUGH}) i .R1'
     ${If} $R1 != 0
@@ -189,16 +380,23 @@ Section "${PRODUCT_NAME}" SecProgram
   ${Next}
   ${If} $R1 == 0
     Delete "$INSTDIR\${PROGRAM}.new"
-    !insertmacro STOP_BECAUSE_CLOCK_RUNS "${PRODUCT_NAME}.exe is in use and could not be replaced. Setup has left the old program in place."
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "${PROGRAM} is in use and could not be replaced. Setup has left the old program in place."
   ${EndIf}
 
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ClearErrors
   CreateShortcut "${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
     SW_SHOWNORMAL "" "${PRODUCT_NAME} desk clock"
+  ${If} ${Errors}
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "Setup could not make the Start-menu shortcut $\"${SHORTCUT}$\"."
+  ${EndIf}
 SectionEnd
 
 Section /o "Start with Windows" SecAutostart
+  ClearErrors
   WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${PROGRAM}"'
+  ${If} ${Errors}
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "Setup could not write the registry value that starts ${PRODUCT_NAME} with Windows."
+  ${EndIf}
 SectionEnd
 
 Section "-Registration"
@@ -206,30 +404,58 @@ Section "-Registration"
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   ${EndIf}
 
+  ClearErrors
+
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${DISPLAY_VERSION}"
+  ; The four-part version: package managers compare versions part by part,
+  ; and "1.62" would come after a later "1.610".
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${FILE_VERSION}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${PROGRAM},0"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
+  ; Run in place (_?=) the uninstaller returns its real exit code to
+  ; whoever runs these, winget among them; without _?= NSIS would start a
+  ; copy of it in %TEMP% and return 0 at once.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}" _?=$INSTDIR'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
   WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${HOMEPAGE}"
-  ${GetSize} "$INSTDIR" "/S=0K /G=0" $R0 $R1 $R2
+  ; Quorvo's files only: a folder given with /D= may hold others.
+  StrCpy $R0 0
+  FileOpen $R1 "$INSTDIR\${PROGRAM}" r
+  FileSeek $R1 0 END $R2
+  FileClose $R1
+  IntOp $R0 $R0 + $R2
+  FileOpen $R1 "$INSTDIR\${UNINSTALLER}" r
+  FileSeek $R1 0 END $R2
+  FileClose $R1
+  IntOp $R0 $R0 + $R2
+  IntOp $R0 $R0 + 1023
+  IntOp $R0 $R0 / 1024
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $R0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${If} ${Errors}
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "Setup could not write the Add or Remove Programs entry of ${PRODUCT_NAME}."
+  ${EndIf}
 
-  ; Installed somewhere else before: that copy is replaced by this one.
+  ; Installed in another folder before: that copy is replaced by this one.
+  ; Another spelling of this very folder is not another folder.
   ${If} $PreviousDir != ""
-  ${AndIf} $PreviousDir != $INSTDIR
-    Delete "$PreviousDir\${PROGRAM}"
-    Delete "$PreviousDir\${UNINSTALLER}"
-    RMDir "$PreviousDir"
+    Push $PreviousDir
+    Push $INSTDIR
+    Call SameFolder
+    Pop $R0
+    ${If} $R0 == 0
+      Delete "$PreviousDir\${PROGRAM}"
+      Delete "$PreviousDir\${UNINSTALLER}"
+      RMDir "$PreviousDir"
+    ${EndIf}
   ${EndIf}
 
   ; A clock that setup closed comes back, now the new one.
   ${If} $ClockWasRunning == 1
     Exec '"$INSTDIR\${PROGRAM}"'
+    StrCpy $ClockRestarted 1
   ${EndIf}
 SectionEnd
 
@@ -240,34 +466,28 @@ LangString DESC_SecAutostart ${LANG_ENGLISH} "Start the clock whenever you sign 
   !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} $(DESC_SecAutostart)
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
-; Reads a 0/1 switch such as /AUTOSTART=1 into $R1: "1", "0", or "" when the
-; switch is not given. Anything else stops setup before it changes anything.
-!macro READ_SWITCH_FUNCTION prefix
-Function ${prefix}ReadSwitch
-  Exch $R2 ; the switch, e.g. "/AUTOSTART="
-  Push $R0
-  ${GetParameters} $R0
-  ClearErrors
-  ${GetOptions} $R0 $R2 $R1
-  ${If} ${Errors}
-    StrCpy $R1 ""
-  ${ElseIf} $R1 != "1"
-  ${AndIf} $R1 != "0"
-    MessageBox MB_OK|MB_ICONSTOP "$R2 takes 1 or 0, not $\"$R1$\"." /SD IDOK
-    SetErrorLevel 2
-    Quit
-  ${EndIf}
-  Pop $R0
-  Pop $R2
-FunctionEnd
-!macroend
-!insertmacro READ_SWITCH_FUNCTION ""
-!insertmacro READ_SWITCH_FUNCTION "un."
-
 Function .onInit
   SetShellVarContext current
   StrCpy $ClockWasRunning 0
+  StrCpy $ClockRestarted 0
+  Call CheckSwitches
+  ; The folder exactly as /D= gave it: NSIS replaces one it does not
+  ; accept (C:\, say) with the earlier or the default folder, and setup
+  ; must refuse it instead of installing somewhere else. NSIS has cut /D=
+  ; off $CMDLINE; the process's command line still holds it.
+  System::Call 'kernel32::GetCommandLineW() w .R0'
+  System::Call 'shlwapi::StrStrW(w R0, w " /D=") p .R1'
+  ${If} $R1 != 0
+    System::Call 'shlwapi::StrStrW(w R0, w " /D=") w .R1'
+    StrCpy $INSTDIR $R1 "" 4
+    ${Do}
+      StrCpy $R1 $INSTDIR 1 -1
+      ${IfThen} $R1 != " " ${|} ${ExitDo} ${|}
+      StrCpy $INSTDIR $INSTDIR -1
+    ${Loop}
+  ${EndIf}
   ReadRegStr $PreviousDir HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  Delete "${LEFTOVER_PREFIX}*.exe"
   Push "/AUTOSTART="
   Call ReadSwitch
   ${If} $R1 == "1"
@@ -284,13 +504,33 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; The directory page: Next stays off for a folder setup would refuse.
+Function .onVerifyInstDir
+  Push $INSTDIR
+  Call CheckFolder
+  Pop $R9
+  ${If} $FolderProblem != ""
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; Every stop ends here, NSIS's own too (a file it could not write): the
+; closed clock runs again, and the exit code says what failed.
+Function .onInstFailed
+  Call RestartClosedClock
+  GetErrorLevel $R0
+  ${If} $R0 == -1
+    SetErrorLevel ${EXIT_NOT_WRITTEN}
+  ${EndIf}
+FunctionEnd
+
 Function StartInstalledClock
   Exec '"$INSTDIR\${PROGRAM}"'
 FunctionEnd
 
 Function FinishPageShow
   ; The clock setup closed was started again already.
-  ${If} $ClockWasRunning == 1
+  ${If} $ClockRestarted == 1
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
     ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
@@ -302,18 +542,15 @@ Section "un.${PRODUCT_NAME}" UnSecProgram
   SectionIn RO
   Call un.CloseClock
   ${If} $CloseResult != "ok"
-    !insertmacro STOP_BECAUSE_CLOCK_RUNS "${PRODUCT_NAME} is still running and did not close within 15 seconds. Nothing was removed."
+    !insertmacro STOP_BECAUSE_CLOCK_RUNS "Nothing was removed"
   ${EndIf}
   ; The program first: if it cannot go, everything else stays too.
   ClearErrors
   Delete "$INSTDIR\${PROGRAM}"
   ${If} ${Errors}
-    !insertmacro STOP_BECAUSE_CLOCK_RUNS "${PRODUCT_NAME}.exe is in use and could not be removed. Nothing was removed."
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "${PROGRAM} is in use and could not be removed. Nothing was removed."
   ${EndIf}
   Delete "$INSTDIR\${PROGRAM}.new"
-  Delete "$INSTDIR\${UNINSTALLER}"
-  ; Only an empty folder: never files that setup did not put there.
-  RMDir "$INSTDIR"
   Delete "${SHORTCUT}"
   DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -328,6 +565,37 @@ Section /o "un.Clock settings" UnSecSettings
   DeleteRegKey /ifempty /ifnovalues HKCU "${SETTINGS_ROOT}"
 SectionEnd
 
+; The uninstaller last. Started by the registered commands it runs from
+; the install folder itself, and a running program cannot be deleted (nor,
+; held open by NSIS, moved). A copy of it started from %TEMP% deletes it and
+; the folder once this process has ended; that copy stays in %TEMP% until
+; the next setup or uninstall run deletes it.
+Section "-un.Uninstaller"
+  ClearErrors
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    System::Call 'kernel32::GetCurrentProcessId() i .R0'
+    StrCpy $R1 "${LEFTOVER_PREFIX}$R0.exe"
+    Delete $R1
+    System::Call 'kernel32::CopyFileW(w "$INSTDIR\${UNINSTALLER}", w R1, i 0) i .R2'
+    ClearErrors
+    ${If} $R2 != 0
+      ; Gone at the next restart where Windows lets this user ask for it
+      ; (administrators only).
+      System::Call 'kernel32::MoveFileExW(w R1, p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT}) i'
+      Exec '"$R1" /S /CLEANUP=$R0 _?=$INSTDIR'
+    ${EndIf}
+    ${If} $R2 == 0
+    ${OrIf} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} is removed, but $\"$INSTDIR\${UNINSTALLER}$\" could not be: delete it yourself." /SD IDOK
+      SetErrorLevel ${EXIT_NOT_WRITTEN}
+    ${EndIf}
+  ${Else}
+    ; Run from a copy (as NSIS does without _?=): nothing is left to do.
+    RMDir "$INSTDIR"
+  ${EndIf}
+SectionEnd
+
 LangString DESC_UnSecProgram ${LANG_ENGLISH} "The clock, its shortcut, Start with Windows and the Add or Remove Programs entry."
 LangString DESC_UnSecSettings ${LANG_ENGLISH} "Your clock's position and display options. Keep them if you may install ${PRODUCT_NAME} again."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
@@ -335,12 +603,59 @@ LangString DESC_UnSecSettings ${LANG_ENGLISH} "Your clock's position and display
   !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} $(DESC_UnSecSettings)
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
+; /CLEANUP=<process id>: the copy the uninstaller starts from %TEMP%. It
+; waits for that process to end, then deletes the uninstaller it ran from
+; and the folder, if empty: never files that setup did not put there.
+Function un.CleanUpAfter
+  Exch $R0 ; the process id
+  System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R0) p .R1'
+  ${If} $R1 != 0
+    System::Call 'kernel32::WaitForSingleObject(p R1, i ${INFINITE}) i'
+    System::Call 'kernel32::CloseHandle(p R1)'
+  ${EndIf}
+  ClearErrors
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    SetErrorLevel ${EXIT_NOT_WRITTEN}
+  ${Else}
+    SetErrorLevel 0
+  ${EndIf}
+  RMDir "$INSTDIR"
+  Pop $R0
+FunctionEnd
+
 Function un.onInit
   SetShellVarContext current
   StrCpy $ClockWasRunning 0
+  StrCpy $ClockRestarted 0
+  Call un.CheckSwitches
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/CLEANUP=" $R1
+  ${IfNot} ${Errors}
+    Push $R1
+    Call un.CleanUpAfter
+    Quit
+  ${EndIf}
   Push "/PURGE="
   Call un.ReadSwitch
   ${If} $R1 == "1"
     !insertmacro SelectSection ${UnSecSettings}
+  ${EndIf}
+  ; _?= names the folder; one without Quorvo's uninstaller is not an
+  ; install of Quorvo (a switch after _?= ends up in the folder's name).
+  ${IfNot} ${FileExists} "$INSTDIR\${UNINSTALLER}"
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} is not installed in $\"$INSTDIR$\". Nothing was removed." /SD IDOK
+    SetErrorLevel ${EXIT_FOLDER_REFUSED}
+    Quit
+  ${EndIf}
+  Delete "${LEFTOVER_PREFIX}*.exe"
+FunctionEnd
+
+Function un.onUninstFailed
+  Call un.RestartClosedClock
+  GetErrorLevel $R0
+  ${If} $R0 == -1
+    SetErrorLevel ${EXIT_NOT_WRITTEN}
   ${EndIf}
 FunctionEnd

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Checks the release files of a build: SHA256SUMS, the zip and its README,
 the installer's header, the winget and Scoop manifests against their
-published formats and the files they name, and how dist.py takes the
-signing variables.
+published formats and the files they name, the exit codes as setup defines
+them against the README and the winget manifest, and how dist.py takes the
+signing variables and the download address.
 
     check_release.py --exe Quorvo.exe --release release.json
                      --dist-dir DIR --work-dir DIR
@@ -14,6 +15,7 @@ import argparse
 import hashlib
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -23,12 +25,25 @@ from pathlib import Path
 import pefile
 import yaml
 
-DIST_PY = Path(__file__).resolve().parents[2] / "installer" / "dist.py"
-README_SAYS = ("Quorvo 1.62", "Freeware: use it, share it, keep it ticking.",
+SOURCE = Path(__file__).resolve().parents[2]
+DIST_PY = SOURCE / "installer" / "dist.py"
+NSIS_SCRIPT = SOURCE / "installer" / "quorvo.nsi"
+VERSION = "1.6.0.2"
+README_SAYS = ("Quorvo 1.62 (version 1.6.0.2)",
+               "Freeware: use it, share it, keep it ticking.",
                "http://www.velmora-software.example/quorvo/",
                r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings"
                r"\Velmora Software\Quorvo", "reg delete",
-               "Quorvo-1.62-setup.exe", "-timedatesec")
+               "Quorvo-1.6.0.2-setup.exe", "-timedatesec",
+               r"%USERPROFILE%\scoop\apps\quorvo\current\Quorvo.exe")
+# Every answer winget's 1.12.0 installer schema allows for a return code.
+WINGET_RESPONSES = {
+    "packageInUse", "packageInUseByApplication", "installInProgress",
+    "fileInUse", "missingDependency", "diskFull", "insufficientMemory",
+    "invalidParameter", "noNetwork", "contactSupport",
+    "rebootRequiredToFinish", "rebootRequiredForInstall", "rebootInitiated",
+    "cancelledByUser", "alreadyInstalled", "downgrade", "blockedByPolicy",
+    "systemNotSupported", "custom"}
 # Per winget manifest: its file name's ending, the fields its 1.12.0 schema
 # requires, and the others Quorvo's manifests may use.
 WINGET = {
@@ -43,12 +58,12 @@ WINGET = {
                                  "Installers", "ManifestType",
                                  "ManifestVersion"},
                   {"InstallerType", "Scope", "InstallModes", "UpgradeBehavior",
-                   "ExpectedReturnCodes", "ProductCode",
+                   "ReleaseDate", "ExpectedReturnCodes", "ProductCode",
                    "AppsAndFeaturesEntries"}),
 }
 # Scoop's schema allows no other fields at the top.
 SCOOP_FIELDS = {"version", "description", "homepage", "license", "notes",
-                "architecture", "bin", "shortcuts"}
+                "architecture", "bin", "shortcuts", "checkver", "autoupdate"}
 
 failures: list[str] = []
 
@@ -63,12 +78,46 @@ def sha256(path: Path) -> str:
     return hashlib.sha256(path.read_bytes()).hexdigest()
 
 
-def check_winget(dist: Path, setup: Path, url: str) -> None:
-    folder = dist / "winget/manifests/v/VelmoraSoftware/Quorvo/1.62"
+def exit_codes() -> dict[int, str]:
+    """Setup's exit codes from the defines of quorvo.nsi, with 0: {code:
+    define name}."""
+    codes = {int(code): name for name, code in re.findall(
+        r"^!define (EXIT_[A-Z_]+) ([0-9]+)$", NSIS_SCRIPT.read_text(),
+        re.MULTILINE)}
+    return {0: "done", **codes}
+
+
+def check_exit_codes_documented(responses: dict[int, str]) -> None:
+    """Each code setup defines has a line in the script's header comment, a
+    row in the README's table with the answer the winget manifest gives,
+    and nothing else is listed."""
+    codes = exit_codes()
+    header = NSIS_SCRIPT.read_text().split("\n\n")[0]
+    in_header = {int(code) for code in re.findall(r"^;\s+([0-9]+)  \S",
+                                                  header, re.MULTILINE)}
+    check(in_header == set(codes),
+          f"quorvo.nsi's header lists codes {sorted(in_header)}, it defines "
+          f"{sorted(codes)}")
+    readme = (SOURCE / "README.md").read_text()
+    rows = {int(code): answer for code, answer in re.findall(
+        r"^\| ([0-9]+) \| [^|]+ \| `?([A-Za-z]+)`? \|$", readme,
+        re.MULTILINE)}
+    check(set(rows) == set(codes),
+          f"README's exit code table lists {sorted(rows)}, setup defines "
+          f"{sorted(codes)}")
+    expected = {code: responses.get(code, "success") for code in codes}
+    check(rows == expected, f"README's winget column {rows}, the manifest "
+          f"{expected}")
+
+
+def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
+    folder = dist / f"winget/manifests/v/VelmoraSoftware/Quorvo/{VERSION}"
     found = sorted(p.name for p in folder.glob("*"))
     check(found == sorted(f"VelmoraSoftware.Quorvo{ending}.yaml"
                           for ending, _, _ in WINGET.values()),
           f"winget manifests in {folder}: {found}")
+    versions = sorted(p.name for p in folder.parent.glob("*"))
+    check(versions == [VERSION], f"winget version folders {versions}")
     for kind, (ending, required, optional) in WINGET.items():
         path = folder / f"VelmoraSoftware.Quorvo{ending}.yaml"
         manifest = yaml.safe_load(path.read_text(encoding="utf-8"))
@@ -77,7 +126,7 @@ def check_winget(dist: Path, setup: Path, url: str) -> None:
         # YAML reads an unquoted 1.62 as a number; the schema wants text.
         check((manifest.get("PackageIdentifier"), manifest.get("PackageVersion"),
                manifest.get("ManifestType"), manifest.get("ManifestVersion"))
-              == ("VelmoraSoftware.Quorvo", "1.62", kind, "1.12.0"),
+              == ("VelmoraSoftware.Quorvo", VERSION, kind, "1.12.0"),
               f"{path.name}: {manifest}")
     locale = yaml.safe_load((folder / "VelmoraSoftware.Quorvo.locale.en-US.yaml"
                              ).read_text())
@@ -95,8 +144,86 @@ def check_winget(dist: Path, setup: Path, url: str) -> None:
         f"Installers {installer['Installers']}")
     check(installer["AppsAndFeaturesEntries"] == [{
         "DisplayName": "Quorvo", "Publisher": "Velmora Software",
-        "DisplayVersion": "1.62", "ProductCode": "Quorvo"}],
+        "DisplayVersion": VERSION, "ProductCode": "Quorvo"}],
         f"AppsAndFeaturesEntries {installer['AppsAndFeaturesEntries']}")
+    check(str(installer.get("ReleaseDate")) == released,
+          f"ReleaseDate {installer.get('ReleaseDate')}, the files are dated "
+          f"{released}")
+    # Every failure has its answer; no failure passes for a success.
+    responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
+                 for entry in installer["ExpectedReturnCodes"]}
+    check(set(responses) == set(exit_codes()) - {0} and
+          set(responses.values()) <= WINGET_RESPONSES and
+          responses.get(1) == "cancelledByUser" and
+          "InstallerSuccessCodes" not in installer,
+          f"ExpectedReturnCodes {responses}, setup's codes {exit_codes()}")
+    check_exit_codes_documented(responses)
+
+
+def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
+    """The manifest names the zip, and its checkver and autoupdate find this
+    very release again under the download address."""
+    check(set(scoop) <= SCOOP_FIELDS and scoop["version"] == VERSION and
+          scoop["license"] == "Freeware" and scoop["bin"] == "Quorvo.exe" and
+          scoop["shortcuts"] == [["Quorvo.exe", "Quorvo"]] and
+          scoop["architecture"] == {"64bit": {
+              "url": f"{url}/{zip_path.name}",
+              "hash": sha256(zip_path)}}, f"quorvo.json: {scoop}")
+    checkver, update = scoop.get("checkver", {}), scoop.get("autoupdate", {})
+    found = re.search(checkver.get("regex", "^$"),
+                      f'<a href="{VERSION}/{zip_path.name}">')
+    check(f"{url}/{zip_path.name}".startswith(checkver.get("url", "-")) and
+          found is not None and
+          found.group(1) == VERSION, f"checkver {checkver}")
+    later = update.get("architecture", {}).get("64bit", {})
+    check(later.get("url", "").replace("$version", VERSION) ==
+          f"{url}/{zip_path.name}" and
+          later.get("hash") == {"url": "$baseurl/SHA256SUMS"},
+          f"autoupdate {update}")
+
+
+def run_dist(args, out: Path, release: str, env: dict | None = None):
+    return subprocess.run(
+        [sys.executable, str(DIST_PY), "--exe", args.exe, "--release",
+         release, "--source-dir", str(SOURCE), "--out-dir", str(out)],
+        env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL)
+
+
+def check_download_addresses(args, work: Path) -> None:
+    """The placeholder address warns; a real one does not and the manifests
+    name it; every run leaves only this version's release files."""
+    cases = [  # download_url, warns, checkver's url
+        ("https://www.velmora-software.example/quorvo/download/{version}",
+         True, "https://www.velmora-software.example/quorvo/download/"),
+        ("https://downloads.velmora.com/quorvo/{version}/", False,
+         "https://downloads.velmora.com/quorvo/"),
+        ("https://files.velmora.com/quorvo", False,
+         "https://files.velmora.com/quorvo/"),
+    ]
+    release = json.loads(Path(args.release).read_text())
+    stale = ["Quorvo-1.62-setup.exe", "Quorvo-1.62-win64.zip",
+             "winget/manifests/v/VelmoraSoftware/Quorvo/1.62/old.yaml"]
+    for number, (address, warns, root) in enumerate(cases):
+        out = work / f"address-{number}"
+        for name in [*stale, "notes.txt"]:
+            (out / name).parent.mkdir(parents=True, exist_ok=True)
+            (out / name).write_text("left from before\n")
+        changed = work / f"address-{number}.json"
+        changed.write_text(json.dumps(dict(release, download_url=address)))
+        result = run_dist(args, out, str(changed))
+        scoop = json.loads((out / "scoop/quorvo.json").read_text()) \
+            if result.returncode == 0 else {}
+        url = address.replace("{version}", VERSION).rstrip("/")
+        check(result.returncode == 0 and
+              ("placeholder" in result.stderr) == warns and
+              scoop.get("checkver", {}).get("url") == root,
+              f"dist.py with {address}: exit {result.returncode}, "
+              f"checkver {scoop.get('checkver')}: {result.stderr}")
+        if scoop:
+            check_scoop(scoop, out / f"Quorvo-{VERSION}-win64.zip", url)
+        left = [name for name in stale if (out / name).exists()]
+        check(not left and (out / "notes.txt").exists(),
+              f"dist.py left {left} of another version, or took notes.txt")
 
 
 def check_signing_options(args, work: Path) -> None:
@@ -114,11 +241,7 @@ def check_signing_options(args, work: Path) -> None:
                if not k.startswith("QUORVO_SIGN_")}
         env.update({k: str(v) for k, v in variables.items()})
         out = work / f"out-{number}"
-        result = subprocess.run(
-            [sys.executable, str(DIST_PY), "--exe", args.exe, "--release",
-             args.release, "--source-dir", str(DIST_PY.parents[1]),
-             "--out-dir", str(out)], env=env, capture_output=True, text=True,
-            stdin=subprocess.DEVNULL)
+        result = run_dist(args, out, args.release, env)
         made = sorted(p.name for p in out.glob("*"))
         check(result.returncode == code and says in result.stdout +
               result.stderr and bool(made) == (code == 0),
@@ -138,7 +261,8 @@ def main() -> int:
     # Both versions come from project(Quorvo VERSION 1.6.0.2).
     check((release["version"], release["file_version"]) == ("1.62", "1.6.0.2"),
           f"release.json versions {release}")
-    zip_path, setup = dist / "Quorvo-1.62-win64.zip", dist / "Quorvo-1.62-setup.exe"
+    zip_path = dist / f"Quorvo-{VERSION}-win64.zip"
+    setup = dist / f"Quorvo-{VERSION}-setup.exe"
     sums = (dist / "SHA256SUMS").read_text().splitlines()
     check(sums == [f"{sha256(p)}  {p.name}" for p in (zip_path, setup)],
           f"SHA256SUMS: {sums}")
@@ -152,6 +276,7 @@ def main() -> int:
         check(archive.read("Quorvo.exe") == Path(args.exe).read_bytes(),
               "the zipped Quorvo.exe is not the built one")
         readme = archive.read("README.txt").decode("utf-8")
+        released = "%04d-%02d-%02d" % entries[0].date_time[:3]
     check("\n" not in readme.replace("\r\n", ""), "README.txt: not CR LF")
     missing = [words for words in README_SAYS if words not in readme]
     check(not missing, f"README.txt does not say {missing}")
@@ -165,17 +290,15 @@ def main() -> int:
     check(b'level="asInvoker"' in setup.read_bytes(),
           "the installer does not run as the invoking user")
 
-    url = release["download_url"].replace("{version}", "1.62").rstrip("/")
-    check_winget(dist, setup, url)
-    scoop = json.loads((dist / "scoop" / "quorvo.json").read_text())
-    check(set(scoop) <= SCOOP_FIELDS and scoop["version"] == "1.62" and
-          scoop["license"] == "Freeware" and scoop["bin"] == "Quorvo.exe" and
-          scoop["shortcuts"] == [["Quorvo.exe", "Quorvo"]] and
-          scoop["architecture"] == {"64bit": {
-              "url": f"{url}/{zip_path.name}",
-              "hash": sha256(zip_path)}}, f"quorvo.json: {scoop}")
+    url = release["download_url"].replace("{version}", VERSION).rstrip("/")
+    check_winget(dist, setup, url, released)
+    check_scoop(json.loads((dist / "scoop" / "quorvo.json").read_text()),
+                zip_path, url)
+    stale = [p.name for p in dist.glob("Quorvo-*") if VERSION not in p.name]
+    check(not stale, f"release files of other versions: {stale}")
 
     check_signing_options(args, work)
+    check_download_addresses(args, work)
     print(f"{'FAILED' if failures else 'passed'}: {len(failures)} failures")
     return 1 if failures else 0
 

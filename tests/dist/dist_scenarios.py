@@ -8,12 +8,15 @@ silently in a fresh prefix, as winget and a user would.
 
 The scenarios run in the session named by --state-file, started on a new
 prefix (`session.py start --fresh`); each scenario first removes whatever
-an earlier one installed.
+an earlier one installed. Setup's and the uninstaller's exit codes are
+checked with everything else: a command that returns 0 must have done its
+work by then.
 """
 
 from __future__ import annotations
 
 import argparse
+import contextlib
 import json
 import os
 import re
@@ -38,7 +41,23 @@ RUN = HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Run"
 VB_ROOT = HKCU + r"\Software\VB and VBA Program Settings"
 VELMORA = VB_ROOT + r"\Velmora Software"
 SETTINGS = VELMORA + r"\Quorvo"
+UNINSTALLER = "Uninstall Quorvo.exe"
 CUSTOM = r"C:\Quorvo Test Dir"
+# A folder of another program's that /D= names: its files must stay.
+SHARED = r"C:\Shared Tools"
+# The uninstaller is large enough to show in an EstimatedSize counted in KB.
+THEIRS = {"Uninstall.exe": b"MZ another program's uninstaller" + bytes(65536),
+          "readme.txt": b"Another program's notes\r\n"}
+# Other spellings of one folder: a link to it, and another drive letter for
+# C:\users, made the way Wine maps drives.
+LINK = r"C:\Quorvo Link"
+USERS_DRIVE = "q:"
+# How long the copy of the uninstaller in %TEMP% may take to delete the one
+# in the install folder once the uninstaller has ended.
+CLEANUP_TIMEOUT = 30
+WS_DISABLED = 0x08000000
+BS_TYPEMASK = 0x0F
+BS_DEFPUSHBUTTON = 0x01
 
 
 def winpath(path: Path) -> str:
@@ -61,8 +80,26 @@ def parse_reg(text: str) -> dict[str, dict[str, object]]:
 
 
 def changed_keys(before: dict, after: dict) -> list[str]:
+    """The keys that differ; Wine's own bookkeeping (such as the mouse
+    settings it keeps once a program shows a window) is not setup's."""
     return sorted(k for k in set(before) | set(after)
-                  if before.get(k) != after.get(k))
+                  if before.get(k) != after.get(k) and
+                  not k.startswith(HKCU + r"\Software\Wine"))
+
+
+def buttons_to_click(state: dict, answer: str) -> list[dict]:
+    """In each dialog of a probe state that takes input now (not one a
+    message box has disabled), the button named answer, or else its default
+    push button."""
+    found = []
+    for dialog in state["dialogs"]:
+        buttons = [child for child in dialog["children"] if dialog["enabled"] and
+                   child["class"].lower() == "button" and child["visible"] and
+                   not child["style"] & WS_DISABLED]
+        named = [b for b in buttons if answer and b["text"] == answer]
+        found += (named or [b for b in buttons if b["style"] & BS_TYPEMASK ==
+                            BS_DEFPUSHBUTTON])[:1]
+    return found
 
 
 class Test:
@@ -71,8 +108,9 @@ class Test:
         self.work = Path(args.work_dir) / "scenario"
         shutil.rmtree(self.work, ignore_errors=True)
         self.work.mkdir(parents=True)
-        self.homepage = json.loads(Path(args.release).read_text())["homepage"]
-        self.setup_exe = Path(args.dist_dir) / "Quorvo-1.62-setup.exe"
+        release = json.loads(Path(args.release).read_text())
+        self.homepage, self.version = release["homepage"], release["file_version"]
+        self.setup_exe = Path(args.dist_dir) / f"Quorvo-{self.version}-setup.exe"
         self.program = Path(args.exe).read_bytes()
         self.probe = Probe(session)
         folder = {name: session.run(["cmd", "/c", "echo", f"%{name}%"])
@@ -83,8 +121,15 @@ class Test:
         self.runs: list[Run] = []
 
     def linux(self, windows_path: str) -> Path:
-        check(windows_path[:3].upper() == "C:\\", windows_path)
-        return self.session.prefix / "drive_c" / windows_path[3:].replace("\\", "/")
+        """The file a drive path names, through the prefix's drive links,
+        its names matched without regard to case as Windows does."""
+        check(re.fullmatch(r"[A-Za-z]:\\.*", windows_path) is not None, windows_path)
+        path = self.session.prefix / "dosdevices" / windows_path[:2].lower()
+        for name in filter(None, windows_path[3:].split("\\")):
+            same = [p for p in path.iterdir() if p.name.lower() == name.lower()] \
+                if path.is_dir() else []
+            path = same[0] if same else path / name
+        return path
 
     def reg(self, key: str) -> dict[str, dict[str, object]]:
         out = self.work / "export.reg"
@@ -99,21 +144,70 @@ class Test:
         # takes /D= only unquoted.
         bat = self.work / "command.bat"
         bat.write_text(f"@echo off\r\n{command}\r\nexit /b %ERRORLEVEL%\r\n")
-        return self.session.run(["cmd", "/c", winpath(bat)], timeout=90).returncode
+        started = time.monotonic()
+        code = self.session.run(["cmd", "/c", winpath(bat)], timeout=90).returncode
+        log(f"{command}: exit {code} after {time.monotonic() - started:.1f}s")
+        return code
+
+    def interactive(self, command: str, program: str, answer: str = "") -> int:
+        """Runs a command that shows windows and clicks, in each window of
+        program that takes input, the button named answer or else the
+        default button, as a user who accepts everything would, until the
+        command ends; returns its exit code."""
+        bat = self.work / "interactive.bat"
+        bat.write_text(f"@echo off\r\n{command}\r\nexit /b %ERRORLEVEL%\r\n")
+        process = self.session.spawn(["cmd", "/c", winpath(bat)],
+                                     self.work / "interactive.out")
+        windows = Probe(self.session, program)
+        deadline = time.monotonic() + 90
+        while process.poll() is None:
+            if time.monotonic() > deadline:
+                shot = self.work / "interactive-timeout.png"
+                self.session.run_native(["import", "-display", self.session.display,
+                                         "-window", "root", str(shot)], check_ok=False)
+                os.kill(process.pid, signal.SIGKILL)
+                process.wait()
+                check(False, f"{command} still runs after 90s; the screen "
+                             f"then: {shot}")
+            for button in buttons_to_click(windows.state(), answer):
+                rect = button["rect"]
+                self.session.run_native([
+                    "xdotool", "mousemove", str((rect["left"] + rect["right"]) // 2),
+                    str((rect["top"] + rect["bottom"]) // 2), "click", "1"])
+                log(f"clicked {button['text']!r}")
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(timeout=1)
+        log(f"{command} (answered in its windows): exit {process.returncode}")
+        return process.returncode
 
     def setup(self, setup: Path, *args: str) -> int:
         return self.batch(f'"{winpath(setup)}" ' + " ".join(args))
 
-    def uninstall(self, *args: str) -> None:
-        """Runs the QuietUninstallString, as winget does; the uninstaller
-        hands over to a copy of itself and returns at once."""
+    def registered(self, name: str, *args: str) -> str:
+        """An uninstall command as registered, with switches put before the
+        _?=<folder> it ends with."""
         entry = self.reg(UNINSTALL)[UNINSTALL]
-        folder = self.linux(entry["InstallLocation"])
-        check(self.batch(" ".join([entry["QuietUninstallString"], *args])) == 0,
-              "the uninstaller failed")
-        poll(lambda: not self.reg(UNINSTALL) and not folder.exists(), 60,
-             interval=0.5, what="the uninstaller to finish")
-        Probe(self.session, "Un.exe").require("no-process", 30, "uninstaller")
+        command, folder = entry[name].rsplit(" _?=", 1)
+        check(folder == entry["InstallLocation"], f"{name}: {entry[name]}")
+        return " ".join([command, *args, "_?=" + folder])
+
+    def uninstall(self, *args: str, name: str = "QuietUninstallString") -> None:
+        """Runs a registered uninstall command as winget (the quiet one) or
+        a user (the other, accepting each page) would: it returns 0 with
+        Quorvo gone, and only the uninstaller, which cannot delete itself
+        while it runs, goes a moment later."""
+        folder = self.reg(UNINSTALL)[UNINSTALL]["InstallLocation"]
+        files = self.linux(folder)
+        command = self.registered(name, *args)
+        code = (self.interactive(command, UNINSTALLER) if name == "UninstallString"
+                else self.batch(command))
+        check(code == 0, f"{name}: exit {code}")
+        check(not self.reg(UNINSTALL) and not (files / "Quorvo.exe").exists(),
+              "the uninstaller returned before it had removed Quorvo")
+        # Then the folder too, unless other files are kept there.
+        poll(lambda: not files.exists() or (
+                 not (files / UNINSTALLER).exists() and any(files.iterdir())),
+             CLEANUP_TIMEOUT, interval=0.2, what=f"{UNINSTALLER} to go")
 
     def start_clock(self, folder: str, *args: str) -> tuple[Run, dict]:
         run = Run(self.session, Path(folder + r"\Quorvo.exe"),
@@ -127,16 +221,23 @@ class Test:
         old = self.work / "old"
         old.mkdir(exist_ok=True)
         (old / "Quorvo.exe").write_bytes(self.program + b"\0earlier build\0")
-        subprocess.run([sys.executable, str(DIST_PY), "--exe", str(old / "Quorvo.exe"),
-                        "--release", self.args.release, "--source-dir",
-                        str(DIST_PY.parents[1]), "--out-dir", str(old)],
-                       check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        made = subprocess.run(
+            [sys.executable, str(DIST_PY), "--exe", str(old / "Quorvo.exe"),
+             "--release", self.args.release, "--source-dir",
+             str(DIST_PY.parents[1]), "--out-dir", str(old)],
+            capture_output=True, text=True, stdin=subprocess.DEVNULL)
+        check(made.returncode == 0, f"dist.py: {made.stdout}{made.stderr}")
         return old / self.setup_exe.name, (old / "Quorvo.exe").read_bytes()
 
-    def check_installed(self, folder: str, program: bytes, autostart: bool) -> None:
+    def check_installed(self, folder: str, program: bytes, autostart: bool,
+                        others: dict[str, bytes] | None = None) -> None:
         files = self.linux(folder)
         names = sorted(p.name for p in files.glob("*"))
-        check(names == ["Quorvo.exe", "Uninstall.exe"], f"{folder} holds {names}")
+        check(names == sorted(["Quorvo.exe", UNINSTALLER, *(others or {})]),
+              f"{folder} holds {names}")
+        check(all((files / name).read_bytes() == data
+                  for name, data in (others or {}).items()),
+              f"another program's files in {folder} changed")
         check((files / "Quorvo.exe").read_bytes() == program,
               f"{folder}\\Quorvo.exe is not the expected build")
         exe = folder + r"\Quorvo.exe"
@@ -145,15 +246,17 @@ class Test:
         check(exe.lower().encode("utf-16-le") in data or exe.lower().encode() in data,
               f"the shortcut does not lead to {exe}")
         entry = self.reg(UNINSTALL).get(UNINSTALL, {})
-        size = sum(p.stat().st_size for p in files.glob("*")) // 1024
+        size = sum((files / name).stat().st_size
+                   for name in ("Quorvo.exe", UNINSTALLER)) // 1024
         estimated = entry.pop("EstimatedSize", None)
         check(estimated in range(size - 8, size + 9),
               f"EstimatedSize {estimated} KB for {size} KB of files")
         expected = {
-            "DisplayName": "Quorvo", "DisplayVersion": "1.62",
+            "DisplayName": "Quorvo", "DisplayVersion": self.version,
             "Publisher": "Velmora Software", "DisplayIcon": exe + ",0",
-            "InstallLocation": folder, "UninstallString": f'"{folder}\\Uninstall.exe"',
-            "QuietUninstallString": f'"{folder}\\Uninstall.exe" /S',
+            "InstallLocation": folder,
+            "UninstallString": f'"{folder}\\{UNINSTALLER}" _?={folder}',
+            "QuietUninstallString": f'"{folder}\\{UNINSTALLER}" /S _?={folder}',
             "URLInfoAbout": self.homepage, "NoModify": 1, "NoRepair": 1}
         check(entry == expected, f"uninstall entry {entry}, expected {expected}")
         run_value = self.reg(RUN).get(RUN, {}).get("Quorvo")
@@ -163,9 +266,26 @@ class Test:
     def check_removed(self) -> None:
         check(not self.reg(UNINSTALL), "the uninstall entry is left")
         check("Quorvo" not in self.reg(RUN).get(RUN, {}), "the Run value is left")
-        left = [path for path in (self.shortcut, self.default, CUSTOM)
+        left = [path for path in (self.shortcut, self.default, CUSTOM, LINK)
                 if self.linux(path).exists()]
         check(not left, f"left behind: {left}")
+        shared = self.linux(SHARED)
+        kept = sorted(p.name for p in shared.glob("*"))
+        check(not shared.exists() or kept == sorted(THEIRS),
+              f"{SHARED} holds {kept}")
+
+    def other_spellings(self) -> dict[str, str]:
+        """Makes a link to the default folder and another drive letter for
+        C:\\users; returns the default folder under each of those names."""
+        link = self.linux(LINK)
+        link.unlink(missing_ok=True)
+        link.symlink_to(self.linux(self.default))
+        drive = self.session.prefix / "dosdevices" / USERS_DRIVE
+        drive.unlink(missing_ok=True)
+        drive.symlink_to("../drive_c/users")
+        parent, name = self.default.rsplit("\\", 1)
+        return {"dot": f"{parent}\\.\\{name}", "link": LINK,
+                "drive": USERS_DRIVE.upper() + self.default[len(r"C:\users"):]}
 
     def reset(self) -> None:
         """No clock running and no trace of an earlier install."""
@@ -174,12 +294,28 @@ class Test:
         for process in self.probe.state()["processes"]:
             self.probe.kill(process["pid"])
         self.probe.require("no-process", 15, "no Quorvo.exe running")
-        for folder in (self.default, CUSTOM):
+        self.linux(LINK).unlink(missing_ok=True)
+        (self.session.prefix / "dosdevices" / USERS_DRIVE).unlink(missing_ok=True)
+        for folder in (self.default, CUSTOM, SHARED):
             shutil.rmtree(self.linux(folder), ignore_errors=True)
         self.linux(self.shortcut).unlink(missing_ok=True)
         for key, *value in ((UNINSTALL,), (RUN, "/v", "Quorvo"), (VB_ROOT,)):
             self.session.run(["reg", "delete", key, *value, "/f"])
         self.check_removed()
+
+
+@contextlib.contextmanager
+def unwritable(path: Path):
+    """The file cannot be replaced, renamed or deleted, even by root, for as
+    long as the block runs: what a program holding it open does on
+    Windows."""
+    subprocess.run(["chattr", "+i", str(path)], check=True,
+                   stdin=subprocess.DEVNULL, capture_output=True)
+    try:
+        yield
+    finally:
+        subprocess.run(["chattr", "-i", str(path)], check=True,
+                       stdin=subprocess.DEVNULL, capture_output=True)
 
 
 SCENARIOS: dict = {}
@@ -218,7 +354,9 @@ def fresh_install(t: Test) -> None:
 def start_with_windows_and_folder(t: Test) -> None:
     """/AUTOSTART and /D= in turn: the Run value names the installed program
     or is absent, an update keeps folder and choice, another folder replaces
-    the old one, and a wrong value changes nothing."""
+    the old one; a wrong value, an unknown switch and a folder setup cannot
+    use (which NSIS would swap for the installed one) change nothing and
+    say so in the exit code."""
     steps = [  # arguments, folder after, Run value, exit code
         (["/S"], t.default, False, 0),
         (["/S", "/AUTOSTART=1", f"/D={CUSTOM}"], CUSTOM, True, 0),
@@ -226,6 +364,11 @@ def start_with_windows_and_folder(t: Test) -> None:
         (["/S", "/AUTOSTART=0"], CUSTOM, False, 0),
         (["/S", "/AUTOSTART=1"], CUSTOM, True, 0),
         (["/S", "/AUTOSTART=yes"], CUSTOM, True, 2),
+        (["/S", "/AUTOSTRAT=0"], CUSTOM, True, 2),
+        (["/S", "/AUTOSTART=0", "/D=C:\\"], CUSTOM, True, 5),
+        (["/S", "/AUTOSTART=0", "/D=Quorvo"], CUSTOM, True, 5),
+        (["/S", "/AUTOSTART=0", f"/D={CUSTOM}\\Quorvo.exe"], CUSTOM, True, 5),
+        (["/S", "/AUTOSTART=0", "/D="], CUSTOM, True, 5),
     ]
     for args, folder, autostart, code in steps:
         before = t.reg(HKCU)
@@ -236,74 +379,157 @@ def start_with_windows_and_folder(t: Test) -> None:
         check(not code or not changed_keys(before, t.reg(HKCU)), f"{args} changed HKCU")
 
 
-@scenario(timeout=240)
+@scenario(timeout=300)
+def reinstall_under_another_spelling(t: Test) -> None:
+    """Setup again into the installed folder, named another way: through
+    .\\, a link to it, another drive letter for it. The program stays (it is
+    not taken for an old install elsewhere), and the shortcut, Run value and
+    entry lead to it under the name given, from which the clock starts."""
+    spellings = t.other_spellings()
+    cases = [  # the folder named as, the location recorded
+        (spellings["dot"], t.default),
+        (spellings["link"], LINK),
+        (spellings["drive"], spellings["drive"]),
+        (t.default.upper(), t.default),
+    ]
+    for spelling, recorded in cases:
+        check(t.setup(t.setup_exe, "/S", "/AUTOSTART=1", f"/D={t.default}") == 0,
+              "installing into the default folder")
+        t.check_installed(t.default, t.program, autostart=True)
+        check(t.setup(t.setup_exe, "/S", f"/D={spelling}") == 0,
+              f"setup /D={spelling} failed")
+        t.check_installed(recorded, t.program, autostart=True)
+        run, state = t.start_clock(recorded)
+        check([p["exe"] for p in state["processes"]] == ["Quorvo.exe"],
+              f"the clock from {recorded}: {state['processes']}")
+        run.finish()
+        t.probe.require("no-process", 15, "the clock to end")
+
+
+@scenario(timeout=300)
+def folder_shared_with_another_program(t: Test) -> None:
+    """/D= a folder that holds another program's Uninstall.exe and files:
+    they stay as they were through install, a move elsewhere and back, and
+    the uninstall, which leaves the folder to them; EstimatedSize counts
+    Quorvo's files only."""
+    folder = t.linux(SHARED)
+    folder.mkdir(parents=True)
+    for name, data in THEIRS.items():
+        (folder / name).write_bytes(data)
+    steps = [  # /D=, the other program's files beside Quorvo there
+        (SHARED, THEIRS),
+        (CUSTOM, {}),
+        (SHARED, THEIRS),
+    ]
+    for target, others in steps:
+        check(t.setup(t.setup_exe, "/S", f"/D={target}") == 0, f"setup /D={target}")
+        t.check_installed(target, t.program, autostart=False, others=others)
+        left = sorted(p.name for p in folder.glob("*"))
+        check(target == SHARED or left == sorted(THEIRS),
+              f"the move to {target} left {left} in {SHARED}")
+        check(target == CUSTOM or not t.linux(CUSTOM).exists(),
+              f"the move to {target} left {CUSTOM}")
+    t.uninstall()
+    t.check_removed()
+    check(sorted(p.name for p in folder.glob("*")) == sorted(THEIRS),
+          f"{SHARED} after the uninstall: {list(folder.glob('*'))}")
+
+
+@scenario(timeout=300)
 def update_while_clock_runs(t: Test) -> None:
     """An update over a running, dragged clock: the clock saves its new
     place as it closes, the program is replaced, the clock runs again where
-    it was, and Start with Windows stays chosen."""
+    it was, and Start with Windows stays chosen. When the program cannot be
+    replaced, setup says so with exit code 4 and the old clock runs again."""
     old_setup, old_program = t.old_build()
-    check(t.setup(old_setup, "/S", "/AUTOSTART=1") == 0, "installing the old build")
-    t.check_installed(t.default, old_program, autostart=True)
-    run, state = t.start_clock(t.default, "-timesec")
-    rect = run.drag(run.label_point(state), (137, 211))["clock"]["rect"]
-    check(t.setup(t.setup_exe, "/S") == 0, "the update failed")
-    run.quorvo.wait_exit(run.quorvo.processes[-1], 5)
-    stored = run.stored()
-    check(rect["left"] in pixels(float(stored["Left"][1]), 96) and
-          rect["top"] in pixels(float(stored["Top"][1]), 96),
-          f"stored {stored} for a clock left at {rect}")
-    again = run.probe.require("clock", 30, "the clock to run again")
-    check(again["processes"][0]["pid"] != state["processes"][0]["pid"],
-          "the old clock still runs")
-    check(position(again) == (rect["left"], rect["top"]),
-          f"the clock came back at {position(again)}, not {rect}")
-    t.check_installed(t.default, t.program, autostart=True)
+    cases = [  # the program file can be replaced, exit code, program after
+        (True, 0, t.program),
+        (False, 4, old_program),
+    ]
+    for replaceable, code, program in cases:
+        t.reset()
+        check(t.setup(old_setup, "/S", "/AUTOSTART=1") == 0, "installing the old build")
+        t.check_installed(t.default, old_program, autostart=True)
+        run, state = t.start_clock(t.default, "-timesec")
+        rect = run.drag(run.label_point(state), (137, 211))["clock"]["rect"]
+        with (contextlib.nullcontext() if replaceable else
+              unwritable(t.linux(t.default) / "Quorvo.exe")):
+            check(t.setup(t.setup_exe, "/S") == code, f"the update: not exit {code}")
+        run.quorvo.wait_exit(run.quorvo.processes[-1], 5)
+        stored = run.stored()
+        check(rect["left"] in pixels(float(stored["Left"][1]), 96) and
+              rect["top"] in pixels(float(stored["Top"][1]), 96),
+              f"stored {stored} for a clock left at {rect}")
+        again = run.probe.require("clock", 30, "the clock to run again")
+        check(again["processes"][0]["pid"] != state["processes"][0]["pid"],
+              "the old clock still runs")
+        check(position(again) == (rect["left"], rect["top"]),
+              f"the clock came back at {position(again)}, not {rect}")
+        t.check_installed(t.default, program, autostart=True)
 
 
-@scenario(timeout=240)
+@scenario(timeout=300)
 def update_stops_when_clock_hangs(t: Test) -> None:
-    """A clock that cannot close (its process stopped): the update gives up
-    with exit code 3, leaving the old program and the registry as they
-    were."""
+    """A clock that does not answer (its process stopped): the update and
+    both registered uninstall commands, the silent one and the one that
+    shows its pages, give up with exit code 3, leaving the old program and
+    the registry as they were, and the clock exactly as it was: running on
+    when it can again, with no request to close waiting for it."""
     old_setup, old_program = t.old_build()
     check(t.setup(old_setup, "/S") == 0, "installing the old build")
-    run, _ = t.start_clock(t.default)
+    run, state = t.start_clock(t.default, "-timesec")
     process = run.quorvo.processes[-1]
     check(b"Quorvo.exe" in Path(f"/proc/{process.pid}/cmdline").read_bytes(),
           "the process started is not Quorvo.exe")
     before = t.reg(HKCU)
+    commands = [  # what runs, how
+        ("setup /S", lambda: t.setup(t.setup_exe, "/S")),
+        ("QuietUninstallString",
+         lambda: t.batch(t.registered("QuietUninstallString"))),
+        ("UninstallString",
+         lambda: t.interactive(t.registered("UninstallString"), UNINSTALLER)),
+    ]
     os.kill(process.pid, signal.SIGSTOP)
     try:
-        started = time.monotonic()
-        result = t.setup(t.setup_exe, "/S")
-        took = time.monotonic() - started
-        log(f"setup ended with {result} after {took:.1f}s")
-        check(result == 3 and took >= 14, f"setup: {result} after {took:.1f}s")
-        t.check_installed(t.default, old_program, autostart=False)
-        check(not changed_keys(before, t.reg(HKCU)), "the failed update changed HKCU")
+        for what, command in commands:
+            check(command() == 3, f"{what}: not exit 3")
+            t.check_installed(t.default, old_program, autostart=False)
+            changed = changed_keys(before, t.reg(HKCU))
+            check(not changed, f"{what} changed {changed}")
     finally:
         os.kill(process.pid, signal.SIGCONT)
-    # Asked once, it closes when it runs again.
-    run.quorvo.wait_exit(process, 30)
+    # Its input comes after any message waiting for it: a clock that still
+    # follows a drag had no close request waiting.
+    current = run.probe.state()
+    check(current["label"] is not None, "the clock closed once it ran again")
+    moved = run.drag(run.label_point(current), (60, 40))
+    check(process.poll() is None and moved["processes"][0]["pid"] ==
+          state["processes"][0]["pid"], "the clock did not go on running")
 
 
 @scenario(timeout=300)
 def uninstall_keeps_or_purges_settings(t: Test) -> None:
-    """The silent uninstaller closes the clock and removes program,
-    shortcut, Run value and entry; the settings the clock saved stay unless
-    /PURGE=1, which leaves other programs' values beside them."""
-    cases = [  # arguments, another program's value, keys left
-        ([], False, [VB_ROOT, VELMORA, SETTINGS]),
-        (["/PURGE=1"], True, [VB_ROOT, VELMORA]),
-        (["/PURGE=1"], False, []),
+    """The silent uninstaller, and the one with pages, closes the clock and
+    removes program, shortcut, Run value and entry; the settings the clock
+    saved stay unless /PURGE=1, which leaves other programs' values beside
+    them. Cancelled on its first page, it returns 1 with nothing removed."""
+    cases = [  # command, arguments, another program's value, keys left
+        ("QuietUninstallString", [], False, [VB_ROOT, VELMORA, SETTINGS]),
+        ("QuietUninstallString", ["/PURGE=1"], True, [VB_ROOT, VELMORA]),
+        ("QuietUninstallString", ["/PURGE=1"], False, []),
+        ("UninstallString", [], False, [VB_ROOT, VELMORA, SETTINGS]),
     ]
-    for args, neighbour, left in cases:
+    for name, args, neighbour, left in cases:
         t.reset()
         check(t.setup(t.setup_exe, "/S", "/AUTOSTART=1") == 0, "installing")
         if neighbour:
             t.session.run(["reg", "add", VELMORA, "/v", "Other", "/d", "kept", "/f"])
+        if name == "UninstallString":
+            cancelled = t.interactive(t.registered(name), UNINSTALLER, "Cancel")
+            check(cancelled == 1, f"{name} cancelled: exit {cancelled}")
+            t.check_installed(t.default, t.program, autostart=True)
         run, _ = t.start_clock(t.default)
-        t.uninstall(*args)
+        t.uninstall(*args, name=name)
         run.quorvo.wait_exit(run.quorvo.processes[-1], 5)
         t.check_removed()
         keys = t.reg(VB_ROOT)
@@ -332,7 +558,7 @@ def signed_release(t: Test) -> None:
         capture_output=True, text=True, stdin=subprocess.DEVNULL)
     check(made.returncode == 0 and "signed with" in made.stdout,
           made.stdout + made.stderr)
-    with zipfile.ZipFile(out / "Quorvo-1.62-win64.zip") as archive:
+    with zipfile.ZipFile(out / f"Quorvo-{t.version}-win64.zip") as archive:
         (t.work / "zipped.exe").write_bytes(archive.read("Quorvo.exe"))
 
     def verifies(path: Path, *ca: str) -> bool:
@@ -345,7 +571,7 @@ def signed_release(t: Test) -> None:
           "the signed installer or zipped program does not verify")
     check(not verifies(setup), "it verifies without the test certificate")
     check(t.setup(setup, "/S", f"/D={CUSTOM}") == 0, "the signed setup failed")
-    for name in ("Quorvo.exe", "Uninstall.exe"):
+    for name in ("Quorvo.exe", UNINSTALLER):
         check(verifies(t.linux(CUSTOM) / name, *ca), f"installed {name}")
     t.uninstall()
     t.check_removed()
