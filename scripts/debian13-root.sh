@@ -23,7 +23,7 @@ suite=trixie
 packages=(
   wine wine64 xvfb xdotool x11-utils x11-xserver-utils
   xserver-xorg-core xserver-xorg-video-dummy imagemagick
-  python3 cmake ninja-build nsis osslsigncode openssl
+  python3 cmake ninja-build nsis osslsigncode openssl e2fsprogs
 )
 
 fail() {

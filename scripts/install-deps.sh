@@ -15,7 +15,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick
   x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy debootstrap
   python3 python3-pefile icoutils valgrind
-  nsis osslsigncode openssl python3-yaml git
+  nsis osslsigncode openssl python3-yaml git e2fsprogs
 )
 
 missing=()
