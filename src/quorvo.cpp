@@ -32,7 +32,8 @@ Quorvo::~Quorvo() = default;
 
 void Quorvo::start() {
   clock::FrmQuorvo& window = frmQuorvo();
-  platform::runHandler(runtime_.app(), runtime_.errors(), "Form_Load",
+  platform::runHandler(runtime_.app(), runtime_.errors(),
+                       platform::handlerName(platform::kFormEvents, "Load"),
                        [&window] { window.Form_Load(); });
 }
 
@@ -57,7 +58,8 @@ void Quorvo::unloadFrmQuorvo() {
   // A save that fails (a store refusing writes) must not stop the close.
   clock::FrmQuorvo& window = *frmQuorvo_;
   platform::runHandler(
-      runtime_.app(), runtime_.errors(), "Form_QueryUnload", [&window] {
+      runtime_.app(), runtime_.errors(),
+      platform::handlerName(platform::kFormEvents, "QueryUnload"), [&window] {
         std::int16_t cancel = 0;
         window.Form_QueryUnload(cancel, platform::UnloadReason::kCode);
       });

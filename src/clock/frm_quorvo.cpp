@@ -3,6 +3,7 @@
 
 #include "clock/clock_text.h"
 #include "clock/startup_switches.h"
+#include "clock/window_calls.h"
 #include "menu/frm_menu.h"
 #include "quorvo.h"
 #include "settings/save_at_close.h"
@@ -13,11 +14,15 @@ namespace quorvo::clock {
 FrmQuorvo::FrmQuorvo(Quorvo& program)
     : program_(program),
       form_(program.runtime().createForm({.caption = ""}, *this)),
-      lblTime(form_->addLabel(
-          {.caption = "Time", .left = kLabelInset, .top = kLabelInset}, *this)),
-      tmrGetTime(
-          form_->addTimer({.intervalMs = kTickIntervalMs, .enabled = true},
-                          [this] { tmrGetTime_Timer(); })) {}
+      lblTime(form_->addLabel({.caption = "Time",
+                               .left = kLabelInset,
+                               .top = kLabelInset,
+                               .name = "lblTime"},
+                              *this)),
+      tmrGetTime(form_->addTimer({.intervalMs = kTickIntervalMs,
+                                  .enabled = true,
+                                  .name = "tmrGetTime"},
+                                 [this] { tmrGetTime_Timer(); })) {}
 
 void FrmQuorvo::Form_Load() {
   platform::Runtime& runtime = program_.runtime();

@@ -66,13 +66,4 @@ class FrmQuorvo : public platform::FormEvents, private platform::LabelEvents {
   std::string strClockText;
 };
 
-// Hands a left-button press to the window manager as a press on a caption
-// bar, so the window follows the mouse until the button is released.
-void FormDrag(platform::WindowManager& windows, platform::WindowHandle hWnd);
-
-// Puts the form into the topmost band (onTop non-zero) or takes it out, and
-// writes the window manager's result back into onTop.
-void FormOnTop(platform::WindowManager& windows, platform::Form& frm,
-               std::int16_t& onTop);
-
 }  // namespace quorvo::clock

@@ -1,8 +1,8 @@
 // FormDrag and FormOnTop: the window-manager calls behind moving the clock
 // and keeping it above ordinary windows.
-#include <cstdint>
+#include "clock/window_calls.h"
 
-#include "clock/frm_quorvo.h"
+#include <cstdint>
 
 namespace quorvo::clock {
 

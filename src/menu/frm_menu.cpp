@@ -2,7 +2,6 @@
 // handlers that change the display options or run a command.
 #include "menu/frm_menu.h"
 
-#include "clock/frm_quorvo.h"
 #include "menu/about.h"
 #include "menu/mod_quorvo.h"
 #include "quorvo.h"
@@ -12,17 +11,25 @@ namespace quorvo::menu {
 using platform::MenuItem;
 
 FrmMenu::FrmMenu(Quorvo& program)
-    : mnuConfig({"Config"}),
-      mnuJDate({"Just &Date"}, [this] { mnuJDate_Click(); }),
-      mnuJTime({"Just &Time", true}, [this] { mnuJTime_Click(); }),
-      mnuDateTime({"Dat&e && Time"}, [this] { mnuDateTime_Click(); }),
-      mnuSeconds({"&Seconds", true}, [this] { mnuSeconds_Click(); }),
-      mnuSplit1({"-"}),
-      mnuSet({"&Adjust Date/Time"}, [this] { mnuSet_Click(); }),
-      mnu24Hour({"24 hour time"}, [this] { mnu24Hour_Click(); }),
-      mnuSplit({"-"}),
-      mnuAbout({"About"}, [this] { mnuAbout_Click(); }),
-      mnuExit({"E&xit"}, [this] { mnuExit_Click(); }),
+    : mnuConfig({.caption = "Config", .name = "mnuConfig"}),
+      mnuJDate({.caption = "Just &Date", .name = "mnuJDate"},
+               [this] { mnuJDate_Click(); }),
+      mnuJTime({.caption = "Just &Time", .checked = true, .name = "mnuJTime"},
+               [this] { mnuJTime_Click(); }),
+      mnuDateTime({.caption = "Dat&e && Time", .name = "mnuDateTime"},
+                  [this] { mnuDateTime_Click(); }),
+      mnuSeconds({.caption = "&Seconds", .checked = true, .name = "mnuSeconds"},
+                 [this] { mnuSeconds_Click(); }),
+      mnuSplit1({.caption = "-", .name = "mnuSplit1"}),
+      mnuSet({.caption = "&Adjust Date/Time", .name = "mnuSet"},
+             [this] { mnuSet_Click(); }),
+      mnu24Hour({.caption = "24 hour time", .name = "mnu24Hour"},
+                [this] { mnu24Hour_Click(); }),
+      mnuSplit({.caption = "-", .name = "mnuSplit"}),
+      mnuAbout({.caption = "About", .name = "mnuAbout"},
+               [this] { mnuAbout_Click(); }),
+      mnuExit({.caption = "E&xit", .name = "mnuExit"},
+              [this] { mnuExit_Click(); }),
       program_(program) {
   for (MenuItem* item :
        {&mnuJDate, &mnuJTime, &mnuDateTime, &mnuSeconds, &mnuSplit1, &mnuSet,

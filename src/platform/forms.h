@@ -100,11 +100,13 @@ struct LabelDesign {
   std::string caption;
   float left = 0;  // twips inside the client area
   float top = 0;
+  std::string name = {};  // the program's, for its handler names
 };
 
 struct TimerDesign {
   int intervalMs = 0;
   bool enabled = false;
+  std::string name = {};
 };
 
 // A top-level window. Geometry is in twips of the screen.

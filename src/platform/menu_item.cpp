@@ -7,6 +7,7 @@ namespace quorvo::platform {
 
 MenuItem::MenuItem(const Design& design, std::function<void()> onClick)
     : caption_(design.caption),
+      name_(design.name),
       checked_(design.checked),
       visible_(design.visible),
       enabled_(design.enabled),

@@ -16,6 +16,7 @@ class MenuItem {
     bool checked = false;
     bool visible = true;
     bool enabled = true;
+    std::string name = {};  // the program's, for its handler's name
   };
 
   explicit MenuItem(const Design& design, std::function<void()> onClick = {});
@@ -23,6 +24,7 @@ class MenuItem {
   MenuItem& operator=(const MenuItem&) = delete;
 
   const std::string& caption() const { return caption_; }
+  const std::string& name() const { return name_; }
   bool checked() const { return checked_; }
   void setChecked(bool on) { checked_ = on; }
   bool visible() const { return visible_; }
@@ -41,6 +43,7 @@ class MenuItem {
 
  private:
   std::string caption_;
+  std::string name_;
   bool checked_;
   bool visible_;
   bool enabled_;

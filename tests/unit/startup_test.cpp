@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "clock/window_calls.h"
 #include "program_fixture.h"
 
 namespace quorvo::testing {

@@ -367,7 +367,7 @@ TEST_F(Win32FormTest, NoEventAfterTheEnd) {
 }
 
 TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
-  auto& label = form->addLabel({"Time", 15, 15}, labelEvents_);
+  auto& label = form->addLabel({"Time", 15, 15, "lblTime"}, labelEvents_);
   const float widthBefore = label.width();
   const float heightBefore = label.height();
   const unsigned newDpi = dpi() * 3 / 2;

@@ -90,7 +90,7 @@ class Win32LabelTest : public ::testing::Test {
   std::unique_ptr<Win32Form> form =
       win32_testing::createForm(*runtime, formEvents);
   Win32Label& label =
-      static_cast<Win32Label&>(form->addLabel({"Time", 15, 15}, events));
+      static_cast<Win32Label&>(form->addLabel({"Time", 15, 15, "lblTime"}, events));
 };
 
 TEST_F(Win32LabelTest, IsAStaticChildFifteenTwipsInside) {

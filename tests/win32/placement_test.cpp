@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// windows.h first: commctrl.h relies on its types.
+#include <commctrl.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -135,6 +138,57 @@ TEST(PlacementRuleTest, DockedRightWhenTheWindowReachesTheEdgeAndTheTextNot) {
   EXPECT_FALSE(isDockedRight(besideSmall, textOf(besideSmall), kStacked));
 }
 
+TEST(PlacementRuleTest, RefitKeepsTheLeftEdgeOrTheDockedTextEdge) {
+  struct Row {
+    const char* name;
+    POINT from;
+    int width;                        // the window's new width
+    std::optional<LONG> dockedRight;  // where the docked text ended
+    POINT to;
+  };
+  // The text has grown from 94 to 144 pixels: the window's new width.
+  const std::vector<Row> rows = {
+      {"elsewhere the left edge stays",
+       {300, 200},
+       150,
+       std::nullopt,
+       {300, 200}},
+      {"docked: the text still ends at the edge",
+       {1180, 200},
+       150,
+       1275,
+       {1130, 200}},
+      {"docked past the edge: the text ends where it ended",
+       {1190, 200},
+       150,
+       1280,
+       {1135, 200}},
+      {"shrinking while docked", {1180, 200}, 60, 1275, {1220, 200}},
+      {"grown past the edge: half the text still shows",
+       {1200, 500},
+       150,
+       std::nullopt,
+       {1200, 500}},
+      {"grown off the screen: the whole text comes back",
+       {1275, 500},
+       150,
+       std::nullopt,
+       {1135, 500}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const RECT window = clockAt(row.from.x, row.from.y);
+    RECT text = textOf(window);
+    text.right = text.left + row.width - 6;  // at its new size, in place
+    const RECT to =
+        refittedWindow(window, row.width, text, kTaskbar, row.dockedRight);
+    EXPECT_EQ(to.left, row.to.x);
+    EXPECT_EQ(to.top, row.to.y);
+    EXPECT_EQ(to.right - to.left, row.width);
+    EXPECT_EQ(to.bottom - to.top, kHeight);
+  }
+}
+
 // ------------------------------------------------------------- the form
 
 using win32_testing::RecordingFormEvents;
@@ -145,7 +199,7 @@ using win32_testing::TestRuntime;
 class Win32FormPlacementTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    label = &form->addLabel({"Nine o'clock", 15, 15}, labelEvents);
+    label = &form->addLabel({"Nine o'clock", 15, 15, "lblTime"}, labelEvents);
     form->setWidth(label->width() + 90);
     form->setHeight(label->height() + 65);
     form->show();
@@ -162,6 +216,22 @@ class Win32FormPlacementTest : public ::testing::Test {
     RECT r{};
     EXPECT_TRUE(GetWindowRect(static_cast<Win32Label*>(label)->window(), &r));
     return r;
+  }
+  // The placements the system is asked for on the window: each one sends
+  // the window WM_WINDOWPOSCHANGING first.
+  int placements(const std::function<void()>& action) {
+    int count = 0;
+    const SUBCLASSPROC counter = [](HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR data) -> LRESULT {
+      if (message == WM_WINDOWPOSCHANGING) ++*reinterpret_cast<int*>(data);
+      return DefSubclassProc(window, message, wParam, lParam);
+    };
+    EXPECT_TRUE(SetWindowSubclass(hwnd(), counter, 1,
+                                  reinterpret_cast<DWORD_PTR>(&count)));
+    action();
+    EXPECT_TRUE(RemoveWindowSubclass(hwnd(), counter, 1));
+    return count;
   }
   // Moves the window as another program might, behind the form's back.
   void moveTo(int x, int y) {
@@ -198,10 +268,15 @@ TEST_F(Win32FormPlacementTest, DisplayAndWorkAreaChangesBringTheTextBack) {
 }
 
 TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
-  // The tick's refit: a new caption, then the window's width after it.
+  // The tick's refit: a new caption, then the window's width after it, in
+  // one placement of the window; an unchanged text places nothing.
   const auto showText = [this](const char* text) {
-    label->setCaption(text);
-    form->setWidth(label->width() + 90);
+    const bool changed = label->caption() != text;
+    EXPECT_EQ(placements([&] {
+                label->setCaption(text);
+                form->setWidth(label->width() + 90);
+              }),
+              changed ? 1 : 0);
   };
   const int width = rect().right - rect().left;
   moveTo(work.right - width, 200);
@@ -210,6 +285,7 @@ TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
     showText(text);
     EXPECT_EQ(rect().right, work.right);
     EXPECT_EQ(rect().top, 200);
+    showText(text);
   }
   // A text that ends at the edge while the window hangs past it, as after a
   // start at the edge with a wider margin, stays whole as it grows.

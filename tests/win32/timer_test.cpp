@@ -19,7 +19,7 @@ using win32_testing::pumpUntil;
 class Win32TimerTest : public ::testing::Test {
  protected:
   Timer& addTimer(int interval, bool enabled) {
-    return form->addTimer({interval, enabled}, [this] {
+    return form->addTimer({interval, enabled, "tmrTest"}, [this] {
       ++ticks;
       if (throwOnTick) throw std::runtime_error("tick failed");
     });

@@ -124,7 +124,7 @@ void Win32Form::popupMenu(MenuItem& menu, int flags, PopupPlace place) {
     at = mousePoint(static_cast<LPARAM>(GetMessagePos()));
   }
   if (MenuItem* item = trackPopupMenu(window, menu, flags, at)) {
-    raise("Click", [item] { item->click(); });
+    raise(handlerName(item->name(), "Click"), [item] { item->click(); });
   }
 }
 
@@ -178,7 +178,7 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam,
 LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
                                  LPARAM lParam) {
   if (const auto press = mousePress(message, wParam, lParam, dpi_)) {
-    raise("Form_MouseDown", [&] {
+    raise(handlerName(kFormEvents, "MouseDown"), [&] {
       events_.Form_MouseDown(press->button, press->shift, press->x, press->y);
     });
     return 0;
@@ -193,7 +193,8 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       if (wParam != FALSE) OnEndSession();
       return 0;
     case WM_LBUTTONDBLCLK:
-      raise("Form_DblClick", [this] { events_.Form_DblClick(); });
+      raise(handlerName(kFormEvents, "DblClick"),
+            [this] { events_.Form_DblClick(); });
       return 0;
     case WM_RBUTTONUP:
       // The press opened the menu; the release must not ask for it again,
@@ -209,13 +210,19 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       OnDpiChanged((wParam >> 16) & 0xFFFF,
                    *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_WINDOWPOSCHANGED:
+      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags &
+           (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+        raise("WM_WINDOWPOSCHANGED", [this] { noteDocking(); });
+      }
+      break;
     case WM_DISPLAYCHANGE:
-      raise("WM_DISPLAYCHANGE", [this] { keepTextOnScreen(); });
+      raise("WM_DISPLAYCHANGE", [this] { OnScreensChanged(); });
       break;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETNONCLIENTMETRICS) OnFontChanged();
       if (wParam == SPI_SETWORKAREA) {
-        raise("work area change", [this] { keepTextOnScreen(); });
+        raise("work area change", [this] { OnScreensChanged(); });
       }
       // The user's regional formats changed: the clock texts are made anew.
       if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(
@@ -238,10 +245,10 @@ void Win32Form::OnClose() {
   // Alt+F4 or another program asking the window to close: the program may
   // refuse; otherwise it learns the window is gone and ends.
   std::int16_t cancel = 0;
-  raise("Form_QueryUnload",
+  raise(handlerName(kFormEvents, "QueryUnload"),
         [&] { events_.Form_QueryUnload(cancel, UnloadReason::kControlMenu); });
   if (cancel != 0) return;
-  raise("Form_Closed",
+  raise(handlerName(kFormEvents, "Closed"),
         [&] { events_.Form_Closed(UnloadReason::kControlMenu); });
 }
 
@@ -249,10 +256,10 @@ void Win32Form::OnEndSession() {
   // The session ends whatever the program answers: it gets its close now so
   // its settings are written before the system ends the process.
   std::int16_t cancel = 0;
-  raise("Form_QueryUnload", [&] {
+  raise(handlerName(kFormEvents, "QueryUnload"), [&] {
     events_.Form_QueryUnload(cancel, UnloadReason::kSessionEnding);
   });
-  raise("Form_Closed",
+  raise(handlerName(kFormEvents, "Closed"),
         [&] { events_.Form_Closed(UnloadReason::kSessionEnding); });
 }
 
@@ -260,7 +267,8 @@ void Win32Form::OnContextMenu(LPARAM lParam) {
   // The keyboard's menu requests (Shift+F10, the Menu key) carry no point.
   const POINT at = mousePoint(lParam);
   const bool fromKeyboard = at.x == -1 && at.y == -1;
-  raise("Form_ContextMenu", [&] { events_.Form_ContextMenu(fromKeyboard); });
+  raise(handlerName(kFormEvents, "ContextMenu"),
+        [&] { events_.Form_ContextMenu(fromKeyboard); });
 }
 
 void Win32Form::OnTimer(UINT_PTR id) {
@@ -282,6 +290,13 @@ void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     OnFontChanged();
     keepTextOnScreen();
   });
+}
+
+void Win32Form::OnScreensChanged() {
+  // Monitors or work areas came or went: the text comes back if too little
+  // of it can be seen, and the right edge it hangs at may be another.
+  keepTextOnScreen();
+  noteDocking();
 }
 
 void Win32Form::OnFontChanged() {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -39,8 +40,9 @@ class Win32Form final : public Form {
   // A value that gives the pixel the window has already moves nothing.
   void setLeft(float twips) override;
   void setTop(float twips) override;
-  // The left edge stays; a shown window then keeps its text on screen
-  // (keepTextOnScreen).
+  // On a shown window, the refit after a new text (refittedWindow): the
+  // left edge stays, or the text's right edge where the window hangs at the
+  // right edge of its screen, and the text stays on screen.
   void setWidth(float twips) override;
   void setHeight(float twips) override;
   WindowHandle hWnd() const override;
@@ -67,10 +69,6 @@ class Win32Form final : public Form {
   bool isVisible() const noexcept;
   HINSTANCE instance() const noexcept;
 
-  // Called by a label of the window just before its text grows (or
-  // shrinks, for a negative growth) by so many pixels.
-  void textWidthChanging(int growth);
-
   // Runs a program event, or work of the runtime's own on the program's
   // behalf, the way every event runs: nothing after the program's end, and
   // an error ends that work only and is reported, never passing the window
@@ -87,6 +85,7 @@ class Win32Form final : public Form {
   void OnContextMenu(LPARAM lParam);
   void OnTimer(UINT_PTR id);
   void OnDpiChanged(unsigned dpi, const RECT& suggested);
+  void OnScreensChanged();
   void OnFontChanged();
   LRESULT OnCtlColorStatic(HDC dc);
   void OnNcDestroy(HWND window) noexcept;
@@ -97,6 +96,9 @@ class Win32Form final : public Form {
   // Where its text is on the screen: the first label, else the window.
   RECT textRect() const;
   void placeWindow(int x, int y, int cx, int cy, UINT flags);
+  // Notes whether the window hangs at the right edge of its screen, after
+  // anything moved or sized it or changed the screens.
+  void noteDocking();
 
   Win32Runtime& runtime_;
   FormEvents& events_;
@@ -110,6 +112,9 @@ class Win32Form final : public Form {
   // end of the session); unload() and the destructor destroy it.
   UniqueWindow window_;
   unsigned dpi_ = 0;
+  // Where the text ends while the window hangs at the right edge of its
+  // screen, as the last placement left it; the refit keeps it there.
+  std::optional<LONG> dockedTextRight_;
   std::vector<std::unique_ptr<Win32Label>> labels_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
 };

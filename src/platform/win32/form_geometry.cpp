@@ -53,20 +53,22 @@ void Win32Form::setWidth(float twips) {
   const int cx = std::max(0, twipsToPixels(twips, dpi_));
   const RECT rect = windowRect();
   if (cx == rect.right - rect.left) return;
-  placeWindow(0, 0, cx, rect.bottom - rect.top, SWP_NOMOVE);
-  if (isVisible()) keepTextOnScreen();
+  if (!isVisible()) {
+    placeWindow(0, 0, cx, rect.bottom - rect.top, SWP_NOMOVE);
+    return;
+  }
+  // The refit after a new text: one placement for width, docked edge and
+  // keeping the text on screen.
+  const RECT to = refittedWindow(rect, cx, textRect(), monitorWorkAreas(),
+                                 dockedTextRight_);
+  placeWindow(to.left, to.top, cx, to.bottom - to.top, 0);
 }
 
-void Win32Form::textWidthChanging(int growth) {
-  // A clock hanging at the right edge of its screen keeps its text's right
-  // edge there: it moves left by what the text grows (right by what it
-  // shrinks), and the refit of its width that follows keeps its left edge.
-  // Elsewhere the left edge stays.
-  if (growth == 0 || !isVisible()) return;
-  const RECT rect = windowRect();
-  if (isDockedRight(rect, textRect(), monitorWorkAreas())) {
-    placeWindow(rect.left - growth, rect.top, 0, 0, SWP_NOSIZE);
-  }
+void Win32Form::noteDocking() {
+  const RECT text = textRect();
+  dockedTextRight_ = isDockedRight(windowRect(), text, monitorWorkAreas())
+                         ? std::optional<LONG>(text.right)
+                         : std::nullopt;
 }
 
 void Win32Form::setHeight(float twips) {

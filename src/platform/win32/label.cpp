@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstddef>
 
+#include "platform/handler_guard.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/form.h"
@@ -191,7 +192,6 @@ void Win32Label::setCaption(std::string_view text) {
   const HWND label = requireWindow();
   const std::wstring wide = toUtf16(text);
   const SIZE size = measure(wide);  // fails before anything has changed
-  form_.textWidthChanging(size.cx - size_.cx);
   if (!SetWindowTextW(label, wide.c_str())) throwLastError("SetWindowTextW");
   caption_ = text;
   applySize(size);
@@ -259,14 +259,15 @@ LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
     relayToToolTip(window, message, wParam, lParam);
   }
   if (const auto press = mousePress(message, wParam, lParam, form_.dpi())) {
-    form_.raise("Label_MouseDown", [&] {
+    form_.raise(handlerName(design_.name, "MouseDown"), [&] {
       events_.MouseDown(press->button, press->shift, press->x, press->y);
     });
     return 0;
   }
   switch (message) {
     case WM_LBUTTONDBLCLK:
-      form_.raise("Label_DblClick", [this] { events_.DblClick(); });
+      form_.raise(handlerName(design_.name, "DblClick"),
+                  [this] { events_.DblClick(); });
       return 0;
     case WM_RBUTTONUP:
       // The press opened the menu; the release must not ask the form for

@@ -107,4 +107,18 @@ bool isDockedRight(const RECT& window, const RECT& text,
          text.right <= work->right;
 }
 
+RECT refittedWindow(const RECT& window, int width, const RECT& text,
+                    std::span<const RECT> workAreas,
+                    std::optional<LONG> dockedTextRight) {
+  const LONG dx = dockedTextRight ? *dockedTextRight - text.right : 0;
+  const LONG height = window.bottom - window.top;
+  RECT to{window.left + dx, window.top, window.left + dx + width,
+          window.bottom};
+  const RECT movedText{text.left + dx, text.top, text.right + dx, text.bottom};
+  if (const auto at = recoveredPosition(to, movedText, workAreas)) {
+    to = {at->x, at->y, at->x + width, at->y + height};
+  }
+  return to;
+}
+
 }  // namespace quorvo::platform::win32

@@ -39,4 +39,14 @@ std::optional<POINT> recoveredPosition(const RECT& window, const RECT& text,
 bool isDockedRight(const RECT& window, const RECT& text,
                    std::span<const RECT> workAreas);
 
+// Where a window goes when it takes a new width for a text of a new size:
+// one whose text ended at the right edge of its screen (`dockedTextRight`,
+// where it ended) keeps the text ending there, so it grows and shrinks to
+// the left; any other keeps its left edge. Then the rule of
+// recoveredPosition keeps the text on screen. `text` is where the text is
+// now, at its new size, while the window is still at `window`.
+RECT refittedWindow(const RECT& window, int width, const RECT& text,
+                    std::span<const RECT> workAreas,
+                    std::optional<LONG> dockedTextRight);
+
 }  // namespace quorvo::platform::win32

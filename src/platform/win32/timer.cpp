@@ -1,9 +1,9 @@
 // Timers of Win32 forms: WM_TIMER on the form's window.
 #include "platform/win32/timer.h"
 
-#include <string_view>
 #include <utility>
 
+#include "platform/handler_guard.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/form.h"
 
@@ -12,6 +12,7 @@ namespace quorvo::platform::win32 {
 Win32Timer::Win32Timer(Win32Form& form, UINT_PTR id, const TimerDesign& design,
                        std::function<void()> onTimer)
     : form_(form),
+      handlerName_(handlerName(design.name, "Timer")),
       id_(id),
       interval_(design.intervalMs < 0 ? 0 : design.intervalMs),
       enabled_(design.enabled),
@@ -49,9 +50,7 @@ void Win32Timer::setEnabled(bool on) {
 
 void Win32Timer::tick() noexcept {
   if (!running_ || !onTimer_) return;
-  // A constant name: nothing to measure at every tick.
-  static constexpr std::string_view kTimerEvent = "Timer";
-  form_.raise(kTimerEvent, onTimer_);
+  form_.raise(handlerName_, onTimer_);
 }
 
 void Win32Timer::stop() noexcept {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "platform/forms.h"
 
@@ -36,6 +37,8 @@ class Win32Timer final : public Timer {
   void apply();
 
   Win32Form& form_;
+  // Made once: nothing is composed at every tick.
+  const std::string handlerName_;
   const UINT_PTR id_;
   int interval_;
   bool enabled_;
