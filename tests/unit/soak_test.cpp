@@ -16,8 +16,8 @@ namespace {
 
 using namespace std::chrono;
 
-// Sets the fake clock to a point in local time.
-void setClock(FakeDateTime& clock, sys_seconds at) {
+// Sets the in-memory clock to a point in local time.
+void setClock(MemoryDateTime& clock, sys_seconds at) {
   const sys_days day = floor<days>(at);
   const year_month_day date{day};
   const hh_mm_ss<seconds> time{at - day};

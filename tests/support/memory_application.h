@@ -1,0 +1,49 @@
+// MemoryApplication: the application object and error reporter of the tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "journal.h"
+#include "platform/services.h"
+
+namespace quorvo::testing {
+
+class MemoryApplication : public platform::Application,
+                          public platform::ErrorReporter {
+ public:
+  explicit MemoryApplication(Journal& journal) : journal_(journal) {}
+  bool prevInstance() override { return previousInstance; }
+  void releaseInstance() override;
+  std::string command() override {
+    ++commandReads;
+    return arguments;
+  }
+  void end() override;
+  bool ended() const override { return ended_; }
+  int msgBox(const std::string& prompt, int style,
+             const std::string& title) override;
+  void report(std::string_view handler, std::string_view what) override;
+
+  struct MessageBox {
+    std::string prompt;
+    int style;
+    std::string title;
+  };
+  struct Error {
+    std::string handler;
+  };
+
+  bool previousInstance = false;
+  std::string arguments;
+  int commandReads = 0;
+  std::vector<MessageBox> messageBoxes;
+  std::vector<Error> errors;
+
+ private:
+  Journal& journal_;
+  bool ended_ = false;
+};
+
+}  // namespace quorvo::testing

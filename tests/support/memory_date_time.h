@@ -1,0 +1,44 @@
+// MemoryDateTime: a clock the test sets, with English (United States) names.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace quorvo::testing {
+
+// A clock the test sets, with English (United States) names and formats.
+class MemoryDateTime : public platform::DateTimeService {
+ public:
+  platform::LocalDateTime now() override { return current; }
+  // Like the system's formatter, composes a text only for a reading it has
+  // not seen with that pattern, so repeated texts cost no allocation. Every
+  // text lands in one buffer: a text kept past the next format() reads
+  // another text, or freed memory under AddressSanitizer.
+  std::string_view format(const platform::LocalDateTime& value,
+                          std::string_view pattern) override;
+
+  void set(int year, int month, int day, int hour, int minute, int second);
+  platform::LocalDateTime current;
+  // The system's long time format is a 24-hour one with a leading zero
+  // ("09:05:03"), as in many European locales.
+  bool longTime24 = false;
+  bool failFormat = false;
+
+ private:
+  std::string compose(const platform::LocalDateTime& value,
+                      std::string_view pattern) const;
+  struct Composed {
+    std::string pattern;
+    platform::LocalDateTime value;
+    bool longTime24 = false;
+    std::string text;
+    bool composed = false;
+  };
+  std::vector<Composed> composed_;
+  std::string text_;
+};
+
+}  // namespace quorvo::testing

@@ -1,0 +1,131 @@
+// MemoryForm: its properties, its popups, and events raised on it.
+#include "memory_form.h"
+
+#include <algorithm>
+
+#include "memory_runtime.h"
+
+namespace quorvo::testing {
+
+MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
+                       platform::WindowHandle handle)
+    : runtime_(runtime), events_(events), handle_(handle) {}
+
+void MemoryForm::setLeft(float twips) { left_ = twips; }
+void MemoryForm::setTop(float twips) { top_ = twips; }
+
+void MemoryForm::setWidth(float twips) {
+  if (twips == width_) return;
+  width_ = twips;
+  ++widthChanges;
+}
+
+void MemoryForm::setHeight(float twips) { height_ = twips; }
+
+bool MemoryForm::isOnAnyScreen() const {
+  return std::any_of(runtime_.screens.begin(), runtime_.screens.end(),
+                     [this](const ScreenRect& s) {
+                       return left_ < s.right && left_ + width_ > s.left &&
+                              top_ < s.bottom && top_ + height_ > s.top;
+                     });
+}
+
+void MemoryForm::keepTextOnScreen() {
+  runtime_.journal.push_back("keep text on screen");
+}
+
+void MemoryForm::show() {
+  visible = true;
+  runtime_.journal.push_back("show");
+}
+
+void MemoryForm::refresh() {
+  ++refreshes;
+  runtime_.journal.push_back("refresh");
+}
+
+void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
+                           platform::PopupPlace place) {
+  if (!loaded) throw platform::RuntimeError("form is unloaded");
+  PopupShown shown{flags, place, {}};
+  std::vector<platform::MenuItem*> visibleItems;
+  for (platform::MenuItem* item : menu.items()) {
+    if (!item->visible()) continue;
+    visibleItems.push_back(item);
+    shown.entries.push_back({platform::displayCaption(item->caption()),
+                             item->checked(), item->enabled(),
+                             item->isSeparator()});
+  }
+  runtime_.popups.push_back(shown);
+  runtime_.journal.push_back("popup");
+  if (!runtime_.choosePopupItem) return;
+  const std::string choice = runtime_.choosePopupItem(shown);
+  for (std::size_t i = 0; i < visibleItems.size(); ++i) {
+    if (!choice.empty() && shown.entries[i].caption == choice &&
+        shown.entries[i].enabled && !shown.entries[i].separator) {
+      runtime_.raise("Click", [item = visibleItems[i]] { item->click(); });
+      return;
+    }
+  }
+}
+
+void MemoryForm::unload() {
+  loaded = false;
+  visible = false;
+  for (auto& timer : timers_) timer->alive = false;
+  runtime_.journal.push_back("unload");
+  runtime_.forget(this);
+}
+
+platform::Label& MemoryForm::addLabel(const platform::LabelDesign& labelDesign,
+                                      platform::LabelEvents& events) {
+  labels_.push_back(std::make_unique<MemoryLabel>(labelDesign, events));
+  return *labels_.back();
+}
+
+platform::Timer& MemoryForm::addTimer(const platform::TimerDesign& timerDesign,
+                                      std::function<void()> onTimer) {
+  timers_.push_back(
+      std::make_unique<MemoryTimer>(timerDesign, std::move(onTimer)));
+  return *timers_.back();
+}
+
+void MemoryForm::pressMouse(std::int16_t button) {
+  runtime_.raise("Form_MouseDown",
+                 [&] { events_.Form_MouseDown(button, 0, 30, 30); });
+}
+
+void MemoryForm::pressMouseOnLabel(std::int16_t button) {
+  MemoryLabel& target = label();
+  runtime_.raise("lblTime_MouseDown",
+                 [&] { target.events.MouseDown(button, 0, 30, 30); });
+}
+
+void MemoryForm::doubleClick() {
+  runtime_.raise("Form_DblClick", [&] { events_.Form_DblClick(); });
+}
+
+void MemoryForm::doubleClickLabel() {
+  MemoryLabel& target = label();
+  runtime_.raise("lblTime_DblClick", [&] { target.events.DblClick(); });
+}
+
+void MemoryForm::contextMenu(bool fromKeyboard) {
+  runtime_.raise("Form_ContextMenu",
+                 [&] { events_.Form_ContextMenu(fromKeyboard); });
+}
+
+void MemoryForm::close(platform::UnloadReason reason) {
+  std::int16_t cancel = 0;
+  runtime_.raise("Form_QueryUnload",
+                 [&] { events_.Form_QueryUnload(cancel, reason); });
+  if (cancel == 0) {
+    runtime_.raise("Form_Closed", [&] { events_.Form_Closed(reason); });
+  }
+}
+
+void MemoryForm::tick() {
+  for (auto& timer : timers_) timer->fire(runtime_);
+}
+
+}  // namespace quorvo::testing

@@ -1,0 +1,87 @@
+// MemoryForm: a form with its labels and timers, and what its popups showed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "memory_label.h"
+#include "memory_timer.h"
+#include "platform/forms.h"
+#include "platform/menu_item.h"
+
+namespace quorvo::testing {
+
+class MemoryRuntime;
+
+// What a popup showed: the visible items below the opened menu, in order.
+struct PopupShown {
+  struct Entry {
+    std::string caption;
+    bool checked;
+    bool enabled;
+    bool separator;
+  };
+  int flags;
+  platform::PopupPlace place;
+  std::vector<Entry> entries;
+};
+
+class MemoryForm : public platform::Form {
+ public:
+  MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
+             platform::WindowHandle handle);
+  float left() const override { return left_; }
+  float top() const override { return top_; }
+  float width() const override { return width_; }
+  float height() const override { return height_; }
+  void setLeft(float twips) override;
+  void setTop(float twips) override;
+  void setWidth(float twips) override;
+  void setHeight(float twips) override;
+  platform::WindowHandle hWnd() const override { return handle_; }
+  bool isOnAnyScreen() const override;
+  // Only noted in the journal: where the text lands is the real runtime's
+  // rule, tested against monitor layouts there.
+  void keepTextOnScreen() override;
+  void show() override;
+  void refresh() override;
+  void popupMenu(platform::MenuItem& menu, int flags,
+                 platform::PopupPlace place) override;
+  void unload() override;
+  platform::Label& addLabel(const platform::LabelDesign& design,
+                            platform::LabelEvents& events) override;
+  platform::Timer& addTimer(const platform::TimerDesign& design,
+                            std::function<void()> onTimer) override;
+
+  // Events as a user or the system would raise them.
+  void pressMouse(std::int16_t button);
+  void pressMouseOnLabel(std::int16_t button);
+  void doubleClick();
+  void doubleClickLabel();
+  void contextMenu(bool fromKeyboard);
+  void close(platform::UnloadReason reason);
+  // Fires every timer of the form once.
+  void tick();
+
+  MemoryLabel& label(std::size_t i = 0) { return *labels_.at(i); }
+  MemoryTimer& timer(std::size_t i = 0) { return *timers_.at(i); }
+
+  bool visible = false;
+  bool loaded = true;
+  int refreshes = 0;
+  int widthChanges = 0;
+
+ private:
+  MemoryRuntime& runtime_;
+  platform::FormEvents& events_;
+  platform::WindowHandle handle_;
+  float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::vector<std::unique_ptr<MemoryLabel>> labels_;
+  std::vector<std::unique_ptr<MemoryTimer>> timers_;
+};
+
+}  // namespace quorvo::testing

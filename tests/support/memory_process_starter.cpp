@@ -1,0 +1,14 @@
+// MemoryProcessStarter: a start noted, or refused when the test says so.
+#include "memory_process_starter.h"
+
+namespace quorvo::testing {
+
+std::uint32_t MemoryProcessStarter::shell(const std::string& commandLine,
+                                          int showWindow) {
+  journal_.push_back("shell " + commandLine);
+  if (fail) throw platform::RuntimeError("file not found");
+  starts.push_back({commandLine, showWindow});
+  return 4242;
+}
+
+}  // namespace quorvo::testing

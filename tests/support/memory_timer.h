@@ -1,0 +1,35 @@
+// MemoryTimer: a timer that goes off only when the test fires it.
+#pragma once
+
+#include <functional>
+#include <utility>
+
+#include "platform/forms.h"
+
+namespace quorvo::testing {
+
+class MemoryRuntime;
+
+class MemoryTimer : public platform::Timer {
+ public:
+  MemoryTimer(const platform::TimerDesign& design,
+              std::function<void()> onTimer)
+      : interval_(design.intervalMs),
+        enabled_(design.enabled),
+        onTimer_(std::move(onTimer)) {}
+  int interval() const override { return interval_; }
+  void setInterval(int milliseconds) override { interval_ = milliseconds; }
+  bool enabled() const override { return enabled_; }
+  void setEnabled(bool on) override { enabled_ = on; }
+  // Raises the timer event when the timer is enabled and its window exists;
+  // returns whether it did.
+  bool fire(MemoryRuntime& runtime);
+  bool alive = true;
+
+ private:
+  int interval_;
+  bool enabled_;
+  std::function<void()> onTimer_;
+};
+
+}  // namespace quorvo::testing
