@@ -4,8 +4,17 @@
 #include <algorithm>
 
 #include "memory_runtime.h"
+#include "platform/handler_guard.h"
 
 namespace quorvo::testing {
+
+namespace {
+
+std::string formEvent(std::string_view event) {
+  return platform::handlerName(platform::kFormEvents, event);
+}
+
+}  // namespace
 
 MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
                        platform::WindowHandle handle)
@@ -63,7 +72,9 @@ void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
   for (std::size_t i = 0; i < visibleItems.size(); ++i) {
     if (!choice.empty() && shown.entries[i].caption == choice &&
         shown.entries[i].enabled && !shown.entries[i].separator) {
-      runtime_.raise("Click", [item = visibleItems[i]] { item->click(); });
+      platform::MenuItem* const item = visibleItems[i];
+      runtime_.raise(platform::handlerName(item->name(), "Click"),
+                     [item] { item->click(); });
       return;
     }
   }
@@ -91,36 +102,37 @@ platform::Timer& MemoryForm::addTimer(const platform::TimerDesign& timerDesign,
 }
 
 void MemoryForm::pressMouse(std::int16_t button) {
-  runtime_.raise("Form_MouseDown",
+  runtime_.raise(formEvent("MouseDown"),
                  [&] { events_.Form_MouseDown(button, 0, 30, 30); });
 }
 
 void MemoryForm::pressMouseOnLabel(std::int16_t button) {
   MemoryLabel& target = label();
-  runtime_.raise("lblTime_MouseDown",
+  runtime_.raise(platform::handlerName(target.name, "MouseDown"),
                  [&] { target.events.MouseDown(button, 0, 30, 30); });
 }
 
 void MemoryForm::doubleClick() {
-  runtime_.raise("Form_DblClick", [&] { events_.Form_DblClick(); });
+  runtime_.raise(formEvent("DblClick"), [&] { events_.Form_DblClick(); });
 }
 
 void MemoryForm::doubleClickLabel() {
   MemoryLabel& target = label();
-  runtime_.raise("lblTime_DblClick", [&] { target.events.DblClick(); });
+  runtime_.raise(platform::handlerName(target.name, "DblClick"),
+                 [&] { target.events.DblClick(); });
 }
 
 void MemoryForm::contextMenu(bool fromKeyboard) {
-  runtime_.raise("Form_ContextMenu",
+  runtime_.raise(formEvent("ContextMenu"),
                  [&] { events_.Form_ContextMenu(fromKeyboard); });
 }
 
 void MemoryForm::close(platform::UnloadReason reason) {
   std::int16_t cancel = 0;
-  runtime_.raise("Form_QueryUnload",
+  runtime_.raise(formEvent("QueryUnload"),
                  [&] { events_.Form_QueryUnload(cancel, reason); });
   if (cancel == 0) {
-    runtime_.raise("Form_Closed", [&] { events_.Form_Closed(reason); });
+    runtime_.raise(formEvent("Closed"), [&] { events_.Form_Closed(reason); });
   }
 }
 

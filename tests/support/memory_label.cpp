@@ -18,7 +18,7 @@ std::size_t codePoints(std::string_view text) {
 
 MemoryLabel::MemoryLabel(const platform::LabelDesign& design,
                          platform::LabelEvents& labelEvents)
-    : events(labelEvents), caption_(design.caption) {
+    : events(labelEvents), name(design.name), caption_(design.caption) {
   width_ = static_cast<float>(codePoints(caption_)) * kCharWidth;
 }
 

@@ -24,6 +24,7 @@ class MemoryLabel : public platform::Label {
   float height() const override { return kLineHeight; }
 
   platform::LabelEvents& events;
+  const std::string name;
   // Caption changes that would have repainted something.
   int repaints = 0;
 

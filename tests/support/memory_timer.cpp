@@ -7,7 +7,7 @@ namespace quorvo::testing {
 
 bool MemoryTimer::fire(MemoryRuntime& runtime) {
   if (!enabled_ || !alive || runtime.app().ended()) return false;
-  runtime.raise("tmrGetTime_Timer", onTimer_);
+  runtime.raise(handlerName_, onTimer_);
   return true;
 }
 

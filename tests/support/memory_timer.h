@@ -2,9 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "platform/forms.h"
+#include "platform/handler_guard.h"
 
 namespace quorvo::testing {
 
@@ -14,7 +16,8 @@ class MemoryTimer : public platform::Timer {
  public:
   MemoryTimer(const platform::TimerDesign& design,
               std::function<void()> onTimer)
-      : interval_(design.intervalMs),
+      : handlerName_(platform::handlerName(design.name, "Timer")),
+        interval_(design.intervalMs),
         enabled_(design.enabled),
         onTimer_(std::move(onTimer)) {}
   int interval() const override { return interval_; }
@@ -27,6 +30,8 @@ class MemoryTimer : public platform::Timer {
   bool alive = true;
 
  private:
+  // Made once, as the real timer does: nothing composed at every tick.
+  const std::string handlerName_;
   int interval_;
   bool enabled_;
   std::function<void()> onTimer_;
