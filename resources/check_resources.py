@@ -49,6 +49,7 @@ IMAGE_DLLCHARACTERISTICS = {
     "HIGH_ENTROPY_VA": 0x0020,
     "DYNAMIC_BASE": 0x0040,
     "NX_COMPAT": 0x0100,
+    "TERMINAL_SERVER_AWARE": 0x8000,
 }
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
@@ -401,6 +402,11 @@ def check_imports(pe, report):
         "imports only Windows system DLLs (%s)" % ", ".join(sorted(set(names))),
         ", ".join(foreign),
     )
+    # These are loaded at run time from System32 alone, where asked for: an
+    # import would be looked for beside the program first.
+    loaded_late = sorted({"dwmapi.dll", "oleacc.dll"} & set(names))
+    report.check(not loaded_late, "does not import dwmapi.dll or oleacc.dll",
+                 ", ".join(loaded_late))
 
 
 # The whole clock, runtime included, fits in this many bytes.

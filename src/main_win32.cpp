@@ -2,12 +2,24 @@
 // loop until the program ends.
 #include <windows.h>
 
+#include <cstdlib>
 #include <exception>
 
 #include "platform/win32/errors.h"
 #include "platform/win32/process_setup.h"
 #include "platform/win32/runtime.h"
 #include "quorvo.h"
+
+#if defined(__GLIBCXX__)
+// libstdc++'s default terminate handler writes the uncaught exception's
+// demangled type to the standard error a windowed program has not, and
+// brings the whole demangler (a sixth of the program) with it. No exception
+// leaves wWinMain; should the worst happen, this one ends the program the
+// same way, without the words.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+#endif
 
 namespace {
 
@@ -27,6 +39,9 @@ int runQuorvo(HINSTANCE instance) {
     runtime.app().end();
     return kStartFailed;
   }
+  // The clock runs: Windows may bring it back after an update's restart,
+  // started the way it was started this time.
+  registerForRestart(runtime.app().command());
   return runMessageLoop();
 }
 

@@ -3,40 +3,34 @@
 
 namespace quorvo::clock {
 
-namespace {
-
-std::string_view formatNow(platform::DateTimeService& dateTime,
-                           std::string_view pattern) {
-  return dateTime.format(dateTime.now(), pattern);
-}
-
-}  // namespace
-
 std::string_view trimLeadingZero(std::string_view text) {
   if (!text.empty() && text.front() == '0') text.remove_prefix(1);
   return text;
 }
 
-std::string_view timeText(platform::DateTimeService& dateTime, bool seconds,
+std::string_view timeText(platform::DateTimeService& dateTime,
+                          const platform::LocalDateTime& now, bool seconds,
                           bool hours24) {
   if (hours24) {
-    return formatNow(dateTime, seconds ? platform::kHourMinuteSecondPattern
-                                       : platform::kHourMinutePattern);
+    return dateTime.format(now, seconds ? platform::kHourMinuteSecondPattern
+                                        : platform::kHourMinutePattern);
   }
   return trimLeadingZero(
-      formatNow(dateTime, seconds ? platform::kLongTimePattern
-                                  : platform::kMediumTimePattern));
+      dateTime.format(now, seconds ? platform::kLongTimePattern
+                                   : platform::kMediumTimePattern));
 }
 
-std::string_view longDateText(platform::DateTimeService& dateTime) {
-  return formatNow(dateTime, platform::kLongDatePattern);
+std::string_view longDateText(platform::DateTimeService& dateTime,
+                              const platform::LocalDateTime& now) {
+  return dateTime.format(now, platform::kLongDatePattern);
 }
 
 std::string_view shortTimeText(platform::DateTimeService& dateTime,
+                               const platform::LocalDateTime& now,
                                bool hours24) {
-  return hours24 ? formatNow(dateTime, platform::kHourMinutePattern)
+  return hours24 ? dateTime.format(now, platform::kHourMinutePattern)
                  : trimLeadingZero(
-                       formatNow(dateTime, platform::kMediumTimePattern));
+                       dateTime.format(now, platform::kMediumTimePattern));
 }
 
 }  // namespace quorvo::clock

@@ -1,4 +1,4 @@
-// Composing the pieces of the clock text from the local clock.
+// Composing the pieces of the clock text from a reading of the local clock.
 #pragma once
 
 #include <string_view>
@@ -13,16 +13,21 @@ namespace quorvo::clock {
 // Drops one leading "0", so "09:05 PM" reads "9:05 PM".
 std::string_view trimLeadingZero(std::string_view text);
 
-// The time as the Seconds and 24-hour options ask for it, from a fresh
-// reading of the clock.
-std::string_view timeText(platform::DateTimeService& dateTime, bool seconds,
+// Every piece of a tick is made from the one reading of the clock the tick
+// took, so no tick can show a time of one day beside the date of the next.
+
+// The time as the Seconds and 24-hour options ask for it.
+std::string_view timeText(platform::DateTimeService& dateTime,
+                          const platform::LocalDateTime& now, bool seconds,
                           bool hours24);
 
-// Today's long date, e.g. "Monday, March 4 2024".
-std::string_view longDateText(platform::DateTimeService& dateTime);
+// The long date, e.g. "Monday, March 4 2024".
+std::string_view longDateText(platform::DateTimeService& dateTime,
+                              const platform::LocalDateTime& now);
 
 // The time in hours and minutes for the tooltip of the date-only display.
 std::string_view shortTimeText(platform::DateTimeService& dateTime,
+                               const platform::LocalDateTime& now,
                                bool hours24);
 
 }  // namespace quorvo::clock

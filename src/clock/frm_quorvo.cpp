@@ -13,7 +13,8 @@ namespace quorvo::clock {
 
 FrmQuorvo::FrmQuorvo(Quorvo& program)
     : program_(program),
-      form_(program.runtime().createForm({.caption = ""}, *this)),
+      form_(program.runtime().createForm(
+          {.caption = "", .accessibleName = "Quorvo"}, *this)),
       lblTime(form_->addLabel({.caption = "Time",
                                .left = kLabelInset,
                                .top = kLabelInset,
@@ -31,7 +32,7 @@ void FrmQuorvo::Form_Load() {
     return;
   }
   form_->setWidth(lblTime.width() + kLoadWidthMargin);
-  form_->setHeight(lblTime.height() + kLoadHeightMargin);
+  form_->setHeight(lblTime.height() + kHeightMargin);
   placeAtStoredPosition();
   menu::FrmMenu& menu = program_.frmMenu();
   menu.mnu24Hour.setChecked(settings::readFlag(
@@ -46,17 +47,18 @@ void FrmQuorvo::Form_Load() {
 
 void FrmQuorvo::placeAtStoredPosition() {
   platform::SettingsStore& store = program_.runtime().settings();
-  form_->setLeft(settings::readPosition(store, settings::kLeftKey,
-                                        settings::kDefaultLeft));
-  form_->setTop(
-      settings::readPosition(store, settings::kTopKey, settings::kDefaultTop));
+  // Read in order, Left then Top, and the window moved once, to both.
+  const float left =
+      settings::readPosition(store, settings::kLeftKey, settings::kDefaultLeft);
+  const float top =
+      settings::readPosition(store, settings::kTopKey, settings::kDefaultTop);
+  form_->move(left, top);
   // A position on no monitor at all (one removed, a resolution lowered)
   // would leave a clock nobody can see or reach: start at the default place.
   // One that shows too little of the clock text comes whole onto the
   // screen; a window that shows most of it stays where it was left.
   if (!form_->isOnAnyScreen()) {
-    form_->setLeft(settings::kDefaultLeft);
-    form_->setTop(settings::kDefaultTop);
+    form_->move(settings::kDefaultLeft, settings::kDefaultTop);
   }
   form_->keepTextOnScreen();
 }
@@ -64,19 +66,21 @@ void FrmQuorvo::placeAtStoredPosition() {
 void FrmQuorvo::tmrGetTime_Timer() {
   platform::DateTimeService& dateTime = program_.runtime().dateTime();
   const menu::FrmMenu& menu = program_.frmMenu();
+  const platform::LocalDateTime now = dateTime.now();
   if (menu.mnuJTime.checked()) {
-    lblTime.setToolTipText(longDateText(dateTime));
-    strClockText =
-        timeText(dateTime, menu.mnuSeconds.checked(), menu.mnu24Hour.checked());
+    lblTime.setToolTipText(longDateText(dateTime, now));
+    strClockText = timeText(dateTime, now, menu.mnuSeconds.checked(),
+                            menu.mnu24Hour.checked());
   } else if (menu.mnuJDate.checked()) {
-    lblTime.setToolTipText(shortTimeText(dateTime, menu.mnu24Hour.checked()));
-    strClockText = longDateText(dateTime);
+    lblTime.setToolTipText(
+        shortTimeText(dateTime, now, menu.mnu24Hour.checked()));
+    strClockText = longDateText(dateTime, now);
   } else if (menu.mnuDateTime.checked()) {
     lblTime.setToolTipText(std::string_view{});  // no tooltip
-    strClockText =
-        timeText(dateTime, menu.mnuSeconds.checked(), menu.mnu24Hour.checked());
+    strClockText = timeText(dateTime, now, menu.mnuSeconds.checked(),
+                            menu.mnu24Hour.checked());
     strClockText += "  ";
-    strClockText += longDateText(dateTime);
+    strClockText += longDateText(dateTime, now);
   }
   lblTime.setCaption(strClockText);
   form_->setWidth(lblTime.width() + kTickWidthMargin);
@@ -124,6 +128,12 @@ void FrmQuorvo::Form_QueryUnload(std::int16_t& /*cancel*/,
 
 void FrmQuorvo::Form_Closed(platform::UnloadReason /*reason*/) {
   program_.clockWindowClosed();
+}
+
+void FrmQuorvo::Form_FontChanged() {
+  // Larger text needs a higher window; start-up's rule holds again. The
+  // width follows at the next tick, as always.
+  form_->setHeight(lblTime.height() + kHeightMargin);
 }
 
 }  // namespace quorvo::clock

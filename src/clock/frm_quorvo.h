@@ -19,7 +19,7 @@ namespace quorvo::clock {
 // Layout, in twips.
 inline constexpr float kLabelInset = 15;        // label to client-area corner
 inline constexpr float kLoadWidthMargin = 115;  // window over label at load
-inline constexpr float kLoadHeightMargin = 65;
+inline constexpr float kHeightMargin = 65;     // at load, and when fonts change
 inline constexpr float kTickWidthMargin = 90;  // window over label per tick
 inline constexpr int kTickIntervalMs = 100;
 
@@ -43,6 +43,7 @@ class FrmQuorvo : public platform::FormEvents, private platform::LabelEvents {
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override;
   void Form_Closed(platform::UnloadReason reason) override;
+  void Form_FontChanged() override;
 
  private:
   void MouseDown(std::int16_t button, std::int16_t shift, float x,

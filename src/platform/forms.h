@@ -55,6 +55,9 @@ class FormEvents {
                                 UnloadReason /*reason*/) {}
   // The window is gone after a close the program did not ask for itself.
   virtual void Form_Closed(UnloadReason /*reason*/) {}
+  // The form's font changed while it runs (the system's message font, or the
+  // DPI it is drawn at), and its labels have taken their new sizes.
+  virtual void Form_FontChanged() {}
 };
 
 // Events a label raises into the program.
@@ -94,6 +97,9 @@ class Timer {
 struct FormDesign {
   std::string caption;
   bool visibleFrame = true;  // false for a form that is never shown
+  // What screen readers call the window where its caption is empty; it
+  // changes nothing that can be seen, nor what the caption reads.
+  std::string accessibleName = {};
 };
 
 struct LabelDesign {
@@ -109,7 +115,9 @@ struct TimerDesign {
   std::string name = {};
 };
 
-// A top-level window. Geometry is in twips of the screen.
+// A top-level window. Geometry is in twips: a position with one scale for
+// the whole desktop, so a place is the same on every monitor; a size with
+// the scale of the window's monitor.
 class Form {
  public:
   virtual ~Form() = default;
@@ -119,6 +127,8 @@ class Form {
   virtual float height() const = 0;
   virtual void setLeft(float twips) = 0;
   virtual void setTop(float twips) = 0;
+  // Both at once, in one step.
+  virtual void move(float left, float top) = 0;
   virtual void setWidth(float twips) = 0;
   virtual void setHeight(float twips) = 0;
   virtual WindowHandle hWnd() const = 0;

@@ -21,8 +21,8 @@ SECOND_INSTANCE_TIMEOUT = 10.0
 @scenario("e2e,startup")
 def first_start_defaults(run: Run) -> None:
     """Empty store, no arguments: a window without title bar at the default
-    place, showing the time without seconds in 12-hour form. (Its topmost
-    standing is checked on its own.)"""
+    place, showing the time without seconds in 12-hour form, that screen
+    readers call "Quorvo". (Its topmost standing is checked on its own.)"""
     run.clean_start()
     run.start()
     state, _, _ = run.read()
@@ -39,6 +39,10 @@ def first_start_defaults(run: Run) -> None:
     log(f"tool window: {bool(exstyle & WS_EX_TOOLWINDOW)}, topmost: "
         f"{bool(exstyle & WS_EX_TOPMOST)}")
     check(clock["text"] == "", f"the caption is {clock['text']!r}")
+    # Screen readers say what the clock is, though it has no caption.
+    names = run.probe.accessible_name()
+    check(names == {"window": "Quorvo", "client": "Quorvo"},
+          f"accessible names {names}")
     check(layout_dpi(state) == 96,
           f"the display runs at {layout_dpi(state)} DPI")
     expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
@@ -103,6 +107,45 @@ def layout_at_120_dpi(run: Run) -> None:
     finally:
         run.quorvo.end_all()
         run.session.set_dpi(96)
+
+
+@scenario("e2e,startup", timeout=240)
+def larger_text_is_never_cut(run: Run) -> None:
+    """Text size from 100 % to 225 %: the message font enlarged while the
+    clock runs, and a clock started at each size. The label lies wholly
+    inside the window, 65 twips lower than the window's height."""
+    run.clean_start()
+    normal = run.probe.message_font()["height"]
+    try:
+        run.start("-timedatesec")
+        first = run.expect_text("datetime", seconds=True, hour24=False)
+        for scale in (1.5, 2.25):
+            run.probe.message_font(round(normal * scale))
+            state = run.expect_text("datetime", seconds=True, hour24=False)
+            log(f"running clock at {scale:.0%} text: label "
+                f"{state['label']['rect']} in {state['clock']['client']}")
+            run.check_geometry(state)
+        if state["label"]["rect"]["height"] == first["label"]["rect"]["height"]:
+            # Windows keeps these settings for the whole system; Wine keeps
+            # them per process, so the announcement reaches the running clock
+            # but the font it then asks for is still the one it had.
+            log("the running clock kept its font: this Wine does not hand a "
+                "running program a changed message font")
+        run.end_clocks()
+        heights = {}
+        for scale in (1.0, 1.5, 2.25):
+            run.probe.message_font(round(normal * scale))
+            run.start("-timedatesec")
+            state = run.expect_text("datetime", seconds=True, hour24=False)
+            heights[scale] = state["label"]["rect"]["height"]
+            log(f"started at {scale:.0%} text: label {state['label']['rect']}")
+            run.check_geometry(state)
+            run.screenshot(f"text-{round(scale * 100)}", state["clock"]["rect"])
+            run.end_clocks()
+        check(heights[2.25] >= 1.8 * heights[1.0],
+              f"the label did not grow with the text size: {heights} px")
+    finally:
+        run.probe.message_font(normal)
 
 
 @scenario("e2e,startup")

@@ -1,6 +1,7 @@
 // MemoryDateTime: a clock the test sets, with English (United States) names.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,9 @@ namespace quorvo::testing {
 // A clock the test sets, with English (United States) names and formats.
 class MemoryDateTime : public platform::DateTimeService {
  public:
-  platform::LocalDateTime now() override { return current; }
+  // The current reading; the clock then moves on to `nextReading`, if set,
+  // as a clock read just before midnight does.
+  platform::LocalDateTime now() override;
   // Like the system's formatter, composes a text only for a reading it has
   // not seen with that pattern, so repeated texts cost no allocation. Every
   // text lands in one buffer: a text kept past the next format() reads
@@ -22,6 +25,7 @@ class MemoryDateTime : public platform::DateTimeService {
 
   void set(int year, int month, int day, int hour, int minute, int second);
   platform::LocalDateTime current;
+  std::optional<platform::LocalDateTime> nextReading;
   // The system's long time format is a 24-hour one with a leading zero
   // ("09:05:03"), as in many European locales.
   bool longTime24 = false;

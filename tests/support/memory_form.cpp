@@ -23,6 +23,12 @@ MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
 void MemoryForm::setLeft(float twips) { left_ = twips; }
 void MemoryForm::setTop(float twips) { top_ = twips; }
 
+void MemoryForm::move(float left, float top) {
+  left_ = left;
+  top_ = top;
+  runtime_.journal.push_back("move");
+}
+
 void MemoryForm::setWidth(float twips) {
   if (twips == width_) return;
   width_ = twips;
@@ -125,6 +131,11 @@ void MemoryForm::doubleClickLabel() {
 void MemoryForm::contextMenu(bool fromKeyboard) {
   runtime_.raise(formEvent("ContextMenu"),
                  [&] { events_.Form_ContextMenu(fromKeyboard); });
+}
+
+void MemoryForm::changeFont(float lineHeight) {
+  for (auto& label : labels_) label->lineHeight = lineHeight;
+  runtime_.raise(formEvent("FontChanged"), [&] { events_.Form_FontChanged(); });
 }
 
 void MemoryForm::close(platform::UnloadReason reason) {

@@ -40,6 +40,7 @@ class MemoryForm : public platform::Form {
   float height() const override { return height_; }
   void setLeft(float twips) override;
   void setTop(float twips) override;
+  void move(float left, float top) override;
   void setWidth(float twips) override;
   void setHeight(float twips) override;
   platform::WindowHandle hWnd() const override { return handle_; }
@@ -64,6 +65,8 @@ class MemoryForm : public platform::Form {
   void doubleClickLabel();
   void contextMenu(bool fromKeyboard);
   void close(platform::UnloadReason reason);
+  // The system's message font became `lineHeight` twips high.
+  void changeFont(float lineHeight);
   // Fires every timer of the form once.
   void tick();
 

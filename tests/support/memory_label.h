@@ -21,10 +21,11 @@ class MemoryLabel : public platform::Label {
   std::string toolTipText() const override { return toolTip_; }
   void setToolTipText(std::string_view text) override;
   float width() const override { return width_; }
-  float height() const override { return kLineHeight; }
+  float height() const override { return lineHeight; }
 
   platform::LabelEvents& events;
   const std::string name;
+  float lineHeight = kLineHeight;  // its font's
   // Caption changes that would have repainted something.
   int repaints = 0;
 

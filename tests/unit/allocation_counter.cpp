@@ -24,6 +24,18 @@ void* operator new(std::size_t size) {
   return block;
 }
 
+// The no-throw form too: AddressSanitizer brings its own, and a block from
+// it freed through the delete below (as the temporary buffer of
+// std::stable_sort is) counts as a mismatch of new and free.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block == nullptr) return nullptr;
+  ++blocks;
+  ++allocations;
+  bytes += static_cast<long long>(malloc_usable_size(block));
+  return block;
+}
+
 void operator delete(void* block) noexcept {
   if (block == nullptr) return;
   --blocks;
@@ -32,6 +44,10 @@ void operator delete(void* block) noexcept {
 }
 
 void operator delete(void* block, std::size_t) noexcept {
+  operator delete(block);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept {
   operator delete(block);
 }
 

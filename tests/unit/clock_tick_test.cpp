@@ -91,6 +91,30 @@ TEST_F(ClockTickTest, DecisionTableAtFivePastNineInTheEvening) {
   }
 }
 
+TEST_F(ClockTickTest, AMidnightTickComposesEverythingFromOneReading) {
+  // The clock moves on to the next year between its first reading and any
+  // later one: a tick that read it twice would show two days.
+  constexpr const char* kLastDay = "Thursday, December 31 2026";
+  const std::vector<DecisionRow> rows = {
+      {"date and time",
+       {.dateTime = true, .seconds = true},
+       std::string("11:59:59 PM  ") + kLastDay,
+       ""},
+      {"time", {.jTime = true, .seconds = true}, "11:59:59 PM", kLastDay},
+      {"date", {.jDate = true}, kLastDay, "11:59 PM"},
+  };
+  for (const DecisionRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    setMarks(row.marks);
+    runtime.dateTime().set(2026, 12, 31, 23, 59, 59);
+    runtime.dateTime().nextReading =
+        platform::LocalDateTime{2027, 1, 1, 5, 0, 0, 0};
+    tick();
+    EXPECT_EQ(label().caption(), row.caption);
+    EXPECT_EQ(label().toolTipText(), row.toolTip);
+  }
+}
+
 struct TimeRow {
   int hour, minute, second;
   const char* medium;    // no seconds, 12-hour
@@ -175,6 +199,15 @@ TEST_F(ClockTickTest, WindowIsNinetyTwipsWiderThanTheLabelAfterEachTick) {
     tick();
     EXPECT_EQ(window().width(), label().width() + 90);
     EXPECT_EQ(window().height(), heightAtLoad);
+  }
+  // A larger system font (a larger text size, a DPI change) makes the label
+  // higher: the window is 65 twips higher than it again, and ticks leave
+  // that height alone.
+  for (const float lineHeight : {440.0f, 195.0f}) {
+    window().changeFont(lineHeight);
+    EXPECT_EQ(window().height(), lineHeight + 65);
+    tick();
+    EXPECT_EQ(window().height(), lineHeight + 65);
   }
 }
 

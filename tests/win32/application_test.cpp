@@ -12,6 +12,7 @@
 
 #include "platform/command_line.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/process_setup.h"
 #include "platform/win32/text.h"
 #include "win32_test_support.h"
 
@@ -145,6 +146,21 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Win32ApplicationTest, CommandOfThisProcessMatchesItsCommandLine) {
   Win32Application app(L"Local\\" + uniqueName(L"Quorvo.Test"));
   EXPECT_EQ(app.command(), argumentString(toUtf8(GetCommandLineW())));
+}
+
+TEST(Win32ApplicationTest, RestartAfterAnUpdateWithTheSameSwitchOnly) {
+  registerForRestart("-timesec");
+  WCHAR commandLine[RESTART_MAX_CMD_LINE]{};
+  DWORD size = RESTART_MAX_CMD_LINE;
+  DWORD flags = 0;
+  const HRESULT result = GetApplicationRestartSettings(
+      GetCurrentProcess(), commandLine, &size, &flags);
+  if (result == E_NOTIMPL) {
+    GTEST_SKIP() << "this system cannot report a restart registration";
+  }
+  ASSERT_EQ(result, S_OK);
+  EXPECT_STREQ(commandLine, L"-timesec");
+  EXPECT_EQ(flags, static_cast<DWORD>(RESTART_NO_CRASH | RESTART_NO_HANG));
 }
 
 TEST(Win32ApplicationTest, EndPostsOneQuitAndCallsTheEndHandlerOnce) {

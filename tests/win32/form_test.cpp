@@ -370,15 +370,25 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   auto& label = form->addLabel({"Time", 15, 15, "lblTime"}, labelEvents_);
   const float widthBefore = label.width();
   const float heightBefore = label.height();
+  // As on a monitor of another scale: the place stays in twips of the one
+  // desktop-wide scale, and the program refits the height to the new font.
+  form->move(1500, 1800);
+  const RECT before = rect();
+  const float left = form->left();
+  const float top = form->top();
+  events.onFontChanged = [&] { form->setHeight(label.height() + 65); };
   const unsigned newDpi = dpi() * 3 / 2;
-  RECT suggested{100, 120, 100 + 90, 120 + 30};
+  RECT suggested{before.left, before.top, before.left + 90, before.top + 30};
   SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
                reinterpret_cast<LPARAM>(&suggested));
   const RECT r = rect();
-  EXPECT_EQ(r.left, 100);
-  EXPECT_EQ(r.top, 120);
+  EXPECT_EQ(r.left, before.left);
+  EXPECT_EQ(r.top, before.top);
   EXPECT_EQ(r.right - r.left, 90);
-  EXPECT_EQ(r.bottom - r.top, 30);
+  EXPECT_EQ(form->left(), left);
+  EXPECT_EQ(form->top(), top);
+  EXPECT_EQ(r.bottom - r.top, twipsToPixels(label.height() + 65, newDpi));
+  EXPECT_EQ(events.log, std::vector<std::string>{"Form_FontChanged"});
   EXPECT_EQ(dpi(), newDpi);
   // Twips stay twips: the label measures about the same in twips with the
   // font made for the new DPI.
@@ -397,6 +407,24 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   ASSERT_TRUE(GetTextExtentPoint32W(dc.get(), L"Time", 4, &extent));
   EXPECT_EQ(labelRect.right - labelRect.left, extent.cx);
   EXPECT_EQ(labelRect.bottom - labelRect.top, extent.cy);
+  EXPECT_TRUE(runtime.reporter.errors.empty());
+}
+
+TEST_F(Win32FormTest, SystemFontChangesReachTheProgram) {
+  struct Row {
+    WPARAM action;
+    const wchar_t* area;
+    bool fontChanged;
+  };
+  for (const Row& row :
+       {Row{SPI_SETNONCLIENTMETRICS, nullptr, true},
+        Row{0, L"WindowMetrics", true},
+        Row{SPI_SETDESKWALLPAPER, nullptr, false}, Row{0, L"intl", false}}) {
+    events.log.clear();
+    SendMessageW(hwnd(), WM_SETTINGCHANGE, row.action,
+                 reinterpret_cast<LPARAM>(row.area));
+    EXPECT_EQ(events.log.size(), row.fontChanged ? 1u : 0u) << row.action;
+  }
   EXPECT_TRUE(runtime.reporter.errors.empty());
 }
 

@@ -89,8 +89,8 @@ class Win32LabelTest : public ::testing::Test {
   win32_testing::RecordingLabelEvents events;
   std::unique_ptr<Win32Form> form =
       win32_testing::createForm(*runtime, formEvents);
-  Win32Label& label =
-      static_cast<Win32Label&>(form->addLabel({"Time", 15, 15, "lblTime"}, events));
+  Win32Label& label = static_cast<Win32Label&>(
+      form->addLabel({"Time", 15, 15, "lblTime"}, events));
 };
 
 TEST_F(Win32LabelTest, IsAStaticChildFifteenTwipsInside) {

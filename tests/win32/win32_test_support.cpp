@@ -49,6 +49,11 @@ void RecordingFormEvents::Form_Closed(UnloadReason reason) {
   closedReasons.push_back(reason);
 }
 
+void RecordingFormEvents::Form_FontChanged() {
+  log.push_back("Form_FontChanged");
+  if (onFontChanged) onFontChanged();
+}
+
 void RecordingLabelEvents::MouseDown(std::int16_t button, std::int16_t shift,
                                      float x, float y) {
   log.push_back("MouseDown");

@@ -50,8 +50,10 @@ class RecordingFormEvents : public platform::FormEvents {
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override;
   void Form_Closed(platform::UnloadReason reason) override;
+  void Form_FontChanged() override;
 
-  std::vector<std::string> log;  // event names in order
+  std::vector<std::string> log;         // event names in order
+  std::function<void()> onFontChanged;  // what the program would do
   std::vector<bool> contextMenusFromKeyboard;
   std::vector<MouseDown> mouseDowns;
   std::vector<platform::UnloadReason> queryUnloadReasons;

@@ -132,6 +132,17 @@ class Probe:
                              ok_codes=(0, 1))
         return code == 0
 
+    def accessible_name(self) -> dict:
+        """The clock window's accessible name, as a screen reader asks for
+        it: of its window object and of its client object."""
+        return self._call(["accessible-name"])[1]
+
+    def message_font(self, height: int | None = None) -> dict:
+        """The message font's height (lfHeight), set first when given, as a
+        settings page sets it: stored and announced to every window."""
+        args = ["message-font"] + ([str(height)] if height is not None else [])
+        return self._call(args)[1]
+
     def usage(self) -> list[dict]:
         """GDI objects, windows and private memory of each process of the
         clock's program."""

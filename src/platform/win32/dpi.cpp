@@ -41,6 +41,14 @@ unsigned windowDpi(HWND window) noexcept {
   return kBaseDpi;
 }
 
+unsigned systemDpi() noexcept {
+  using GetDpi = decltype(&GetDpiForSystem);
+  static const auto getDpi =
+      loadedSystemFunction<GetDpi>(L"user32.dll", "GetDpiForSystem");
+  const UINT dpi = getDpi != nullptr ? getDpi() : 0;
+  return dpi != 0 ? dpi : kBaseDpi;
+}
+
 UniqueFont createMessageFont(unsigned dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);

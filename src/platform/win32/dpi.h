@@ -15,6 +15,10 @@ void enablePerMonitorDpiAwareness() noexcept;
 // The DPI the window is drawn at.
 unsigned windowDpi(HWND window) noexcept;
 
+// The system DPI: one scale for the whole desktop, the one positions are
+// converted with. 96 where the system cannot tell (before Windows 10 1607).
+unsigned systemDpi() noexcept;
+
 // The font of message boxes, the system's default user-interface font, sized
 // for `dpi`. Throws RuntimeError when the system has no answer.
 UniqueFont createMessageFont(unsigned dpi);

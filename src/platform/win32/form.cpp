@@ -8,6 +8,7 @@
 
 #include "platform/handler_guard.h"
 #include "platform/menu_item.h"
+#include "platform/win32/accessible_name.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/mouse_input.h"
@@ -15,6 +16,7 @@
 #include "platform/win32/runtime.h"
 #include "platform/win32/text.h"
 #include "platform/win32/twips.h"
+#include "platform/win32/window_corners.h"
 #include "resource_ids.h"
 
 namespace quorvo::platform::win32 {
@@ -56,7 +58,9 @@ bool Win32Form::registerWindowClass(HINSTANCE instance) noexcept {
 
 Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
                      FormEvents& events)
-    : runtime_(runtime), events_(events) {
+    : runtime_(runtime),
+      events_(events),
+      accessibleName_(toUtf16(design.accessibleName)) {
   if (!registerWindowClass(runtime.instance())) {
     throwLastError("RegisterClassExW");
   }
@@ -69,6 +73,7 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
       !window_) {
     throwLastError("CreateWindowExW(form)");
   }
+  if (design.visibleFrame) requestSquareCorners(window_.get());
   try {
     dpi_ = windowDpi(window_.get());
     font_ = createMessageFont(dpi_);
@@ -220,14 +225,12 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       raise("WM_DISPLAYCHANGE", [this] { OnScreensChanged(); });
       break;
     case WM_SETTINGCHANGE:
-      if (wParam == SPI_SETNONCLIENTMETRICS) OnFontChanged();
-      if (wParam == SPI_SETWORKAREA) {
-        raise("work area change", [this] { OnScreensChanged(); });
-      }
-      // The user's regional formats changed: the clock texts are made anew.
-      if (lParam != 0 && std::wstring_view(reinterpret_cast<const wchar_t*>(
-                             lParam)) == L"intl") {
-        runtime_.dateTime().forgetTexts();
+      OnSettingChange(wParam, lParam);
+      break;
+    case WM_GETOBJECT:
+      if (const auto answer =
+              answerGetObject(window, wParam, lParam, accessibleName_)) {
+        return *answer;
       }
       break;
     case WM_CTLCOLORSTATIC:
@@ -292,6 +295,20 @@ void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
   });
 }
 
+void Win32Form::OnSettingChange(WPARAM action, LPARAM area) {
+  const std::wstring_view name =
+      area != 0 ? reinterpret_cast<const wchar_t*>(area) : L"";
+  // The system's fonts: a new message font, a larger text size, a theme.
+  if (action == SPI_SETNONCLIENTMETRICS || name == L"WindowMetrics") {
+    OnFontChanged();
+  }
+  if (action == SPI_SETWORKAREA) {
+    raise("work area change", [this] { OnScreensChanged(); });
+  }
+  // The user's regional formats changed: the clock texts are made anew.
+  if (name == L"intl") runtime_.dateTime().forgetTexts();
+}
+
 void Win32Form::OnScreensChanged() {
   // Monitors or work areas came or went: the text comes back if too little
   // of it can be seen, and the right edge it hangs at may be another.
@@ -307,6 +324,8 @@ void Win32Form::OnFontChanged() {
     measuringDc_.selectFont(font_.get());
     for (const auto& label : labels_) label->relayout();
   });
+  raise(handlerName(kFormEvents, "FontChanged"),
+        [this] { events_.Form_FontChanged(); });
 }
 
 LRESULT Win32Form::OnCtlColorStatic(HDC dc) {

@@ -2,7 +2,8 @@
 // (form.cpp: the window and its messages; form_geometry.cpp: position, size
 // and keeping the text on screen).
 // Geometry crosses the interface in twips and is kept by the system in
-// pixels of the window's DPI.
+// pixels: positions convert with the system DPI, one scale for the whole
+// desktop, sizes with the DPI of the window's monitor.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +42,7 @@ class Win32Form final : public Form {
   // A value that gives the pixel the window has already moves nothing.
   void setLeft(float twips) override;
   void setTop(float twips) override;
+  void move(float left, float top) override;
   // On a shown window, the refit after a new text (refittedWindow): the
   // left edge stays, or the text's right edge where the window hangs at the
   // right edge of its screen, and the text stays on screen.
@@ -86,6 +89,7 @@ class Win32Form final : public Form {
   void OnTimer(UINT_PTR id);
   void OnDpiChanged(unsigned dpi, const RECT& suggested);
   void OnScreensChanged();
+  void OnSettingChange(WPARAM action, LPARAM area);
   void OnFontChanged();
   LRESULT OnCtlColorStatic(HDC dc);
   void OnNcDestroy(HWND window) noexcept;
@@ -102,6 +106,7 @@ class Win32Form final : public Form {
 
   Win32Runtime& runtime_;
   FormEvents& events_;
+  const std::wstring accessibleName_;
   // Declared before the window so it outlives every control drawing with it.
   UniqueFont font_;
   // After the font, so the font is deselected from it before it is deleted.

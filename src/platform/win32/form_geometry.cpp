@@ -2,6 +2,7 @@
 // pixels, and keeping the clock's text on the screens.
 #include <algorithm>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/form.h"
 #include "platform/win32/placement.h"
@@ -23,9 +24,17 @@ void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
   }
 }
 
-float Win32Form::left() const { return pixelsToTwips(windowRect().left, dpi_); }
+// Positions use the system DPI: with the DPI of the monitor the window is on,
+// a place on a monitor of another scale than the primary's would be stored
+// in twips that lead somewhere else when the window, made on the primary,
+// reads them back.
+float Win32Form::left() const {
+  return pixelsToTwips(windowRect().left, systemDpi());
+}
 
-float Win32Form::top() const { return pixelsToTwips(windowRect().top, dpi_); }
+float Win32Form::top() const {
+  return pixelsToTwips(windowRect().top, systemDpi());
+}
 
 float Win32Form::width() const {
   const RECT rect = windowRect();
@@ -37,16 +46,16 @@ float Win32Form::height() const {
   return pixelsToTwips(rect.bottom - rect.top, dpi_);
 }
 
-void Win32Form::setLeft(float twips) {
-  const int x = twipsToPixels(twips, dpi_);
-  const RECT rect = windowRect();
-  if (x != rect.left) placeWindow(x, rect.top, 0, 0, SWP_NOSIZE);
-}
+void Win32Form::setLeft(float twips) { move(twips, top()); }
 
-void Win32Form::setTop(float twips) {
-  const int y = twipsToPixels(twips, dpi_);
+void Win32Form::setTop(float twips) { move(left(), twips); }
+
+void Win32Form::move(float left, float top) {
+  const unsigned dpi = systemDpi();
+  const int x = twipsToPixels(left, dpi);
+  const int y = twipsToPixels(top, dpi);
   const RECT rect = windowRect();
-  if (y != rect.top) placeWindow(rect.left, y, 0, 0, SWP_NOSIZE);
+  if (x != rect.left || y != rect.top) placeWindow(x, y, 0, 0, SWP_NOSIZE);
 }
 
 void Win32Form::setWidth(float twips) {

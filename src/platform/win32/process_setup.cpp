@@ -5,6 +5,7 @@
 
 #include "platform/win32/dpi.h"
 #include "platform/win32/system_functions.h"
+#include "platform/win32/text.h"
 
 namespace quorvo::platform::win32 {
 
@@ -21,6 +22,16 @@ void restrictDllSearchToSystem() noexcept {
 void prepareProcess() noexcept {
   restrictDllSearchToSystem();
   enablePerMonitorDpiAwareness();
+}
+
+void registerForRestart(std::string_view arguments) noexcept {
+  // Fails for an argument string longer than the system keeps; the program
+  // then only misses its restart.
+  try {
+    (void)RegisterApplicationRestart(toUtf16(arguments).c_str(),
+                                     RESTART_NO_CRASH | RESTART_NO_HANG);
+  } catch (...) {
+  }
 }
 
 }  // namespace quorvo::platform::win32

@@ -26,11 +26,15 @@ int commandRegDump();
 int commandRegClear();
 int commandRegSet(const std::vector<std::string>& args);
 
-// Screens and the clock's place on them (display.cpp).
+// Screens and the clock's place on them; the message font (display.cpp).
 int commandMove(const std::wstring& exeName, int x, int y);
 int commandDisplayChange(const std::wstring& exeName);
 int commandModes();
 int commandSetMode(DWORD width, DWORD height);
+int commandMessageFont(bool set, LONG height);
+
+// The accessible name of the clock window (accessibility.cpp).
+int commandAccessibleName(const std::wstring& exeName);
 
 // What a process holds, and whether menus are still alive (meter.cpp).
 int commandUsage(const std::vector<std::wstring>& names);

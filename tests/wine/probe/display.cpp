@@ -79,4 +79,25 @@ int commandSetMode(DWORD width, DWORD height) {
   return result == DISP_CHANGE_SUCCESSFUL ? 0 : kExitFailed;
 }
 
+// The height of the system's message font in pixels (lfHeight: negative
+// for the character height). With `set`, it is changed first, as a settings
+// page changes it: written to the user's settings and announced to every
+// window.
+int commandMessageFont(bool set, LONG height) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  bool ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics,
+                                  &metrics, 0) != FALSE;
+  const LONG before = metrics.lfMessageFont.lfHeight;
+  if (ok && set) {
+    metrics.lfMessageFont.lfHeight = height;
+    ok =
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                              SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
+  }
+  std::printf("{\"ok\":%s,\"before\":%ld,\"height\":%ld}\n",
+              ok ? "true" : "false", before, metrics.lfMessageFont.lfHeight);
+  return ok ? 0 : kExitFailed;
+}
+
 }  // namespace probe

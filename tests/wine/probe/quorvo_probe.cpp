@@ -25,6 +25,10 @@
 //   quorvo_probe display-change   send the clock WM_DISPLAYCHANGE
 //   quorvo_probe modes            the screen's current and offered modes
 //   quorvo_probe set-mode W H     change the screen's resolution
+//   quorvo_probe accessible-name  the clock window's accessible name, as
+//                                 another program (a screen reader) gets it
+//   quorvo_probe message-font [H] the message font's height (lfHeight),
+//                                 set to H first, as a settings page does
 //   quorvo_probe menus            the menu handles of the clock's open popups
 //   quorvo_probe menu-alive WINPID HMENU...
 //                                 whether each handle is still a menu there
@@ -54,7 +58,7 @@ int usage() {
                "reg-set [NAME TYPE DATA]... | idle SECONDS | "
                "usage EXE... | texts EXE... | menus | "
                "menu-alive WINPID HMENU... | move X Y | display-change | "
-               "modes | set-mode W H\n");
+               "modes | set-mode W H | message-font [H] | accessible-name\n");
   return kExitUsage;
 }
 
@@ -132,6 +136,15 @@ int run(const std::wstring& exeName, const std::vector<std::string>& args) {
   if (command == "set-mode" && rest.size() == 2) {
     return commandSetMode(static_cast<DWORD>(numberArgument(rest[0])),
                           static_cast<DWORD>(numberArgument(rest[1])));
+  }
+  if (command == "accessible-name" && rest.empty()) {
+    return commandAccessibleName(exeName);
+  }
+  if (command == "message-font" && rest.size() <= 1) {
+    return commandMessageFont(
+        !rest.empty(), rest.empty() ? 0
+                                    : static_cast<LONG>(std::strtol(
+                                          rest[0].c_str(), nullptr, 10)));
   }
   if (command == "menu-alive" && rest.size() >= 2) {
     std::vector<std::uint64_t> menus;

@@ -80,8 +80,7 @@ BOOL CALLBACK addMonitorJson(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   json += "{\"rect\":" + rectJson(info.rcMonitor) +
           ",\"work\":" + rectJson(info.rcWork) +
           ",\"dpi\":" + number(monitorDpi(monitor)) + ",\"primary\":" +
-          ((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? "true" : "false") +
-          "}";
+          ((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? "true" : "false") + "}";
   return TRUE;
 }
 
@@ -230,7 +229,8 @@ std::string windowJson(HWND window) {
          ",\"owner\":" + handleText(owner) + ",\"foreground\":" +
          (GetForegroundWindow() == window ? "true" : "false") +
          ",\"dpi\":" + number(GetDpiForWindow(window)) + ",\"monitor_dpi\":" +
-         number(monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
+         number(
+             monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
          ",\"awareness\":" + quoted(std::string(awarenessName(window))) +
          ",\"rect\":" + rectJson(rect) +
          ",\"client\":" + rectJson(clientScreen) + ",\"children\":" + children +

@@ -1,0 +1,253 @@
+// The accessible name of a window: the system's standard accessible object
+// behind a thin object of ours that answers only the question of its name.
+#include "platform/win32/accessible_name.h"
+
+#include <ole2.h>
+// ole2.h first: oleacc.h relies on its types.
+#include <oleacc.h>
+
+#include <atomic>
+#include <bit>
+#include <utility>
+
+namespace quorvo::platform::win32 {
+
+namespace {
+
+// The interface ids used here, written out so that nothing of COM's or
+// oleacc's import libraries is linked: both are loaded only when asked for.
+constexpr IID kIidUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidDispatch = {
+    0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidAccessible = {
+    0x618736E0,
+    0x3C3D,
+    0x11CF,
+    {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID,
+                                                     void**);
+using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
+using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+
+template <typename Function>
+Function function(HMODULE module, const char* name) {
+  const FARPROC address =
+      module == nullptr ? nullptr : GetProcAddress(module, name);
+  return address == nullptr ? nullptr : std::bit_cast<Function>(address);
+}
+
+// The accessibility library and what is used of it, loaded once from
+// System32; every member null where it cannot be had.
+struct Library {
+  CreateStdAccessibleObjectFn createStandard = nullptr;
+  LresultFromObjectFn resultFromObject = nullptr;
+  SysAllocStringFn allocString = nullptr;
+
+  static const Library& get() {
+    static const Library library = [] {
+      Library loaded;
+      const HMODULE oleacc =
+          LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+      // oleacc brings COM and OLE automation with it.
+      const auto initialize = function<CoInitializeExFn>(
+          GetModuleHandleW(L"ole32.dll"), "CoInitializeEx");
+      // The window's thread answers for its objects as a single-threaded
+      // apartment, pumped by its message loop.
+      if (initialize == nullptr ||
+          FAILED(initialize(nullptr, COINIT_APARTMENTTHREADED))) {
+        return loaded;
+      }
+      loaded.createStandard = function<CreateStdAccessibleObjectFn>(
+          oleacc, "CreateStdAccessibleObject");
+      loaded.resultFromObject =
+          function<LresultFromObjectFn>(oleacc, "LresultFromObject");
+      loaded.allocString = function<SysAllocStringFn>(
+          GetModuleHandleW(L"oleaut32.dll"), "SysAllocString");
+      return loaded;
+    }();
+    return library;
+  }
+
+  bool ok() const {
+    return createStandard != nullptr && resultFromObject != nullptr &&
+           allocString != nullptr;
+  }
+};
+
+bool isSelf(const VARIANT& child) {
+  return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
+// The standard object with a name of its own; every other question goes to
+// the standard object unchanged. Other interfaces the standard object has
+// (IEnumVARIANT, IOleWindow) are its own, as clients ask for them. COM
+// objects go only by their interfaces and end themselves at their last
+// Release, so the interface is a private base and there is no public
+// destructor.
+class NamedAccessible final : private IAccessible {
+ public:
+  NamedAccessible(IAccessible* standard, std::wstring name)
+      : standard_(standard), name_(std::move(name)) {}
+  NamedAccessible(const NamedAccessible&) = delete;
+  NamedAccessible& operator=(const NamedAccessible&) = delete;
+
+  IAccessible* accessible() { return this; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (IsEqualIID(id, kIidUnknown) || IsEqualIID(id, kIidDispatch) ||
+        IsEqualIID(id, kIidAccessible)) {
+      *out = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return standard_->QueryInterface(id, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    if (!isSelf(child)) return standard_->get_accName(child, name);
+    if (name == nullptr) return E_INVALIDARG;
+    *name = Library::get().allocString(name_.c_str());
+    return *name != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+
+  // IDispatch, and the rest of IAccessible: the standard object's answers.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    return standard_->GetTypeInfoCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale,
+                                        ITypeInfo** info) override {
+    return standard_->GetTypeInfo(index, locale, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names,
+                                          UINT count, LCID locale,
+                                          DISPID* ids) override {
+    return standard_->GetIDsOfNames(id, names, count, locale, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale,
+                                   WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception,
+                                   UINT* argument) override {
+    return standard_->Invoke(member, id, locale, flags, params, result,
+                             exception, argument);
+  }
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    return standard_->get_accParent(parent);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+    return standard_->get_accChildCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child,
+                                         IDispatch** object) override {
+    return standard_->get_accChild(child, object);
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    return standard_->get_accValue(child, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child,
+                                               BSTR* description) override {
+    return standard_->get_accDescription(child, description);
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    return standard_->get_accRole(child, role);
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child,
+                                         VARIANT* state) override {
+    return standard_->get_accState(child, state);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    return standard_->get_accHelp(child, help);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child,
+                                             long* topic) override {
+    return standard_->get_accHelpTopic(file, child, topic);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child,
+                                                    BSTR* shortcut) override {
+    return standard_->get_accKeyboardShortcut(child, shortcut);
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+    return standard_->get_accFocus(focus);
+  }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+    return standard_->get_accSelection(selection);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child,
+                                                 BSTR* action) override {
+    return standard_->get_accDefaultAction(child, action);
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+    return standard_->accSelect(flags, child);
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width,
+                                        long* height, VARIANT child) override {
+    return standard_->accLocation(left, top, width, height, child);
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start,
+                                        VARIANT* end) override {
+    return standard_->accNavigate(direction, start, end);
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(long left, long top,
+                                       VARIANT* child) override {
+    return standard_->accHitTest(left, top, child);
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    return standard_->accDoDefaultAction(child);
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+    return standard_->put_accName(child, name);
+  }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+    return standard_->put_accValue(child, value);
+  }
+
+ private:
+  ~NamedAccessible() { standard_->Release(); }
+
+  IAccessible* standard_;
+  const std::wstring name_;
+  std::atomic<ULONG> references_{1};
+};
+
+}  // namespace
+
+std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
+                                       LPARAM objectId,
+                                       const std::wstring& name) noexcept {
+  const auto id = static_cast<LONG>(objectId);
+  if (name.empty() || (id != OBJID_CLIENT && id != OBJID_WINDOW)) {
+    return std::nullopt;
+  }
+  const Library& library = Library::get();
+  if (!library.ok()) return std::nullopt;
+  IAccessible* standard = nullptr;
+  if (FAILED(library.createStandard(window, id, kIidAccessible,
+                                    reinterpret_cast<void**>(&standard))) ||
+      standard == nullptr) {
+    return std::nullopt;
+  }
+  NamedAccessible* named = nullptr;
+  try {
+    named = new NamedAccessible(standard, name);
+  } catch (...) {
+    standard->Release();
+    return std::nullopt;
+  }
+  // The result holds a reference of its own for the client.
+  IAccessible* const accessible = named->accessible();
+  const LRESULT result =
+      library.resultFromObject(kIidAccessible, flags, accessible);
+  accessible->Release();
+  return result;
+}
+
+}  // namespace quorvo::platform::win32
