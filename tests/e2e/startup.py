@@ -8,11 +8,14 @@ import time
 from clock import (EXIT_TIMEOUT, WINDOW_TIMEOUT, WS_BORDER, WS_CAPTION,
                    WS_EX_TOOLWINDOW, WS_EX_TOPMOST, WS_MAXIMIZEBOX,
                    WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, Run,
-                   expect_position, layout_dpi, pixels, position)
+                   expect_position, layout_dpi, pixels, position, twips)
 from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
 from session import check, log
 
 
+# Fonts are sized in points, so one line of text is about as many twips
+# high at every DPI.
+LINE_TWIPS = 195
 # A second instance has to end "at once"; Wine's own start-up of a process
 # takes part of this.
 SECOND_INSTANCE_TIMEOUT = 10.0
@@ -74,39 +77,58 @@ def stays_on_top(run: Run) -> None:
           "the clock left the topmost band after a move")
 
 
-@scenario("e2e,startup")
-def layout_at_120_dpi(run: Run) -> None:
-    """At 120 DPI the default place and the margins in twips come out in
-    larger pixels: 5430 twips is 452.5 px, 90 twips 7.5 px, 65 twips about
-    5 px."""
-    run.clean_start()
-    run.session.set_dpi(120)
+@scenario("e2e,startup,dpi", timeout=360)
+def layout_follows_the_dpi(run: Run) -> None:
+    """At 96, 120, 144 and 192 DPI, each in a Wine session started at that
+    DPI (so the monitor's DPI and the system's agree): the default place,
+    the margins in twips, a line of text about 195 twips high and drawn, and
+    a place dragged to and stored comes back on the same pixel. The label
+    grows with the DPI, twice as high at 192 as at 96."""
+    heights = {}
     try:
-        state = run.start("-timesec")
-        check(layout_dpi(state) == 120,
-              f"the display runs at {layout_dpi(state)} DPI, not 120")
-        expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
-        state = run.expect_text("time", seconds=True, hour24=False)
-        run.check_geometry(state)
-        run.screenshot("clock-120-dpi", state["clock"]["rect"])
-        moved = run.drag(run.label_point(state), (100, 100))
-        process = run.quorvo.processes[-1]
-        run.exit_by_menu(process)
-        rect = moved["clock"]["rect"]
-        stored = run.stored()
-        log(f"stored Left {stored['Left']}, Top {stored['Top']} for a "
-            f"window at {rect['left']},{rect['top']} px")
-        # What was stored leads back to the same pixels.
-        check(rect["left"] in pixels(float(stored["Left"][1]), 120) and
-              rect["top"] in pixels(float(stored["Top"][1]), 120),
-              f"stored {stored['Left']}, {stored['Top']} for a window at "
-              f"{rect['left']},{rect['top']} px at 120 DPI")
-        state = run.start()
-        check(position(state) == (rect["left"], rect["top"]),
-              f"restarted at {position(state)}, left at {rect}")
+        for dpi in (96, 120, 144, 192):
+            log(f"case: {dpi} DPI")
+            run.session.set_dpi(dpi)
+            run.clean_start()
+            state = run.start("-timesec")
+            clock = state["clock"]
+            log(f"the clock is {clock['awareness']} DPI aware; window "
+                f"{clock['dpi']}, monitor {clock['monitor_dpi']}, system "
+                f"{state['screen']['system_dpi']} DPI")
+            check(layout_dpi(state) == dpi,
+                  f"the clock lays itself out for {layout_dpi(state)} DPI")
+            expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
+            state = run.expect_text("time", seconds=True, hour24=False)
+            run.check_geometry(state)
+            label = state["label"]["rect"]
+            heights[dpi] = label["height"]
+            line = twips(label["height"], dpi)
+            check(abs(line - LINE_TWIPS) <= LINE_TWIPS * 0.15,
+                  f"a line of text is {line:.0f} twips high, not about "
+                  f"{LINE_TWIPS}: the font does not follow the DPI")
+            shot = run.screenshot(f"clock-{dpi}-dpi", label)
+            check(run.desktop.distinct_colours(shot) >= 2,
+                  "the label shows one colour: no text drawn")
+            moved = run.drag(run.label_point(state), (100, 100))
+            run.exit_by_menu(run.quorvo.processes[-1])
+            stored = run.stored()
+            rect = moved["clock"]["rect"]
+            check(rect["left"] in pixels(float(stored["Left"][1]), dpi) and
+                  rect["top"] in pixels(float(stored["Top"][1]), dpi),
+                  f"stored {stored['Left']}, {stored['Top']} for a window "
+                  f"at {position(moved)} px at {dpi} DPI")
+            state = run.start()
+            check(position(state) == position(moved),
+                  f"restarted at {position(state)}, left at "
+                  f"{position(moved)}")
+            run.end_clocks()
     finally:
         run.quorvo.end_all()
         run.session.set_dpi(96)
+    log(f"label heights in px: {heights}")
+    check(heights[96] < heights[120] < heights[144] < heights[192] and
+          abs(heights[192] / heights[96] - 2) <= 0.3,
+          f"the label does not grow with the DPI: {heights} px")
 
 
 @scenario("e2e,startup", timeout=240)
@@ -164,50 +186,35 @@ def seconds_tick(run: Run) -> None:
     run.check_geometry(run.probe.state())
 
 
-@scenario("e2e,switches")
-def switch_date(run: Run) -> None:
-    """-date: the long date, with the time (no seconds) as tooltip; a stored
-    Just Time mode is not read."""
-    run.clean_start()
-    run.probe.reg_set([("JTime", "sz", "True"), ("Seconds", "sz", "True")])
-    run.start("-date")
-    state = run.expect_text("date", seconds=False, hour24=False)
-    run.check_geometry(state)
-    run.expect_tooltip("date", False)
-    run.screenshot("date", state["clock"]["rect"])
-
-
-@scenario("e2e,switches")
-def switch_time(run: Run) -> None:
-    """-time: the time without seconds even when the store says seconds."""
-    run.clean_start()
-    run.probe.reg_set([("JDate", "sz", "True"), ("Seconds", "sz", "True")])
-    run.start("-time")
-    state = run.expect_text("time", seconds=False, hour24=False)
-    run.check_geometry(state)
-
-
-@scenario("e2e,switches")
-def switch_timedate(run: Run) -> None:
-    """-timedate: the time, exactly two blanks, the long date; no tooltip."""
-    run.clean_start()
-    run.start("-timedate")
-    state = run.expect_text("datetime", seconds=False, hour24=False)
-    text = state["label"]["text"]
-    check("  " in text and "   " not in text,
-          f"{text!r} does not join time and date with exactly two blanks")
-    run.check_geometry(state)
-    run.expect_tooltip("datetime", False)
-    run.screenshot("timedate", state["clock"]["rect"])
-
-
-@scenario("e2e,switches")
-def switch_timedatesec(run: Run) -> None:
-    """-timedatesec: the time with seconds, two blanks, the long date."""
-    run.clean_start()
-    run.start("-timedatesec")
-    state = run.expect_text("datetime", seconds=True, hour24=False)
-    run.check_geometry(state)
+@scenario("e2e,switches", timeout=180)
+def switches_choose_the_display(run: Run) -> None:
+    """Each switch shows its display whatever the store says, which it does
+    not read; "-DATE" is no switch and shows the design-time display, the
+    time with seconds. Where there is one, the tooltip fits the display;
+    time and date are joined by exactly two blanks."""
+    rows = [  # switch, stored options, mode, seconds
+        ("-date", {"JTime": "True", "Seconds": "True"}, "date", False),
+        ("-time", {"JDate": "True", "Seconds": "True"}, "time", False),
+        ("-timedate", {}, "datetime", False),
+        ("-timedatesec", {}, "datetime", True),
+        ("-DATE", {"JDate": "True", "JTime": "False", "Seconds": "False"},
+         "time", True),
+    ]
+    for switch, stored, mode, seconds in rows:
+        log(f"case: {switch}")
+        run.clean_start()
+        run.probe.reg_set([(name, "sz", data) for name, data in
+                           stored.items()])
+        run.start(switch)
+        state = run.expect_text(mode, seconds=seconds, hour24=False)
+        run.check_geometry(state)
+        run.expect_tooltip(mode, False)
+        text = state["label"]["text"]
+        check(mode != "datetime" or ("  " in text and "   " not in text),
+              f"{text!r} does not join time and date with exactly two "
+              f"blanks")
+        run.screenshot(switch.lstrip("-"), state["clock"]["rect"])
+        run.end_clocks()
 
 
 @scenario("e2e,switches")
@@ -239,17 +246,6 @@ def switch_noadjust(run: Run) -> None:
     # (the Adjust item and its separator are gone): seconds come back.
     run.open_menu("right")
     run.choose("Up", "Up", "Up", "Up", "Return")
-    run.expect_text("time", seconds=True, hour24=False)
-
-
-@scenario("e2e,switches")
-def switch_unknown_letter_case(run: Run) -> None:
-    """"-DATE" is no switch: design-time display, the time with seconds,
-    while the stored options are not read."""
-    run.clean_start()
-    run.probe.reg_set([("JDate", "sz", "True"), ("JTime", "sz", "False"),
-                       ("Seconds", "sz", "False")])
-    run.start("-DATE")
     run.expect_text("time", seconds=True, hour24=False)
 
 

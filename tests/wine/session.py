@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """One Wine session for every test that runs a Windows program: a private X
 server, a Wine prefix and the DPI its programs see, started and stopped in
-one place. The Win32 tests, the end-to-end scenarios, the DPI checks, the
-release-file tests and the measurements all stand on it, under whichever
-Wine is installed.
+one place. The Win32 tests, the end-to-end scenarios, the release-file
+tests and the measurements all stand on it, under whichever Wine is
+installed.
 
     session.py run --prefix DIR [--dpi N] -- PROGRAM.exe [ARGS...]
         runs one program in a session of its own and exits with its code
