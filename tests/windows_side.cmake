@@ -9,6 +9,25 @@ set(QUORVO_EXE ${QUORVO_WINDOWS_DIR}/Quorvo.exe)
 set(QUORVO_PROBE ${QUORVO_WINDOWS_DIR}/quorvo_probe.exe)
 set(QUORVO_SESSION ${CMAKE_CURRENT_LIST_DIR}/wine/session.py)
 
+# A Wine session the tests of a suite share: NAME.start starts it, NAME.stop
+# ends it, both making FIXTURE; its files are under WORK, WORK.json
+# describes it, and further arguments go to `session.py start`.
+function(quorvo_wine_session name fixture work label)
+  add_test(NAME ${name}.start
+    COMMAND ${Python3_EXECUTABLE} ${QUORVO_SESSION} start
+            --state-file ${work}.json --prefix ${work}-wineprefix
+            --work-dir ${work} --probe ${QUORVO_PROBE} ${ARGN})
+  add_test(NAME ${name}.stop
+    COMMAND ${Python3_EXECUTABLE} ${QUORVO_SESSION} stop
+            --state-file ${work}.json)
+  set_tests_properties(${name}.start PROPERTIES
+    FIXTURES_SETUP ${fixture} TIMEOUT 400 REQUIRED_FILES "${QUORVO_PROBE}")
+  set_tests_properties(${name}.stop PROPERTIES
+    FIXTURES_CLEANUP ${fixture} TIMEOUT 120)
+  set_tests_properties(${name}.start ${name}.stop PROPERTIES
+    LABELS ${label} RESOURCE_LOCK wine_prefix)
+endfunction()
+
 include(${CMAKE_CURRENT_LIST_DIR}/win32/wine_tests.cmake)
 add_subdirectory(e2e)
 add_subdirectory(dist)

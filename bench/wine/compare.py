@@ -35,10 +35,9 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
 
 from wine_bench import (  # noqa: E402
-    E2EFailure, LinuxProcess, Probe, check, end_pid, log, start_session,
-    usage, wait_visible_window)
+    WINDOW_TIMEOUT, E2EFailure, LinuxProcess, Probe, check, end_pid, log,
+    pid_alive, start_session, usage, wait_visible_window)
 
-WINDOW_TIMEOUT = 30.0
 TEXT_TIMEOUT = 5.0
 CPU_TARGET = 1.10  # Quorvo / minimal clock
 
@@ -85,11 +84,8 @@ class Comparison:
 
     def texts(self) -> dict[str, str]:
         """Both clock texts, read at one moment."""
-        result = self.session.run(
-            [str(self.session.probe_exe), "texts", self.quorvo.name,
-             self.minimal.name], name="texts")
-        check(result.returncode == 0, f"probe texts: {result.stdout}")
-        return json.loads(result.stdout.strip().splitlines()[-1])["texts"]
+        return self.probes[self.quorvo.name].texts(self.quorvo.name,
+                                                   self.minimal.name)
 
     def same_text(self) -> str:
         """Waits until both show the same text (a second may begin between
@@ -119,7 +115,7 @@ class Comparison:
         began = time.monotonic()
         while time.monotonic() - began < self.args.seconds:
             for program in programs:
-                check(program.linux.alive(), f"{program.name} ended")
+                check(pid_alive(program.linux.pid), f"{program.name} ended")
             time.sleep(0.5)
         cpu = {p.name: p.linux.cpu_ms_exact() - begin[p.name]
                for p in programs}

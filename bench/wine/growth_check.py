@@ -36,12 +36,9 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
 
 from wine_bench import (  # noqa: E402
-    Desktop, E2EFailure, LinuxProcess, Probe, Quorvo, check, log, poll,
+    MENU_TIMEOUT, TICK_TIMEOUT, E2EFailure, LinuxProcess, Run, check, log,
     start_session, usage)
 
-WINDOW_TIMEOUT = 30.0
-TICK_TIMEOUT = 5.0
-MENU_TIMEOUT = 10.0
 TICK_SECONDS = 0.1
 # Every this many menus, the meter confirms that it sees the open menu as a
 # live menu: the proof that "no longer a menu" afterwards means something.
@@ -55,10 +52,10 @@ class GrowthRun:
         self.session = start_session(
             Path(args.prefix or self.work / "wineprefix"), self.work / "session",
             windows / "quorvo_probe.exe")
-        self.probe = Probe(self.session)
-        self.desktop = Desktop(self.session, self.work / "artifacts")
-        self.quorvo = Quorvo(self.session, windows / "Quorvo.exe",
-                             self.work / "artifacts")
+        self.clock = Run(self.session, windows / "Quorvo.exe",
+                         self.work / "artifacts")
+        self.probe = self.clock.probe
+        self.desktop = self.clock.desktop
         self.args = args
         self.menus: list[int] = []
         self.trace: list[dict] = []
@@ -129,28 +126,20 @@ class GrowthRun:
     # --------------------------------------------------------------- run
 
     def run(self) -> dict:
-        self.probe.require("no-process", 10, "no Quorvo.exe running")
-        self.probe.reg_clear()
-        process = self.quorvo.start("-timesec")
+        self.clock.clean_start()
+        state = self.clock.start("-timesec")
+        process = self.clock.quorvo.processes[-1]
         self.linux = LinuxProcess(process.pid)
-        self.probe.require("clock", WINDOW_TIMEOUT, "the clock window")
-        _, state = self.probe.wait("text-not:Time", TICK_TIMEOUT)
-        check(state["label"] is not None and state["label"]["text"] != "Time",
-              "the first tick never came")
         check(self.linux.comm() == "Quorvo.exe",
               f"process {process.pid} is {self.linux.comm()!r}, not "
               "Quorvo.exe")
         first_tick = time.monotonic()
-        rect = state["label"]["rect"]
-        at = ((rect["left"] + rect["right"]) // 2,
-              (rect["top"] + rect["bottom"]) // 2)
+        at = Run.label_point(state)
 
         # The clock makes its tooltip when the pointer first comes over it,
         # as the right-clicks below will: the pointer rests there first.
-        self.desktop.move(*at)
-        poll(lambda: bool(self.probe.state()["tooltips"]), TICK_TIMEOUT,
-             interval=0.1, what="the tooltip window, with the pointer on "
-                                "the clock")
+        self.clock.hover_label(state)
+        self.clock.wait_tooltip_window()
         self.wait_text_change(first_tick)
         reading_a = self.reading("A (about 10 ticks, pointer on the clock)")
 
@@ -216,7 +205,7 @@ class GrowthRun:
         return summary
 
     def finish(self) -> None:
-        self.quorvo.end_all()
+        self.clock.quorvo.end_all()
         left = self.session.stop()
         check(not left, f"processes of the prefix still alive: {left}")
 

@@ -9,27 +9,22 @@ the one whose /proc entry holds the program's CPU time and memory.
 
 from __future__ import annotations
 
-import os
-import subprocess
 import sys
-import time
 from dataclasses import dataclass
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
-from clock import Desktop, Probe, Quorvo  # noqa: E402,F401
-from session import (E2EFailure, WineSession, check, end_pid,  # noqa: E402,F401
-                     log, poll)
-
-CLOCK_TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
-BENCH_DPI = 96
+from clock import (MENU_TIMEOUT, TICK_TIMEOUT, WINDOW_TIMEOUT,  # noqa: E402,F401
+                   Probe, Run)
+from session import (BASE_DPI, E2EFailure, WineSession,  # noqa: E402,F401
+                     check, end_pid, log, pid_alive, poll)
 
 
 def start_session(prefix: Path, work_dir: Path,
                   probe_exe: Path) -> WineSession:
     """A session of its own at 96 DPI, warm, for one measurement."""
-    return WineSession.start(prefix, work_dir, probe_exe, dpi=BENCH_DPI)
+    return WineSession.start(prefix, work_dir, probe_exe, dpi=BASE_DPI)
 
 
 def usage(probe: Probe) -> dict:
@@ -57,23 +52,8 @@ class LinuxProcess:
 
     pid: int
 
-    def alive(self) -> bool:
-        try:
-            stat = Path(f"/proc/{self.pid}/stat").read_text()
-        except OSError:
-            return False
-        return stat.rsplit(") ", 1)[1][0] != "Z"
-
     def comm(self) -> str:
         return Path(f"/proc/{self.pid}/comm").read_text().strip()
-
-    def cpu_seconds(self) -> float:
-        """User plus system time of all its threads so far."""
-        fields = Path(f"/proc/{self.pid}/stat").read_text() \
-            .rsplit(") ", 1)[1].split()
-        # utime and stime are fields 14 and 15 of stat; the split starts at
-        # field 3.
-        return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS_PER_SECOND
 
     def cpu_ms_exact(self) -> float:
         """Time on a CPU of all its threads so far, in milliseconds, from
@@ -101,26 +81,13 @@ class LinuxProcess:
         return found
 
 
-def visible_x_windows(session: WineSession, pid: int) -> list[str]:
-    """Viewable X windows that Wine made for the Linux process pid."""
-    result = subprocess.run(
-        ["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
-        env=session.env(), stdin=subprocess.DEVNULL, capture_output=True,
-        text=True, timeout=30)
-    return result.stdout.split() if result.returncode == 0 else []
-
-
-def wait_visible_window(session: WineSession, pid: int, timeout: float,
-                        interval: float = 0.01) -> float:
-    """Polls the X server until pid has a viewable window; returns the
-    monotonic time it was first seen."""
-    deadline = time.monotonic() + timeout
-    while True:
-        if visible_x_windows(session, pid):
-            return time.monotonic()
-        if not LinuxProcess(pid).alive():
+def wait_visible_window(session: WineSession, pid: int,
+                        timeout: float) -> None:
+    """Polls the X server until pid has a viewable window."""
+    def shown() -> bool:
+        if not pid_alive(pid):
             raise E2EFailure(f"process {pid} ended before it showed a window")
-        if time.monotonic() >= deadline:
-            raise E2EFailure(f"process {pid} showed no window within "
-                             f"{timeout:.0f}s")
-        time.sleep(interval)
+        return bool(session.run_native(
+            ["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+            check_ok=False).stdout.split())
+    poll(shown, timeout, interval=0.01, what=f"a window of process {pid}")

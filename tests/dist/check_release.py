@@ -87,11 +87,11 @@ def exit_codes() -> dict[int, str]:
     return {0: "done", **codes}
 
 
-def check_exit_codes_documented(responses: dict[int, str]) -> None:
+def check_exit_codes_documented(codes: dict[int, str],
+                                responses: dict[int, str]) -> None:
     """Each code setup defines has a line in the script's header comment, a
     row in the README's table with the answer the winget manifest gives,
     and nothing else is listed."""
-    codes = exit_codes()
     header = NSIS_SCRIPT.read_text().split("\n\n")[0]
     in_header = {int(code) for code in re.findall(r"^;\s+([0-9]+)  \S",
                                                   header, re.MULTILINE)}
@@ -152,12 +152,13 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
     # Every failure has its answer; no failure passes for a success.
     responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
                  for entry in installer["ExpectedReturnCodes"]}
-    check(set(responses) == set(exit_codes()) - {0} and
+    codes = exit_codes()
+    check(set(responses) == set(codes) - {0} and
           set(responses.values()) <= WINGET_RESPONSES and
           responses.get(1) == "cancelledByUser" and
           "InstallerSuccessCodes" not in installer,
-          f"ExpectedReturnCodes {responses}, setup's codes {exit_codes()}")
-    check_exit_codes_documented(responses)
+          f"ExpectedReturnCodes {responses}, setup's codes {codes}")
+    check_exit_codes_documented(codes, responses)
 
 
 def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
@@ -182,14 +183,16 @@ def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
           f"autoupdate {update}")
 
 
-def run_dist(args, out: Path, release: str, env: dict | None = None):
+def run_dist(exe: str | Path, release: str | Path, out: Path,
+             env: dict | None = None) -> subprocess.CompletedProcess:
+    """installer/dist.py, as `make dist` runs it, into out."""
     return subprocess.run(
-        [sys.executable, str(DIST_PY), "--exe", args.exe, "--release",
-         release, "--source-dir", str(SOURCE), "--out-dir", str(out)],
+        [sys.executable, str(DIST_PY), "--exe", str(exe), "--release",
+         str(release), "--source-dir", str(SOURCE), "--out-dir", str(out)],
         env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL)
 
 
-def check_download_addresses(args, work: Path) -> None:
+def check_download_addresses(args, release: dict, work: Path) -> None:
     """The placeholder address warns; a real one does not and the manifests
     name it; every run leaves only this version's release files."""
     cases = [  # download_url, warns, checkver's url
@@ -200,7 +203,6 @@ def check_download_addresses(args, work: Path) -> None:
         ("https://files.velmora.com/quorvo", False,
          "https://files.velmora.com/quorvo/"),
     ]
-    release = json.loads(Path(args.release).read_text())
     stale = ["Quorvo-1.62-setup.exe", "Quorvo-1.62-win64.zip",
              "winget/manifests/v/VelmoraSoftware/Quorvo/1.62/old.yaml"]
     for number, (address, warns, root) in enumerate(cases):
@@ -210,7 +212,7 @@ def check_download_addresses(args, work: Path) -> None:
             (out / name).write_text("left from before\n")
         changed = work / f"address-{number}.json"
         changed.write_text(json.dumps(dict(release, download_url=address)))
-        result = run_dist(args, out, str(changed))
+        result = run_dist(args.exe, changed, out)
         scoop = json.loads((out / "scoop/quorvo.json").read_text()) \
             if result.returncode == 0 else {}
         url = address.replace("{version}", VERSION).rstrip("/")
@@ -241,7 +243,7 @@ def check_signing_options(args, work: Path) -> None:
                if not k.startswith("QUORVO_SIGN_")}
         env.update({k: str(v) for k, v in variables.items()})
         out = work / f"out-{number}"
-        result = run_dist(args, out, args.release, env)
+        result = run_dist(args.exe, args.release, out, env)
         made = sorted(p.name for p in out.glob("*"))
         check(result.returncode == code and says in result.stdout +
               result.stderr and bool(made) == (code == 0),
@@ -298,7 +300,7 @@ def main() -> int:
     check(not stale, f"release files of other versions: {stale}")
 
     check_signing_options(args, work)
-    check_download_addresses(args, work)
+    check_download_addresses(args, release, work)
     print(f"{'FAILED' if failures else 'passed'}: {len(failures)} failures")
     return 1 if failures else 0
 

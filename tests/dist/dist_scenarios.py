@@ -31,10 +31,11 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
-from clock import Probe, Run, pixels, position  # noqa: E402
+from clock import Desktop, Probe, Run, pixels, position  # noqa: E402
 from session import WineSession, check, log, poll  # noqa: E402
 
 DIST_PY = Path(__file__).resolve().parents[2] / "installer" / "dist.py"
+
 HKLM, HKCU = "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"
 UNINSTALL = HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvo"
 RUN = HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Run"
@@ -102,6 +103,16 @@ def buttons_to_click(state: dict, answer: str) -> list[dict]:
     return found
 
 
+def run_dist(exe: str | Path, release: str, out: Path,
+             env: dict | None = None) -> subprocess.CompletedProcess:
+    """installer/dist.py, as `make dist` runs it, into out."""
+    return subprocess.run(
+        [sys.executable, str(DIST_PY), "--exe", str(exe), "--release",
+         release, "--source-dir", str(DIST_PY.parents[1]), "--out-dir",
+         str(out)], env=env, capture_output=True, text=True,
+        stdin=subprocess.DEVNULL)
+
+
 class Test:
     def __init__(self, session: WineSession, args):
         self.session, self.args = session, args
@@ -139,13 +150,18 @@ class Test:
             return {}
         return parse_reg(out.read_bytes().decode("utf-16"))
 
-    def batch(self, command: str) -> int:
-        # Through cmd: Wine quotes the arguments it passes on, and setup
-        # takes /D= only unquoted.
-        bat = self.work / "command.bat"
+    def bat(self, name: str, command: str) -> list[str]:
+        """cmd running command from a batch file, returning its exit code:
+        Wine quotes the arguments it passes on, and setup takes /D= only
+        unquoted."""
+        bat = self.work / f"{name}.bat"
         bat.write_text(f"@echo off\r\n{command}\r\nexit /b %ERRORLEVEL%\r\n")
+        return ["cmd", "/c", winpath(bat)]
+
+    def batch(self, command: str) -> int:
         started = time.monotonic()
-        code = self.session.run(["cmd", "/c", winpath(bat)], timeout=90).returncode
+        code = self.session.run(self.bat("command", command),
+                                timeout=90).returncode
         log(f"{command}: exit {code} after {time.monotonic() - started:.1f}s")
         return code
 
@@ -154,26 +170,23 @@ class Test:
         program that takes input, the button named answer or else the
         default button, as a user who accepts everything would, until the
         command ends; returns its exit code."""
-        bat = self.work / "interactive.bat"
-        bat.write_text(f"@echo off\r\n{command}\r\nexit /b %ERRORLEVEL%\r\n")
-        process = self.session.spawn(["cmd", "/c", winpath(bat)],
+        process = self.session.spawn(self.bat("interactive", command),
                                      self.work / "interactive.out")
         windows = Probe(self.session, program)
+        desktop = Desktop(self.session, self.work)
         deadline = time.monotonic() + 90
         while process.poll() is None:
             if time.monotonic() > deadline:
-                shot = self.work / "interactive-timeout.png"
-                self.session.run_native(["import", "-display", self.session.display,
-                                         "-window", "root", str(shot)], check_ok=False)
+                shot = desktop.screenshot("interactive-timeout")
                 os.kill(process.pid, signal.SIGKILL)
                 process.wait()
                 check(False, f"{command} still runs after 90s; the screen "
                              f"then: {shot}")
             for button in buttons_to_click(windows.state(), answer):
                 rect = button["rect"]
-                self.session.run_native([
-                    "xdotool", "mousemove", str((rect["left"] + rect["right"]) // 2),
-                    str((rect["top"] + rect["bottom"]) // 2), "click", "1"])
+                desktop.move((rect["left"] + rect["right"]) // 2,
+                             (rect["top"] + rect["bottom"]) // 2)
+                desktop.click(1)
                 log(f"clicked {button['text']!r}")
             with contextlib.suppress(subprocess.TimeoutExpired):
                 process.wait(timeout=1)
@@ -221,11 +234,7 @@ class Test:
         old = self.work / "old"
         old.mkdir(exist_ok=True)
         (old / "Quorvo.exe").write_bytes(self.program + b"\0earlier build\0")
-        made = subprocess.run(
-            [sys.executable, str(DIST_PY), "--exe", str(old / "Quorvo.exe"),
-             "--release", self.args.release, "--source-dir",
-             str(DIST_PY.parents[1]), "--out-dir", str(old)],
-            capture_output=True, text=True, stdin=subprocess.DEVNULL)
+        made = run_dist(old / "Quorvo.exe", self.args.release, old)
         check(made.returncode == 0, f"dist.py: {made.stdout}{made.stderr}")
         return old / self.setup_exe.name, (old / "Quorvo.exe").read_bytes()
 
@@ -291,9 +300,7 @@ class Test:
         """No clock running and no trace of an earlier install."""
         for run in self.runs:
             run.finish()
-        for process in self.probe.state()["processes"]:
-            self.probe.kill(process["pid"])
-        self.probe.require("no-process", 15, "no Quorvo.exe running")
+        self.probe.end_leftovers(15)
         self.linux(LINK).unlink(missing_ok=True)
         (self.session.prefix / "dosdevices" / USERS_DRIVE).unlink(missing_ok=True)
         for folder in (self.default, CUSTOM, SHARED):
@@ -402,8 +409,7 @@ def reinstall_under_another_spelling(t: Test) -> None:
         run, state = t.start_clock(recorded)
         check([p["exe"] for p in state["processes"]] == ["Quorvo.exe"],
               f"the clock from {recorded}: {state['processes']}")
-        run.finish()
-        t.probe.require("no-process", 15, "the clock to end")
+        run.end_clocks()
 
 
 @scenario(timeout=300)
@@ -550,12 +556,8 @@ def signed_release(t: Test) -> None:
                     "-subj", "/CN=Quorvo Test Signing",
                     "-addext", "extendedKeyUsage=codeSigning"],
                    check=True, capture_output=True, stdin=subprocess.DEVNULL)
-    made = subprocess.run(
-        [sys.executable, str(DIST_PY), "--exe", t.args.exe, "--release",
-         t.args.release, "--source-dir", str(DIST_PY.parents[1]),
-         "--out-dir", str(out)],
-        env=dict(os.environ, QUORVO_SIGN_CERT=str(cert), QUORVO_SIGN_KEY=str(key)),
-        capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    made = run_dist(t.args.exe, t.args.release, out, env=dict(
+        os.environ, QUORVO_SIGN_CERT=str(cert), QUORVO_SIGN_KEY=str(key)))
     check(made.returncode == 0 and "signed with" in made.stdout,
           made.stdout + made.stderr)
     with zipfile.ZipFile(out / f"Quorvo-{t.version}-win64.zip") as archive:

@@ -93,7 +93,7 @@ def right_click_menu_just_date_by_key(run: Run) -> None:
     """A right click opens the menu at the pointer; "d" chooses Just Date,
     which shows at the next tick, with the time as tooltip."""
     run.clean_start()
-    state = run.start()
+    run.start()
     # On the window's own surface beside the label as well as on the label.
     run.open_menu("right", "margin")
     run.choose("Escape")
@@ -138,7 +138,7 @@ def menu_date_and_time(run: Run) -> None:
     """"e" chooses Date & Time: time, two blanks, date; then "s" turns on
     seconds and "t" goes back to just the time, seconds kept."""
     run.clean_start()
-    state = run.start()
+    run.start()
     run.open_menu("right")
     run.choose("e")
     state = run.expect_text("datetime", seconds=False, hour24=False)
@@ -159,7 +159,7 @@ def menu_24_hour(run: Run) -> None:
     the form: hours 0-23, minutes without a leading zero; again gives the
     12-hour form back."""
     run.clean_start()
-    state = run.start()
+    run.start()
     run.open_menu("right")
     run.choose("Up", "Up", "Up", "Return")
     run.expect_text("time", seconds=False, hour24=True)
@@ -180,10 +180,7 @@ def menu_24_hour(run: Run) -> None:
 def _hover_label(run: Run) -> None:
     """Moves the pointer off the clock, then rests it on the label."""
     run.desktop.move(900, 700)
-    state = run.probe.state()
-    rect = state["label"]["rect"]
-    run.desktop.move(rect["left"] + 5, rect["top"] + 4)
-    run.desktop.move(rect["left"] + 6, rect["top"] + 5)
+    run.hover_label()
 
 
 def _shown_tooltip(run: Run):
@@ -303,7 +300,7 @@ def about_box(run: Run) -> None:
     title, the five-line text, an information icon and one OK button; the
     clock ticks on meanwhile and after Enter closes it."""
     run.clean_start()
-    state = run.start("-timesec")
+    run.start("-timesec")
     run.open_menu("right")
     run.desktop.key("Up", "Up", "Return")
     state = run.probe.require("dialog", MENU_TIMEOUT, "the About box")
@@ -336,7 +333,7 @@ def adjust_keeps_clock_running(run: Run) -> None:
     """Adjust Date/Time ("a") starts the system's settings and the clock
     goes on, whether or not they can be shown."""
     run.clean_start()
-    state = run.start("-timesec")
+    run.start("-timesec")
     run.open_menu("right")
     # The settings program may be gone again quickly when the system has
     # no date/time panel, so the watch for it begins before the choice.

@@ -27,7 +27,7 @@ def exit_saves_and_next_start_restores(run: Run) -> None:
     writes all seven keys, and the next start without arguments shows the
     same place and options."""
     run.clean_start()
-    state = run.start()
+    run.start()
     run.open_menu("right")
     run.choose("e")
     run.open_menu("right")
@@ -60,7 +60,7 @@ def close_message_saves(run: Run) -> None:
     """A close asked for by another program (WM_CLOSE) saves all seven
     keys and ends the clock."""
     run.clean_start()
-    state = run.start("-date")
+    run.start("-date")
     process = run.quorvo.processes[-1]
     run.probe.close()
     run.quorvo.wait_exit(process, EXIT_TIMEOUT)
@@ -68,7 +68,6 @@ def close_message_saves(run: Run) -> None:
     _expect_all_seven(run, {
         "Left": "5430", "Top": "-15", "JTime": "False", "DateTime": "False",
         "Seconds": "True", "JDate": "True", "24 Hour": "False"})
-    del state
 
 
 @scenario("e2e,settings")

@@ -18,15 +18,16 @@ std::size_t codePoints(std::string_view text) {
 
 MemoryLabel::MemoryLabel(const platform::LabelDesign& design,
                          platform::LabelEvents& labelEvents)
-    : events(labelEvents), name(design.name), caption_(design.caption) {
-  width_ = static_cast<float>(codePoints(caption_)) * kCharWidth;
-}
+    : events(labelEvents), name(design.name), caption_(design.caption) {}
 
 void MemoryLabel::setCaption(std::string_view text) {
   if (text == caption_) return;
   caption_ = text;
   ++repaints;
-  width_ = static_cast<float>(codePoints(text)) * kCharWidth;
+}
+
+float MemoryLabel::width() const {
+  return static_cast<float>(codePoints(caption_)) * kCharWidth;
 }
 
 void MemoryLabel::setToolTipText(std::string_view text) {

@@ -20,7 +20,7 @@ class MemoryLabel : public platform::Label {
   void setCaption(std::string_view text) override;
   std::string toolTipText() const override { return toolTip_; }
   void setToolTipText(std::string_view text) override;
-  float width() const override { return width_; }
+  float width() const override;
   float height() const override { return lineHeight; }
 
   platform::LabelEvents& events;
@@ -32,7 +32,6 @@ class MemoryLabel : public platform::Label {
  private:
   std::string caption_;
   std::string toolTip_;
-  float width_ = 0;
 };
 
 }  // namespace quorvo::testing

@@ -15,15 +15,6 @@ std::atomic<long long> bytes{0};
 std::atomic<long long> allocations{0};
 }  // namespace
 
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size == 0 ? 1 : size);
-  if (block == nullptr) throw std::bad_alloc();
-  ++blocks;
-  ++allocations;
-  bytes += static_cast<long long>(malloc_usable_size(block));
-  return block;
-}
-
 // The no-throw form too: AddressSanitizer brings its own, and a block from
 // it freed through the delete below (as the temporary buffer of
 // std::stable_sort is) counts as a mismatch of new and free.
@@ -33,6 +24,12 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   ++blocks;
   ++allocations;
   bytes += static_cast<long long>(malloc_usable_size(block));
+  return block;
+}
+
+void* operator new(std::size_t size) {
+  void* block = operator new(size, std::nothrow);
+  if (block == nullptr) throw std::bad_alloc();
   return block;
 }
 

@@ -146,6 +146,9 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   // The window is brought whole onto the screen, if need be, once its
   // stored place is known and before anyone sees it.
   EXPECT_LT(at("read Top"), at("keep text on screen"));
+  // Left and Top are read first, then the window moves once, to both.
+  EXPECT_LT(at("read Top"), at("move"));
+  EXPECT_LT(at("move"), at("keep text on screen"));
   EXPECT_LT(at("keep text on screen"), at("show"));
   EXPECT_LT(at("read JDate"), at("SetWindowPos"));
   EXPECT_LT(at("SetWindowPos"), at("show"));

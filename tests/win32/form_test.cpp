@@ -11,6 +11,7 @@
 
 #include "platform/services.h"
 #include "platform/win32/date_time.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/runtime.h"
 #include "platform/win32/twips.h"
@@ -88,21 +89,23 @@ TEST_F(Win32FormTest, OnePixelBorderAroundTheClientArea) {
   EXPECT_EQ(client.bottom, 28);
 }
 
-TEST_F(Win32FormTest, GeometryIsInTwipsOfTheWindowDpi) {
+// Sizes in twips of the window's DPI, places of the system's (under Wine
+// the two are the same).
+TEST_F(Win32FormTest, GeometryIsInTwips) {
   form->setLeft(5430);
   form->setTop(-15);
   form->setWidth(900);
   form->setHeight(600);
   const RECT r = rect();
-  EXPECT_EQ(r.left, twipsToPixels(5430, dpi()));
-  EXPECT_EQ(r.top, twipsToPixels(-15, dpi()));
+  EXPECT_EQ(r.left, twipsToPixels(5430, systemDpi()));
+  EXPECT_EQ(r.top, twipsToPixels(-15, systemDpi()));
   EXPECT_EQ(r.right - r.left, twipsToPixels(900, dpi()));
   EXPECT_EQ(r.bottom - r.top, twipsToPixels(600, dpi()));
-  EXPECT_FLOAT_EQ(form->left(), pixelsToTwips(r.left, dpi()));
-  EXPECT_FLOAT_EQ(form->top(), pixelsToTwips(r.top, dpi()));
+  EXPECT_FLOAT_EQ(form->left(), pixelsToTwips(r.left, systemDpi()));
+  EXPECT_FLOAT_EQ(form->top(), pixelsToTwips(r.top, systemDpi()));
   EXPECT_FLOAT_EQ(form->width(), pixelsToTwips(r.right - r.left, dpi()));
   EXPECT_FLOAT_EQ(form->height(), pixelsToTwips(r.bottom - r.top, dpi()));
-  if (dpi() == 96) {
+  if (systemDpi() == 96) {
     EXPECT_EQ(r.left, 362);
     EXPECT_EQ(r.top, -1);
     EXPECT_FLOAT_EQ(form->left(), 5430);
@@ -130,14 +133,13 @@ TEST_F(Win32FormTest, SettingTheSamePixelMovesNothing) {
 // moves and sizes made past it (a drag, another program, the system) must
 // still be what it reports and what it compares a new width against.
 TEST_F(Win32FormTest, MovesAndSizesFromElsewhereAreSeen) {
-  form->setLeft(pixelsToTwips(100, dpi()));
-  form->setTop(pixelsToTwips(100, dpi()));
+  form->move(pixelsToTwips(100, systemDpi()), pixelsToTwips(100, systemDpi()));
   form->setWidth(pixelsToTwips(80, dpi()));
   form->setHeight(pixelsToTwips(20, dpi()));
   ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, 140, 160, 95, 24,
                            SWP_NOZORDER | SWP_NOACTIVATE));
-  EXPECT_FLOAT_EQ(form->left(), pixelsToTwips(140, dpi()));
-  EXPECT_FLOAT_EQ(form->top(), pixelsToTwips(160, dpi()));
+  EXPECT_FLOAT_EQ(form->left(), pixelsToTwips(140, systemDpi()));
+  EXPECT_FLOAT_EQ(form->top(), pixelsToTwips(160, systemDpi()));
   EXPECT_FLOAT_EQ(form->width(), pixelsToTwips(95, dpi()));
   EXPECT_FLOAT_EQ(form->height(), pixelsToTwips(24, dpi()));
   ASSERT_TRUE(MoveWindow(hwnd(), 150, 170, 90, 22, FALSE));

@@ -317,6 +317,7 @@ TEST_F(Win32LabelTest, ThrowingHandlerLeavesTheLabelAlive) {
   EXPECT_TRUE(IsWindow(labelWindow()));
   ASSERT_EQ(runtime.reporter.errors.size(), 1u);
   EXPECT_EQ(runtime.reporter.errors[0].what, "label mouse down");
+  EXPECT_EQ(runtime.reporter.errors[0].handler, "lblTime_MouseDown");
   events.throwFrom.clear();
   SendMessageW(labelWindow(), WM_LBUTTONDBLCLK, 0, point(1, 1));
   EXPECT_EQ(events.log.back(), "DblClick");

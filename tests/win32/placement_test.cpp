@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-// windows.h first: commctrl.h relies on its types.
-#include <commctrl.h>
 
 #include <functional>
 #include <optional>
@@ -191,6 +189,7 @@ TEST(PlacementRuleTest, RefitKeepsTheLeftEdgeOrTheDockedTextEdge) {
 
 // ------------------------------------------------------------- the form
 
+using win32_testing::MessageCounter;
 using win32_testing::RecordingFormEvents;
 using win32_testing::RecordingLabelEvents;
 using win32_testing::TestRuntime;
@@ -220,18 +219,9 @@ class Win32FormPlacementTest : public ::testing::Test {
   // The placements the system is asked for on the window: each one sends
   // the window WM_WINDOWPOSCHANGING first.
   int placements(const std::function<void()>& action) {
-    int count = 0;
-    const SUBCLASSPROC counter = [](HWND window, UINT message, WPARAM wParam,
-                                    LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR data) -> LRESULT {
-      if (message == WM_WINDOWPOSCHANGING) ++*reinterpret_cast<int*>(data);
-      return DefSubclassProc(window, message, wParam, lParam);
-    };
-    EXPECT_TRUE(SetWindowSubclass(hwnd(), counter, 1,
-                                  reinterpret_cast<DWORD_PTR>(&count)));
+    const MessageCounter counter(hwnd());
     action();
-    EXPECT_TRUE(RemoveWindowSubclass(hwnd(), counter, 1));
-    return count;
+    return counter.count(WM_WINDOWPOSCHANGING);
   }
   // Moves the window as another program might, behind the form's back.
   void moveTo(int x, int y) {

@@ -80,6 +80,7 @@ TEST_F(Win32TimerTest, FailingTickIsReportedAndTheTimerGoesOn) {
   EXPECT_TRUE(IsWindow(form->window()));
   ASSERT_GE(runtime.reporter.errors.size(), 3u);
   EXPECT_EQ(runtime.reporter.errors[0].what, "tick failed");
+  EXPECT_EQ(runtime.reporter.errors[0].handler, "tmrTest_Timer");
 }
 
 TEST_F(Win32TimerTest, TwoTimersTickSeparately) {

@@ -114,6 +114,15 @@ class Probe:
     def kill(self, windows_pid: int) -> None:
         self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
 
+    def end_leftovers(self, timeout: float) -> None:
+        """Ends every process of the program left running from before, by
+        its Windows PID, and waits until none is left."""
+        for process in self.state()["processes"]:
+            log(f"ending a {self.exe_name} left from before (Windows pid "
+                f"{process['pid']})")
+            self.kill(process["pid"])
+        self.require("no-process", timeout, f"no {self.exe_name} running")
+
     def move(self, x: int, y: int) -> None:
         """Moves the clock window as another program might."""
         self._call(["move", str(x), str(y)])
@@ -147,6 +156,11 @@ class Probe:
         """GDI objects, windows and private memory of each process of the
         clock's program."""
         return self._call(["usage", self.exe_name])[1]["processes"]
+
+    def texts(self, *exe_names: str) -> dict[str, str]:
+        """The clock texts of these programs' windows, read at one
+        moment."""
+        return self._call(["texts", *exe_names])[1]["texts"]
 
     def menus(self) -> list[dict]:
         """The clock's open popup menus, with their menu handles."""
@@ -320,9 +334,9 @@ class Quorvo:
         self.artifacts = artifacts
         self.processes: list[subprocess.Popen] = []
 
-    def start(self, *args: str, lang: str | None = None) -> subprocess.Popen:
+    def start(self, *args: str) -> subprocess.Popen:
         out = self.artifacts / f"quorvo-{len(self.processes) + 1}.log"
-        process = self.session.spawn([str(self.exe), *args], out, lang=lang)
+        process = self.session.spawn([str(self.exe), *args], out)
         self.processes.append(process)
         log(f"started Quorvo.exe {' '.join(args)!r} (pid {process.pid})")
         return process
@@ -367,19 +381,13 @@ class Run:
         self.probe = Probe(session)
         self.desktop = Desktop(session, artifacts)
         self.quorvo = Quorvo(session, exe, artifacts)
-        self.artifacts = artifacts
         self.shots = 0
 
     # ----------------------------------------------------------- set-up
 
     def clean_start(self) -> None:
         """No Quorvo running, no stored settings; the pointer parked."""
-        state = self.probe.state()
-        for process in state["processes"]:
-            log(f"ending a Quorvo.exe left from before (Windows pid "
-                f"{process['pid']})")
-            self.probe.kill(process["pid"])
-        self.probe.require("no-process", 10, "no Quorvo.exe running")
+        self.probe.end_leftovers(10)
         self.probe.reg_clear()
         check(not self.probe.reg_dump()["exists"],
               "the settings key is still there after deleting it")
@@ -438,27 +446,40 @@ class Run:
         log(f"clock reads {state['label']['text']!r}")
         return state
 
+    def hover_label(self, state: dict | None = None) -> None:
+        """Rests the pointer on the label (of state, else as it is now),
+        with a small move so the window under it notices."""
+        rect = (state or self.probe.state())["label"]["rect"]
+        self.desktop.move(rect["left"] + 5, rect["top"] + 4)
+        self.desktop.move(rect["left"] + 6, rect["top"] + 5)
+
+    def wait_tooltip_window(self) -> None:
+        poll(lambda: bool(self.probe.state()["tooltips"]), TICK_TIMEOUT,
+             interval=0.1, what="the tooltip window, with the pointer on "
+                                "the clock")
+
     def ensure_tooltip_window(self) -> None:
         """The clock makes its tooltip the first time the pointer comes
         over it: rests the pointer on the label until the tooltip window
         exists, then moves it away again."""
-        if self.probe.state()["tooltips"]:
+        state = self.probe.state()
+        if state["tooltips"]:
             return
-        rect = self.probe.state()["label"]["rect"]
-        self.desktop.move(rect["left"] + 5, rect["top"] + 4)
-        self.desktop.move(rect["left"] + 6, rect["top"] + 5)
-        poll(lambda: bool(self.probe.state()["tooltips"]), TICK_TIMEOUT,
-             interval=0.1, what="the tooltip window, with the pointer on "
-                                "the clock")
+        self.hover_label(state)
+        self.wait_tooltip_window()
         self.desktop.move(900, 700)
+
+    @staticmethod
+    def tooltip_texts(state: dict) -> list[str]:
+        return [tool["text"] for tip in state["tooltips"]
+                for tool in tip["tools"] if tool.get("text")]
 
     def expect_tooltip(self, mode: str, hour24: bool) -> None:
         """The tooltip's text as mode and hour24 give (none at all for
         date and time)."""
         self.ensure_tooltip_window()
         state, before, after = self.read()
-        texts = [tool["text"] for tip in state["tooltips"]
-                 for tool in tip["tools"] if tool.get("text")]
+        texts = self.tooltip_texts(state)
         allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
         if allowed == {""}:
             check(not texts, f"expected no tooltip, found {texts}")
@@ -471,9 +492,8 @@ class Run:
         False: a poll predicate."""
         state, before, after = self.read()
         allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
-        texts = [tool["text"] for tip in state["tooltips"]
-                 for tool in tip["tools"] if tool.get("text")]
-        return state if any(text in allowed for text in texts) else False
+        return (state if any(text in allowed
+                             for text in self.tooltip_texts(state)) else False)
 
     def check_geometry(self, state: dict) -> None:
         """The window is 90 twips wider and 65 twips higher than its label,

@@ -165,9 +165,8 @@ class RunResult:
 
 @dataclass
 class WineSession:
-    """One Wine prefix with one X server. `owned` sessions were started by
-    this process and are stopped by it; shared ones were started by a
-    suite's set-up step and are only used."""
+    """One Wine prefix with one X server, started here (start) or shared
+    by a suite's set-up step (load)."""
 
     prefix: Path
     work_dir: Path
@@ -178,10 +177,8 @@ class WineSession:
     # Several monitors side by side (Xorg's dummy driver); empty: one
     # Xvfb screen of SCREEN's size.
     monitors: list = field(default_factory=list)
-    owned: bool = True
     # Where a shared session is described, kept up to date as it changes.
     state_file: Path | None = None
-    lang: str = "en_US.UTF-8"
     _counter: int = field(default=0, repr=False)
 
     # ------------------------------------------------------------ lifecycle
@@ -225,7 +222,7 @@ class WineSession:
                       display=state["display"], x_pid=state["x_pid"],
                       keeper_pid=state["keeper_pid"],
                       monitors=[tuple(m) for m in state["monitors"]],
-                      owned=False, state_file=state_file)
+                      state_file=state_file)
         if require_live and not pid_alive(session.x_pid):
             return None
         return session
@@ -262,12 +259,12 @@ class WineSession:
             self._wineserver("-k")
             self._wineserver("-w")
 
-    def _wineserver(self, flag: str) -> None:
+    def _wineserver(self, flag: str, timeout: float = 30) -> None:
         with contextlib.suppress(subprocess.TimeoutExpired, OSError):
             subprocess.run(["wineserver", flag], env=self.env(),
                            stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=30)
+                           stderr=subprocess.DEVNULL, timeout=timeout)
 
     def _ensure_prefix(self) -> None:
         """Makes the prefix once, under a lock, and marks it ready: a prefix
@@ -280,15 +277,12 @@ class WineSession:
             if ready.exists():
                 return
             log(f"creating the Wine prefix {self.prefix}")
-            env = self.env(with_display=False)
             with open(self.prefix / ".wineboot.log", "w") as out:
                 booted = subprocess.run(
-                    ["wineboot", "-i"], env=env, stdin=subprocess.DEVNULL,
-                    stdout=out, stderr=subprocess.STDOUT, timeout=300)
-            subprocess.run(["wineserver", "-w"], env=env, timeout=120,
-                           stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
+                    ["wineboot", "-i"], env=self.env(),
+                    stdin=subprocess.DEVNULL, stdout=out,
+                    stderr=subprocess.STDOUT, timeout=300)
+            self._wineserver("-w", timeout=120)
             check(booted.returncode == 0, "wineboot failed: " +
                   (self.prefix / ".wineboot.log").read_text(errors="replace"))
             ready.touch()
@@ -407,7 +401,7 @@ class WineSession:
 
     # ------------------------------------------------------------- running
 
-    def env(self, with_display: bool = True) -> dict[str, str]:
+    def env(self) -> dict[str, str]:
         env = {k: v for k, v in os.environ.items()
                if not k.startswith(("LC_", "WINE", "DISPLAY", "LANG"))}
         env["WINEPREFIX"] = str(self.prefix)
@@ -415,8 +409,8 @@ class WineSession:
         # No Mono or Gecko installers, and no desktop entries made in the
         # real home for shortcuts the installer makes.
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;winemenubuilder.exe=d"
-        env["LANG"] = self.lang
-        if with_display and self.display:
+        env["LANG"] = "en_US.UTF-8"
+        if self.display:
             env["DISPLAY"] = self.display
         return env
 
@@ -449,15 +443,11 @@ class WineSession:
         return result
 
     def spawn(self, args: list[str], out_path: Path,
-              new_session: bool = False,
-              lang: str | None = None) -> subprocess.Popen:
+              new_session: bool = False) -> subprocess.Popen:
         """Starts a Wine program and returns at once; its output goes to
-        out_path. lang overrides the session's language for this program."""
-        env = self.env()
-        if lang:
-            env["LANG"] = lang
+        out_path."""
         with open(out_path, "w") as out:
-            return subprocess.Popen(["wine", *args], env=env,
+            return subprocess.Popen(["wine", *args], env=self.env(),
                                     stdin=subprocess.DEVNULL, stdout=out,
                                     stderr=subprocess.STDOUT,
                                     cwd=self.work_dir,

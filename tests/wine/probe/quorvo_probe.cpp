@@ -40,7 +40,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -69,16 +68,8 @@ unsigned long long numberArgument(const std::string& text) {
 // Sees windows in physical pixels and their real DPI, whatever the clock's
 // own DPI awareness is.
 void becomeDpiAware() {
-  using SetContextFn = BOOL(WINAPI*)(HANDLE);
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr) return;
-  auto* proc = GetProcAddress(user32, "SetProcessDpiAwarenessContext");
-  if (proc == nullptr) return;
-  SetContextFn fn;
-  static_assert(sizeof fn == sizeof proc);
-  std::memcpy(&fn, &proc, sizeof fn);
-  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
-  fn(reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-4)));
+  (void)SetProcessDpiAwarenessContext(
+      DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 }
 
 int commandIdle(unsigned long seconds) {

@@ -363,12 +363,9 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
   GetCursorPos(&cursor);
   json += ",\"cursor\":{\"x\":" + number(cursor.x) +
           ",\"y\":" + number(cursor.y) + "}";
-  HDC screen = GetDC(nullptr);
   json += ",\"screen\":{\"width\":" + number(GetSystemMetrics(SM_CXSCREEN)) +
           ",\"height\":" + number(GetSystemMetrics(SM_CYSCREEN)) +
-          ",\"dpi\":" + number(GetDeviceCaps(screen, LOGPIXELSX)) +
           ",\"system_dpi\":" + number(GetDpiForSystem());
-  ReleaseDC(nullptr, screen);
   std::string monitors = "[";
   (void)EnumDisplayMonitors(nullptr, nullptr, addMonitorJson,
                             reinterpret_cast<LPARAM>(&monitors));
