@@ -55,17 +55,23 @@ def exit_saves_and_next_start_restores(run: Run) -> None:
     run.expect_text("datetime", seconds=False, hour24=True)
 
 
+def _close_saves(run: Run, switch: str, close, stored: dict) -> None:
+    """Starts the clock with switch, closes it with close(state) and finds
+    the seven keys stored as given."""
+    run.clean_start()
+    state = run.start(switch)
+    process = run.quorvo.processes[-1]
+    close(state)
+    run.quorvo.wait_exit(process, EXIT_TIMEOUT)
+    _expect_all_seven(run, stored)
+
+
 @scenario("e2e,settings")
 def close_message_saves(run: Run) -> None:
     """A close asked for by another program (WM_CLOSE) saves all seven
-    keys and ends the clock."""
-    run.clean_start()
-    run.start("-date")
-    process = run.quorvo.processes[-1]
-    run.probe.close()
-    run.quorvo.wait_exit(process, EXIT_TIMEOUT)
-    # -date leaves Date & Time unchecked and Seconds checked, as designed.
-    _expect_all_seven(run, {
+    keys and ends the clock. -date leaves Date & Time unchecked and Seconds
+    checked, as designed."""
+    _close_saves(run, "-date", lambda state: run.probe.close(), {
         "Left": "5430", "Top": "-15", "JTime": "False", "DateTime": "False",
         "Seconds": "True", "JDate": "True", "24 Hour": "False"})
 
@@ -73,17 +79,15 @@ def close_message_saves(run: Run) -> None:
 @scenario("e2e,settings")
 def alt_f4_saves(run: Run) -> None:
     """Alt+F4 on the clock closes it through the system and saves."""
-    run.clean_start()
-    state = run.start("-noadjust")
-    process = run.quorvo.processes[-1]
-    # A click on the clock gives it the keyboard (a press of no distance
-    # is a move of no distance).
-    run.desktop.move(*run.label_point(state))
-    run.desktop.click(1)
-    run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
-    run.desktop.key("alt+F4")
-    run.quorvo.wait_exit(process, EXIT_TIMEOUT)
-    _expect_all_seven(run, {
+    def alt_f4(state: dict) -> None:
+        # A click on the clock gives it the keyboard (a press of no
+        # distance is a move of no distance).
+        run.desktop.move(*run.label_point(state))
+        run.desktop.click(1)
+        run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
+        run.desktop.key("alt+F4")
+
+    _close_saves(run, "-noadjust", alt_f4, {
         "Left": "5430", "Top": "-15", "JTime": "True", "DateTime": "False",
         "Seconds": "True", "JDate": "False", "24 Hour": "False"})
 
