@@ -1,31 +1,131 @@
 # The tests that run Windows programs under Wine, against the programs in
 # QUORVO_WINDOWS_DIR: the Win32 tests (at 96 and 144 DPI), the end-to-end
 # scenarios (the DPI scenario among them), the installer and the growth
-# check. Each starts its Wine session through tests/wine/session.py, so they
-# run under whichever Wine is installed: the native configure registers them
-# beside its own tests, a configure with QUORVO_PREBUILT_WINDOWS_DIR only
-# them (make test-wine10 runs those in a Debian 13 root).
+# check. They run under whichever Wine is installed: the native configure
+# registers them beside its own tests, a configure with
+# QUORVO_PREBUILT_WINDOWS_DIR only them (make test-wine10 runs those in a
+# Debian 13 root).
+#
+# wine.prefix boots one Wine prefix; each shared session (wine.NAME) starts
+# on a copy of it with an X server of its own, and its tests take turns on
+# its lock alone, so tests of different sessions run side by side.
 set(QUORVO_EXE ${QUORVO_WINDOWS_DIR}/Quorvo.exe)
 set(QUORVO_PROBE ${QUORVO_WINDOWS_DIR}/quorvo_probe.exe)
 set(QUORVO_SESSION ${CMAKE_CURRENT_LIST_DIR}/wine/session.py)
+set(QUORVO_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+file(MAKE_DIRECTORY ${QUORVO_WINE_DIR})
 
-# A Wine session the tests of a suite share: NAME.start starts it, NAME.stop
-# ends it, both making FIXTURE; its files are under WORK, WORK.json
-# describes it, and further arguments go to `session.py start`.
-function(quorvo_wine_session name fixture work label)
-  add_test(NAME ${name}.start
+add_test(NAME wine.prefix
+  COMMAND ${Python3_EXECUTABLE} ${QUORVO_SESSION} boot
+          --prefix ${QUORVO_WINE_DIR}/booted-prefix)
+set_tests_properties(wine.prefix PROPERTIES
+  FIXTURES_SETUP wine_prefix TIMEOUT 400 LABELS wine)
+
+# A shared session wine.NAME: wine.NAME.start starts it, wine.NAME.stop ends
+# it; its state file is ${QUORVO_WINE_DIR}/NAME.json. Further arguments go
+# to `session.py start` (--dpi N, --monitors WxH,WxH).
+function(quorvo_wine_session name)
+  set(work ${QUORVO_WINE_DIR}/${name})
+  add_test(NAME wine.${name}.start
     COMMAND ${Python3_EXECUTABLE} ${QUORVO_SESSION} start
-            --state-file ${work}.json --prefix ${work}-wineprefix
-            --work-dir ${work} --probe ${QUORVO_PROBE} ${ARGN})
-  add_test(NAME ${name}.stop
+            --state-file ${work}.json --base ${QUORVO_WINE_DIR}/booted-prefix
+            --prefix ${work}-prefix --work-dir ${work} --probe ${QUORVO_PROBE}
+            ${ARGN})
+  add_test(NAME wine.${name}.stop
     COMMAND ${Python3_EXECUTABLE} ${QUORVO_SESSION} stop
             --state-file ${work}.json)
-  set_tests_properties(${name}.start PROPERTIES
-    FIXTURES_SETUP ${fixture} TIMEOUT 400 REQUIRED_FILES "${QUORVO_PROBE}")
-  set_tests_properties(${name}.stop PROPERTIES
-    FIXTURES_CLEANUP ${fixture} TIMEOUT 120)
-  set_tests_properties(${name}.start ${name}.stop PROPERTIES
-    LABELS ${label} RESOURCE_LOCK wine_prefix)
+  set_tests_properties(wine.${name}.start PROPERTIES
+    FIXTURES_SETUP wine.${name} FIXTURES_REQUIRED wine_prefix
+    TIMEOUT 400 REQUIRED_FILES "${QUORVO_PROBE}")
+  set_tests_properties(wine.${name}.stop PROPERTIES
+    FIXTURES_CLEANUP wine.${name} TIMEOUT 120)
+  set_tests_properties(wine.${name}.start wine.${name}.stop PROPERTIES
+    LABELS wine RESOURCE_LOCK wine.${name})
+  set_property(GLOBAL APPEND PROPERTY quorvo_wine_sessions ${name})
+endfunction()
+
+# Two sessions at 96 DPI that the scenarios and Win32 suites take turns
+# over, so that no one chain of tests is much longer than the others; the
+# Win32 suites at 144 DPI; two monitors side by side (root only, else its
+# scenarios are skipped); a fresh prefix for the installer; the growth
+# check.
+quorvo_wine_session(one)
+quorvo_wine_session(two)
+quorvo_wine_session(dpi144 --dpi 144)
+quorvo_wine_session(monitors --monitors 1280x1024,1024x768)
+quorvo_wine_session(dist)
+quorvo_wine_session(bench)
+set(QUORVO_SHARED_SESSIONS one two)
+
+# A test that runs in session SESSION: holds its lock and needs it started.
+# COMMAND finds the session in ${QUORVO_WINE_DIR}/SESSION.json.
+function(quorvo_wine_test name session)
+  add_test(NAME ${name} ${ARGN})
+  set_tests_properties(${name} PROPERTIES
+    FIXTURES_REQUIRED wine.${session} RESOURCE_LOCK wine.${session})
+endfunction()
+
+# The next of the shared 96-DPI sessions, in turn.
+function(quorvo_next_shared_session out)
+  get_property(count GLOBAL PROPERTY quorvo_shared_session_count)
+  if(NOT count)
+    set(count 0)
+  endif()
+  list(LENGTH QUORVO_SHARED_SESSIONS sessions)
+  math(EXPR index "${count} % ${sessions}")
+  math(EXPR count "${count} + 1")
+  set_property(GLOBAL PROPERTY quorvo_shared_session_count ${count})
+  list(GET QUORVO_SHARED_SESSIONS ${index} session)
+  set(${out} ${session} PARENT_SCOPE)
+endfunction()
+
+# One test PREFIX.NAME per scenario that `RUNNER --list` names, in lines
+# NAME|LABELS|TIMEOUT, run in WORKING_DIRECTORY as RUNNER ARGS --state-file
+# STATE NAME, needing the files REQUIRES and the FIXTURES: in the session a
+# label names (monitors, dist), else in the shared sessions by turns. A
+# listing that fails becomes a test that fails with its error; the
+# configure goes on.
+function(quorvo_add_scenarios prefix runner)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "WORKING_DIRECTORY"
+                        "ARGS;REQUIRES;FIXTURES")
+  get_property(sessions GLOBAL PROPERTY quorvo_wine_sessions)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${runner})
+  execute_process(
+    COMMAND ${Python3_EXECUTABLE} ${runner} --list
+    OUTPUT_VARIABLE listed OUTPUT_STRIP_TRAILING_WHITESPACE
+    ERROR_VARIABLE error RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(WARNING "${runner} --list failed; ${prefix}.listing says why")
+    add_test(NAME ${prefix}.listing
+             COMMAND ${Python3_EXECUTABLE} ${runner} --list)
+    return()
+  endif()
+  string(REPLACE "\n" ";" listed "${listed}")
+  foreach(line IN LISTS listed)
+    string(REPLACE "|" ";" fields "${line}")
+    list(GET fields 0 name)
+    list(GET fields 1 labels)
+    list(GET fields 2 timeout)
+    string(REPLACE "," ";" labels "${labels}")
+    set(session "")
+    foreach(label IN LISTS labels)
+      if(label IN_LIST sessions)
+        set(session ${label})
+      endif()
+    endforeach()
+    if(NOT session)
+      quorvo_next_shared_session(session)
+    endif()
+    quorvo_wine_test(${prefix}.${name} ${session}
+      COMMAND ${Python3_EXECUTABLE} ${runner} ${arg_ARGS}
+              --state-file ${QUORVO_WINE_DIR}/${session}.json ${name}
+      WORKING_DIRECTORY ${arg_WORKING_DIRECTORY})
+    set_tests_properties(${prefix}.${name} PROPERTIES LABELS "${labels}"
+      TIMEOUT ${timeout} REQUIRED_FILES "${arg_REQUIRES}"
+      SKIP_RETURN_CODE 77)
+    set_property(TEST ${prefix}.${name} APPEND PROPERTY
+      FIXTURES_REQUIRED ${arg_FIXTURES})
+  endforeach()
 endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/win32/wine_tests.cmake)

@@ -4,12 +4,12 @@ objects and windows, and about the same private memory, after a long run of
 ticks and a hundred popup menus as after its first second, and every popup
 menu it built is destroyed again.
 
-    growth_check.py --windows-dir DIR --work-dir DIR [--prefix DIR]
+    growth_check.py --windows-dir DIR --work-dir DIR --state-file FILE
                     [--seconds S] [--menus N] [--memory-tolerance-kib K]
                     [--trace-every M]
 
-Runs in a Wine session of its own (on --prefix, default WORK_DIR/wineprefix)
-on a display of its own. The clock shows the time with seconds, so
+Runs in the live Wine session named by --state-file (started with
+`session.py start`). The clock shows the time with seconds, so
 its text and width change every second. Counts come from the probe
 (GetGuiResources and private bytes read 0 under Wine); see bench/README.md.
 
@@ -36,8 +36,8 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
 
 from wine_bench import (  # noqa: E402
-    MENU_TIMEOUT, TICK_TIMEOUT, E2EFailure, LinuxProcess, Run, check, log,
-    start_session, usage)
+    EXIT_TIMEOUT, MENU_TIMEOUT, TICK_TIMEOUT, E2EFailure, LinuxProcess, Run,
+    WineSession, check, log, usage)
 
 TICK_SECONDS = 0.1
 # Every this many menus, the meter confirms that it sees the open menu as a
@@ -49,9 +49,8 @@ class GrowthRun:
     def __init__(self, args):
         windows = Path(args.windows_dir).resolve()
         self.work = Path(args.work_dir).resolve()
-        self.session = start_session(
-            Path(args.prefix or self.work / "wineprefix"), self.work / "session",
-            windows / "quorvo_probe.exe")
+        self.session = WineSession.load(Path(args.state_file))
+        check(self.session is not None, f"no live session in {args.state_file}")
         self.clock = Run(self.session, windows / "Quorvo.exe",
                          self.work / "artifacts")
         self.probe = self.clock.probe
@@ -206,8 +205,7 @@ class GrowthRun:
 
     def finish(self) -> None:
         self.clock.quorvo.end_all()
-        left = self.session.stop()
-        check(not left, f"processes of the prefix still alive: {left}")
+        self.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
 
 
 def main() -> int:
@@ -215,7 +213,7 @@ def main() -> int:
     parser.add_argument("--windows-dir", required=True,
                         help="where Quorvo.exe and its helpers were built")
     parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--prefix", help="default: WORK_DIR/wineprefix")
+    parser.add_argument("--state-file", required=True)
     parser.add_argument("--seconds", type=float, default=120,
                         help="run at least this long (10 ticks a second)")
     parser.add_argument("--menus", type=int, default=100)

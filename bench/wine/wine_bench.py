@@ -15,8 +15,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
-from clock import (MENU_TIMEOUT, TICK_TIMEOUT, WINDOW_TIMEOUT,  # noqa: E402,F401
-                   Probe, Run)
+from clock import (EXIT_TIMEOUT, MENU_TIMEOUT,  # noqa: E402,F401
+                   TICK_TIMEOUT, WINDOW_TIMEOUT, Probe, Run)
 from session import (BASE_DPI, E2EFailure, WineSession,  # noqa: E402,F401
                      check, end_pid, log, pid_alive, poll)
 

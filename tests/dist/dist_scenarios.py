@@ -2,7 +2,7 @@
 """The installer under Wine: Quorvo's setup installed, updated and removed
 silently in a fresh prefix, as winget and a user would.
 
-    dist_scenarios.py --list
+    dist_scenarios.py --list     name|labels|time limit, for CMake
     dist_scenarios.py --state-file FILE --work-dir DIR --exe Quorvo.exe
                       --dist-dir DIR --release FILE SCENARIO...
 
@@ -589,7 +589,7 @@ def main() -> int:
     args = parser.parse_args()
     if args.list:
         for name, (_, timeout) in SCENARIOS.items():
-            print(f"{name}|{timeout}")
+            print(f"{name}|dist|{timeout}")
         return 0
     wine = WineSession.load(Path(args.state_file))
     check(wine is not None, "no session: run `session.py start` first")

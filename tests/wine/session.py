@@ -2,19 +2,23 @@
 """One Wine session for every test that runs a Windows program: a private X
 server, a Wine prefix and the DPI its programs see, started and stopped in
 one place. The Win32 tests, the end-to-end scenarios, the release-file
-tests and the measurements all stand on it, under whichever Wine is
-installed.
+tests and the growth check all run in sessions started here, under
+whichever Wine is installed.
 
-    session.py run --prefix DIR [--dpi N] -- PROGRAM.exe [ARGS...]
-        runs one program in a session of its own and exits with its code
-    session.py start --state-file FILE --prefix DIR --work-dir DIR
-                     --probe EXE [--fresh] [--monitors WxH,WxH...]
-        starts a session that later commands share (see WineSession.load)
+    session.py boot --prefix DIR
+        makes the prefix the sessions copy (wineboot), once per Wine version
+    session.py start --state-file FILE --base DIR --prefix DIR --work-dir DIR
+                     --probe EXE [--dpi N] [--monitors WxH,WxH...]
+        starts a session on a fresh copy of the booted prefix, which later
+        commands share (see WineSession.load)
+    session.py exec --state-file FILE [--timeout S] -- PROGRAM.exe [ARGS...]
+        runs one program in that live session and exits with its code
     session.py stop --state-file FILE
         ends it; fails when a process of the prefix outlives the stop
 
 The X server is Xvfb with one screen, or, for a layout of several monitors,
-Xorg on its dummy driver, whose RandR outputs Wine takes for monitors.
+Xorg on its dummy driver, whose RandR outputs Wine takes for monitors. Each
+session has its own prefix and display, so sessions run side by side.
 
 Every process started here is remembered by its PID and ended by that PID;
 the only broad stop is `wineserver -k` of the session's own prefix. Wine's
@@ -34,7 +38,6 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -156,6 +159,46 @@ EndSection
 """
 
 
+def wine_version() -> str:
+    return subprocess.run(["wine", "--version"], capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL).stdout.strip()
+
+
+def boot_prefix(prefix: Path) -> None:
+    """Makes the prefix once per Wine version, under a lock, and marks it
+    ready: a prefix whose wineboot did not finish, or that an earlier Wine
+    made, is made again."""
+    prefix.parent.mkdir(parents=True, exist_ok=True)
+    ready = prefix / ".quorvo-ready"
+    version = wine_version()
+    with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if ready.exists() and ready.read_text() == version:
+            return
+        shutil.rmtree(prefix, ignore_errors=True)
+        prefix.mkdir()
+        log(f"creating the Wine prefix {prefix} ({version})")
+        booter = WineSession(prefix=prefix, work_dir=prefix.parent)
+        with open(prefix.parent / (prefix.name + ".wineboot.log"), "w") as out:
+            booted = subprocess.run(
+                ["wineboot", "-i"], env=booter.env(), stdin=subprocess.DEVNULL,
+                stdout=out, stderr=subprocess.STDOUT, timeout=300)
+        booter._wineserver("-w", timeout=120)
+        check(booted.returncode == 0, "wineboot failed: " + Path(
+            out.name).read_text(errors="replace"))
+        ready.write_text(version)
+
+
+def copy_prefix(base: Path, prefix: Path) -> None:
+    """A fresh prefix, a copy of the booted one: cheaper than a wineboot,
+    and the same start for every session of a run."""
+    check((base / ".quorvo-ready").exists(),
+          f"{base} is not a booted prefix (run `session.py boot` first)")
+    prefix.parent.mkdir(parents=True, exist_ok=True)
+    subprocess.run(["cp", "-a", str(base), str(prefix)], check=True,
+                   stdin=subprocess.DEVNULL)
+
+
 @dataclass
 class RunResult:
     returncode: int
@@ -186,18 +229,22 @@ class WineSession:
     @classmethod
     def start(cls, prefix: Path, work_dir: Path, probe_exe: Path | None = None,
               dpi: int | None = None, monitors: list | None = None,
-              fresh: bool = False) -> "WineSession":
-        """A running session: the prefix made on first use (anew with
-        fresh), the X server up, the DPI set and, with a probe, a warm Wine
-        session kept up by an idle probe."""
+              fresh: bool = False, base: Path | None = None) -> "WineSession":
+        """A running session: the prefix a new copy of the booted prefix
+        base, or else made on first use (anew with fresh), the X server up,
+        the DPI set and, with a probe, a warm Wine session kept up by an
+        idle probe."""
         session = cls(prefix=prefix.resolve(), work_dir=work_dir.resolve(),
                       probe_exe=probe_exe and probe_exe.resolve(),
                       monitors=list(monitors or []))
         session.work_dir.mkdir(parents=True, exist_ok=True)
         try:
-            if fresh:
+            if fresh or base:
                 shutil.rmtree(session.prefix, ignore_errors=True)
-            session._ensure_prefix()
+            if base:
+                copy_prefix(base, session.prefix)
+            else:
+                boot_prefix(session.prefix)
             session._start_x()
             if dpi is not None:
                 session.set_dpi(dpi)
@@ -265,27 +312,6 @@ class WineSession:
                            stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=timeout)
-
-    def _ensure_prefix(self) -> None:
-        """Makes the prefix once, under a lock, and marks it ready: a prefix
-        whose wineboot did not finish is made again."""
-        self.prefix.mkdir(parents=True, exist_ok=True)
-        ready = self.prefix / ".quorvo-ready"
-        lock_path = self.prefix.parent / (self.prefix.name + ".lock")
-        with open(lock_path, "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            if ready.exists():
-                return
-            log(f"creating the Wine prefix {self.prefix}")
-            with open(self.prefix / ".wineboot.log", "w") as out:
-                booted = subprocess.run(
-                    ["wineboot", "-i"], env=self.env(),
-                    stdin=subprocess.DEVNULL, stdout=out,
-                    stderr=subprocess.STDOUT, timeout=300)
-            self._wineserver("-w", timeout=120)
-            check(booted.returncode == 0, "wineboot failed: " +
-                  (self.prefix / ".wineboot.log").read_text(errors="replace"))
-            ready.touch()
 
     def _start_x(self) -> None:
         """Xvfb, or Xorg with the dummy driver for several monitors. Either
@@ -467,27 +493,20 @@ class WineSession:
 
 # ------------------------------------------------------------------- command
 
-def command_run(args) -> int:
-    """One program in a session of its own; its output is printed after it
+def command_boot(args) -> int:
+    boot_prefix(Path(args.prefix).resolve())
+    return 0
+
+
+def command_exec(args) -> int:
+    """One program in the live session; its output is printed after it
     ended, its exit code is this command's."""
-    work = Path(tempfile.mkdtemp(prefix="wine-run-"))
-    session = None
-    try:
-        session = WineSession.start(Path(args.prefix), work, dpi=args.dpi)
-        result = session.run(args.program, timeout=args.timeout,
-                             name="program")
-        print(result.stdout, end="")
-        print(result.stderr, end="", file=sys.stderr)
-        return result.returncode
-    except E2EFailure as failure:
-        print(f"session.py: {failure}", file=sys.stderr)
-        return 1
-    finally:
-        left = session.stop() if session else []
-        if left:
-            print(f"session.py: processes still alive: {left}",
-                  file=sys.stderr)
-        shutil.rmtree(work, ignore_errors=True)
+    session = WineSession.load(Path(args.state_file))
+    check(session is not None, f"no live session in {args.state_file}")
+    result = session.run(args.program, timeout=args.timeout, name="exec")
+    print(result.stdout, end="")
+    print(result.stderr, end="", file=sys.stderr)
+    return result.returncode
 
 
 def command_start(args) -> int:
@@ -510,7 +529,7 @@ def command_start(args) -> int:
           f"--probe {args.probe}: no such file (is the Windows build done?)")
     session = WineSession.start(
         Path(args.prefix), Path(args.work_dir), Path(args.probe),
-        dpi=BASE_DPI, fresh=args.fresh,
+        dpi=args.dpi, base=Path(args.base),
         monitors=parse_monitors(args.monitors) if args.monitors else None)
     session.save(state_file)
     return 0
@@ -534,23 +553,22 @@ def command_stop(args) -> int:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     commands = parser.add_subparsers(dest="command", required=True)
-    run = commands.add_parser("run")
-    run.add_argument("--prefix", required=True)
-    run.add_argument("--dpi", type=int)
+    commands.add_parser("boot").add_argument("--prefix", required=True)
+    start = commands.add_parser("start")
+    for option in ("--state-file", "--base", "--prefix", "--work-dir",
+                   "--probe"):
+        start.add_argument(option, required=True)
+    start.add_argument("--dpi", type=int, default=BASE_DPI)
+    start.add_argument("--monitors", help="e.g. 1280x1024,1024x768")
+    run = commands.add_parser("exec")
+    run.add_argument("--state-file", required=True)
     run.add_argument("--timeout", type=float, default=540)
     run.add_argument("program", nargs="+")
-    start = commands.add_parser("start")
-    for option in ("--state-file", "--prefix", "--work-dir", "--probe"):
-        start.add_argument(option, required=True)
-    start.add_argument("--fresh", action="store_true",
-                       help="make the prefix anew")
-    start.add_argument("--monitors", help="e.g. 1280x1024,1024x768")
-    stop = commands.add_parser("stop")
-    stop.add_argument("--state-file", required=True)
+    commands.add_parser("stop").add_argument("--state-file", required=True)
     args = parser.parse_args()
     try:
-        return {"run": command_run, "start": command_start,
-                "stop": command_stop}[args.command](args)
+        return {"boot": command_boot, "start": command_start,
+                "exec": command_exec, "stop": command_stop}[args.command](args)
     except E2EFailure as failure:
         print(f"session.py {args.command}: {failure}", file=sys.stderr)
         return 1
