@@ -41,8 +41,8 @@ dist: deps
 deps:
 	scripts/install-deps.sh
 
-format:
-	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+format: deps
+	scripts/format.sh
 
 clean:
 	rm -rf $(BUILD)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Quorvo needs on Debian or Ubuntu: the
 # native and mingw-w64 compilers, CMake, GoogleTest, Wine,
-# a virtual X server and the tools the end-to-end tests drive it with, and
+# a virtual X server and the tools the end-to-end tests drive it with,
 # what makes and checks the release files (NSIS, osslsigncode, OpenSSL,
-# PyYAML).
+# PyYAML), and clang-format.
 # As root it installs what is missing; otherwise it prints the command.
 set -euo pipefail
 
@@ -11,7 +11,7 @@ packages=(
   cmake ninja-build g++ make
   googletest libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   wine wine64 xvfb xdotool x11-utils imagemagick
   x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy debootstrap
   python3 python3-pefile icoutils valgrind
