@@ -503,7 +503,9 @@ def command_exec(args) -> int:
     ended, its exit code is this command's."""
     session = WineSession.load(Path(args.state_file))
     check(session is not None, f"no live session in {args.state_file}")
-    result = session.run(args.program, timeout=args.timeout, name="exec")
+    # The program as the caller names it, whatever folder Wine runs in.
+    program = [str(Path(args.program[0]).resolve()), *args.program[1:]]
+    result = session.run(program, timeout=args.timeout, name="exec")
     print(result.stdout, end="")
     print(result.stderr, end="", file=sys.stderr)
     return result.returncode
