@@ -49,7 +49,10 @@ QUIET_PERIOD = 1.5
 
 
 class Probe:
-    """quorvo_probe.exe, run inside the session."""
+    """quorvo_probe.exe, run inside the session. Every command of its
+    table (quorvo_probe.cpp) is a method: probe.reg_dump() runs `reg-dump`
+    and returns what it printed; the methods below take apart what a
+    command printed, or accept its failures."""
 
     def __init__(self, session: WineSession, exe_name: str = "Quorvo.exe"):
         self.session = session
@@ -76,6 +79,12 @@ class Probe:
             raise E2EFailure(f"probe {args} failed ({result.returncode}): "
                              f"{text} {result.stderr.strip()}")
         return result.returncode, data
+
+    def __getattr__(self, command: str):
+        if command.startswith("_"):
+            raise AttributeError(command)
+        return lambda *args: self._call(
+            [command.replace("_", "-"), *map(str, args)])[1]
 
     def state(self) -> dict:
         return self._call(["state"])[1]["state"]
@@ -108,9 +117,6 @@ class Probe:
         poll(watch.ready, WINE_COMMAND_TIMEOUT, what="the probe to start")
         return watch
 
-    def close(self) -> dict:
-        return self._call(["close"])[1]
-
     def kill(self, windows_pid: int) -> None:
         self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
 
@@ -123,34 +129,11 @@ class Probe:
             self.kill(process["pid"])
         self.require("no-process", timeout, f"no {self.exe_name} running")
 
-    def move(self, x: int, y: int) -> None:
-        """Moves the clock window as another program might."""
-        self._call(["move", str(x), str(y)])
-
-    def display_change(self) -> None:
-        """Sends the clock the message of a changed display."""
-        self._call(["display-change"])
-
-    def modes(self) -> dict:
-        """The screen's current mode and the modes it offers."""
-        return self._call(["modes"])[1]
-
     def set_mode(self, width: int, height: int) -> bool:
         """Changes the screen's resolution; whether the system took it."""
         code, _ = self._call(["set-mode", str(width), str(height)],
                              ok_codes=(0, 1))
         return code == 0
-
-    def accessible_name(self) -> dict:
-        """The clock window's accessible name, as a screen reader asks for
-        it: of its window object and of its client object."""
-        return self._call(["accessible-name"])[1]
-
-    def message_font(self, height: int | None = None) -> dict:
-        """The message font's height (lfHeight), set first when given, as a
-        settings page sets it: stored and announced to every window."""
-        args = ["message-font"] + ([str(height)] if height is not None else [])
-        return self._call(args)[1]
 
     def usage(self) -> list[dict]:
         """GDI objects, windows and private memory of each process of the
@@ -173,12 +156,6 @@ class Probe:
         check(len(alive) == len(menus),
               f"asked about {len(menus)} menus, got {len(alive)} answers")
         return alive
-
-    def reg_dump(self) -> dict:
-        return self._call(["reg-dump"])[1]
-
-    def reg_clear(self) -> None:
-        self._call(["reg-clear"])
 
     def reg_set(self, values: list[tuple[str, str, str]]) -> None:
         args = ["reg-set"]

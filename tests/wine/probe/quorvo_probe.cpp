@@ -5,36 +5,10 @@
 // registry, asks the clock to close, and counts what a process holds.
 // Everything it prints is one JSON object on stdout.
 //
-//   quorvo_probe state [--wait COND] [--timeout MS]
-//       COND: clock | no-clock | menu | no-menu | dialog | no-dialog |
-//             process | no-process | moving | not-moving | text-not:TEXT
-//       Exit code 0 when the condition held (or none was given), 3 when the
-//       timeout ran out first; the state printed is the last one seen.
-//   quorvo_probe close            post WM_CLOSE to the clock window
-//   quorvo_probe kill WINPID      end a Quorvo.exe process (never any other)
-//   quorvo_probe reg-dump         Quorvo's stored values with their types
-//   quorvo_probe reg-clear        delete Quorvo's settings key
-//   quorvo_probe reg-set [NAME TYPE DATA]...
-//       TYPE: sz | dword | sz-repeat (DATA is "COUNT:TEXT", TEXT repeated)
-//   quorvo_probe idle SECONDS     keep the Wine session warm, then exit
-//   quorvo_probe usage EXE...     GDI objects, windows and private memory of
-//                                 the processes of those programs
-//   quorvo_probe texts EXE...     the clock text of each program, read at
-//                                 one moment
-//   quorvo_probe move X Y         move the clock window, as another program
-//   quorvo_probe display-change   send the clock WM_DISPLAYCHANGE
-//   quorvo_probe modes            the screen's current and offered modes
-//   quorvo_probe set-mode W H     change the screen's resolution
-//   quorvo_probe accessible-name  the clock window's accessible name, as
-//                                 another program (a screen reader) gets it
-//   quorvo_probe message-font [H] the message font's height (lfHeight),
-//                                 set to H first, as a settings page does
-//   quorvo_probe menus            the menu handles of the clock's open popups
-//   quorvo_probe menu-alive WINPID HMENU...
-//                                 whether each handle is still a menu there
+//   quorvo_probe [--exe NAME] COMMAND [ARGUMENTS...]
 //
-// --exe NAME (before the command) names the clock's program file; it is
-// Quorvo.exe by default.
+// The commands are the table kCommands below; run without one, the probe
+// lists them. --exe names the clock's program file (Quorvo.exe by default).
 #include <windows.h>
 
 #include <cstdint>
@@ -50,99 +24,146 @@ namespace {
 
 using namespace probe;
 
-int usage() {
-  std::fprintf(stderr,
-               "usage: quorvo_probe [--exe NAME] state [--wait COND] "
-               "[--timeout MS] | close | kill WINPID | reg-dump | reg-clear | "
-               "reg-set [NAME TYPE DATA]... | idle SECONDS | "
-               "usage EXE... | texts EXE... | menus | "
-               "menu-alive WINPID HMENU... | move X Y | display-change | "
-               "modes | set-mode W H | message-font [H] | accessible-name\n");
-  return kExitUsage;
+// One command line: the clock's program file and the command's arguments.
+struct Call {
+  const std::wstring& exe;
+  const std::vector<std::string>& args;
+};
+
+DWORD dword(const std::string& text) {
+  return static_cast<DWORD>(std::strtoul(text.c_str(), nullptr, 0));
 }
 
-unsigned long long numberArgument(const std::string& text) {
-  return std::strtoull(text.c_str(), nullptr, 0);
+int integer(const std::string& text) {
+  return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
 
-// Sees windows in physical pixels and their real DPI, whatever the clock's
-// own DPI awareness is.
-void becomeDpiAware() {
-  (void)SetProcessDpiAwarenessContext(
-      DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+std::vector<std::wstring> wideAll(const std::vector<std::string>& args) {
+  std::vector<std::wstring> names;
+  for (const auto& arg : args) names.push_back(wide(arg));
+  return names;
 }
 
-int commandIdle(unsigned long seconds) {
+int commandIdle(DWORD seconds) {
   // Keeps one client of the wineserver alive so that each later Wine
   // program starts in a warm session; ends by itself in any case.
   std::printf("{\"idle\":%lu}\n", seconds);
   std::fflush(stdout);
-  Sleep(static_cast<DWORD>(seconds * 1000));
+  Sleep(seconds * 1000);
   return 0;
 }
 
-int run(const std::wstring& exeName, const std::vector<std::string>& args) {
-  const std::string& command = args[0];
+int stateCommand(const Call& c) {
+  std::string condition;
+  DWORD timeoutMs = 0;
+  for (std::size_t i = 0; i + 1 < c.args.size(); i += 2) {
+    if (c.args[i] == "--wait") {
+      condition = c.args[i + 1];
+    } else if (c.args[i] == "--timeout") {
+      timeoutMs = dword(c.args[i + 1]);
+    } else {
+      return kExitUsage;
+    }
+  }
+  if (c.args.size() % 2 != 0 || !knownCondition(condition)) return kExitUsage;
+  return commandState(c.exe, condition, timeoutMs);
+}
+
+int menuAliveCommand(const Call& c) {
+  std::vector<std::uint64_t> menus;
+  for (std::size_t i = 1; i < c.args.size(); ++i) {
+    menus.push_back(std::strtoull(c.args[i].c_str(), nullptr, 0));
+  }
+  return commandMenuAlive(dword(c.args[0]), menus);
+}
+
+constexpr std::size_t kAny = 1000;
+
+// Every command: its name, its arguments as the usage shows them, how many
+// it takes at least and at most, what runs it, and what it does.
+struct Command {
+  const char* name;
+  const char* arguments;
+  std::size_t least;
+  std::size_t most;
+  int (*run)(const Call&);
+  const char* help;
+};
+
+const Command kCommands[] = {
+    {"state", "[--wait COND] [--timeout MS]", 0, 4, stateCommand,
+     "the clock's state, once COND holds (else exit 3 after MS): clock |\n"
+     "      no-clock | menu | no-menu | dialog | no-dialog | process |\n"
+     "      no-process | moving | not-moving | text-not:TEXT"},
+    {"close", "", 0, 0, [](const Call& c) { return commandClose(c.exe); },
+     "post WM_CLOSE to the clock window"},
+    {"kill", "WINPID", 1, 1,
+     [](const Call& c) { return commandKill(c.exe, dword(c.args[0])); },
+     "end a process of the clock's program (never any other)"},
+    {"reg-dump", "", 0, 0, [](const Call&) { return commandRegDump(); },
+     "Quorvo's stored values with their types"},
+    {"reg-clear", "", 0, 0, [](const Call&) { return commandRegClear(); },
+     "delete Quorvo's settings key"},
+    {"reg-set", "[NAME TYPE DATA]...", 0, kAny,
+     [](const Call& c) { return commandRegSet(c.args); },
+     "store values; TYPE: sz | dword | sz-repeat (DATA is COUNT:TEXT)"},
+    {"idle", "SECONDS", 1, 1,
+     [](const Call& c) { return commandIdle(dword(c.args[0])); },
+     "keep the Wine session warm, then exit"},
+    {"usage", "EXE...", 1, kAny,
+     [](const Call& c) { return commandUsage(wideAll(c.args)); },
+     "GDI objects, windows and private memory of those programs' processes"},
+    {"texts", "EXE...", 1, kAny,
+     [](const Call& c) { return commandTexts(wideAll(c.args)); },
+     "the clock text of each program, read at one moment"},
+    {"move", "X Y", 2, 2,
+     [](const Call& c) {
+       return commandMove(c.exe, integer(c.args[0]), integer(c.args[1]));
+     },
+     "move the clock window, as another program might"},
+    {"display-change", "", 0, 0,
+     [](const Call& c) { return commandDisplayChange(c.exe); },
+     "send the clock WM_DISPLAYCHANGE"},
+    {"modes", "", 0, 0, [](const Call&) { return commandModes(); },
+     "the screen's current and offered modes"},
+    {"set-mode", "W H", 2, 2,
+     [](const Call& c) {
+       return commandSetMode(dword(c.args[0]), dword(c.args[1]));
+     },
+     "change the screen's resolution"},
+    {"accessible-name", "", 0, 0,
+     [](const Call& c) { return commandAccessibleName(c.exe); },
+     "the clock window's accessible name, as a screen reader gets it"},
+    {"message-font", "[H]", 0, 1,
+     [](const Call& c) {
+       return commandMessageFont(!c.args.empty(),
+                                 c.args.empty() ? 0 : integer(c.args[0]));
+     },
+     "the message font's height (lfHeight), set to H first, as a settings\n"
+     "      page sets it"},
+    {"menus", "", 0, 0, [](const Call& c) { return commandMenus(c.exe); },
+     "the menu handles of the clock's open popup menus"},
+    {"menu-alive", "WINPID HMENU...", 2, kAny, menuAliveCommand,
+     "whether each menu handle is still a menu in that process"},
+};
+
+int usage() {
+  std::fprintf(stderr, "usage: quorvo_probe [--exe NAME] COMMAND...\n");
+  for (const Command& command : kCommands) {
+    std::fprintf(stderr, "  %s %s\n      %s\n", command.name, command.arguments,
+                 command.help);
+  }
+  return kExitUsage;
+}
+
+int run(const std::wstring& exe, const std::vector<std::string>& args) {
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (command == "state") {
-    std::string condition;
-    DWORD timeoutMs = 0;
-    for (std::size_t i = 0; i + 1 < rest.size(); i += 2) {
-      if (rest[i] == "--wait") {
-        condition = rest[i + 1];
-      } else if (rest[i] == "--timeout") {
-        timeoutMs = static_cast<DWORD>(numberArgument(rest[i + 1]));
-      } else {
-        return usage();
-      }
+  for (const Command& command : kCommands) {
+    if (args[0] == command.name && rest.size() >= command.least &&
+        rest.size() <= command.most) {
+      const int code = command.run(Call{exe, rest});
+      return code == kExitUsage ? usage() : code;
     }
-    if (rest.size() % 2 != 0 || !knownCondition(condition)) return usage();
-    return commandState(exeName, condition, timeoutMs);
-  }
-  if (command == "close" && rest.empty()) return commandClose(exeName);
-  if (command == "kill" && rest.size() == 1) {
-    return commandKill(exeName, static_cast<DWORD>(numberArgument(rest[0])));
-  }
-  if (command == "reg-dump" && rest.empty()) return commandRegDump();
-  if (command == "reg-clear" && rest.empty()) return commandRegClear();
-  if (command == "reg-set") return commandRegSet(rest);
-  if (command == "idle" && rest.size() == 1) {
-    return commandIdle(static_cast<unsigned long>(numberArgument(rest[0])));
-  }
-  if ((command == "usage" || command == "texts") && !rest.empty()) {
-    std::vector<std::wstring> names;
-    for (const auto& name : rest) names.push_back(wide(name));
-    return command == "usage" ? commandUsage(names) : commandTexts(names);
-  }
-  if (command == "menus" && rest.empty()) return commandMenus(exeName);
-  if (command == "move" && rest.size() == 2) {
-    return commandMove(
-        exeName, static_cast<int>(std::strtol(rest[0].c_str(), nullptr, 10)),
-        static_cast<int>(std::strtol(rest[1].c_str(), nullptr, 10)));
-  }
-  if (command == "display-change" && rest.empty()) {
-    return commandDisplayChange(exeName);
-  }
-  if (command == "modes" && rest.empty()) return commandModes();
-  if (command == "set-mode" && rest.size() == 2) {
-    return commandSetMode(static_cast<DWORD>(numberArgument(rest[0])),
-                          static_cast<DWORD>(numberArgument(rest[1])));
-  }
-  if (command == "accessible-name" && rest.empty()) {
-    return commandAccessibleName(exeName);
-  }
-  if (command == "message-font" && rest.size() <= 1) {
-    return commandMessageFont(
-        !rest.empty(), rest.empty() ? 0
-                                    : static_cast<LONG>(std::strtol(
-                                          rest[0].c_str(), nullptr, 10)));
-  }
-  if (command == "menu-alive" && rest.size() >= 2) {
-    std::vector<std::uint64_t> menus;
-    for (std::size_t i = 1; i < rest.size(); ++i) {
-      menus.push_back(numberArgument(rest[i]));
-    }
-    return commandMenuAlive(static_cast<DWORD>(numberArgument(rest[0])), menus);
   }
   return usage();
 }
@@ -150,7 +171,10 @@ int run(const std::wstring& exeName, const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  becomeDpiAware();
+  // Sees windows in physical pixels and their real DPI, whatever the
+  // clock's own DPI awareness is.
+  (void)SetProcessDpiAwarenessContext(
+      DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
   std::vector<std::string> args(argv + 1, argv + argc);
   std::wstring exeName = L"Quorvo.exe";
   if (args.size() >= 2 && args[0] == "--exe") {
