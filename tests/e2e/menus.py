@@ -3,9 +3,6 @@ and keyboard, the choices, the tooltip, About and Adjust Date/Time."""
 
 from __future__ import annotations
 
-import datetime as dt
-
-import clock_texts
 from clock import MENU_TIMEOUT, TICK_TIMEOUT, Probe, Run, moved_by, position
 from common import scenario
 from session import check, log, poll
@@ -177,39 +174,13 @@ def menu_24_hour(run: Run) -> None:
          interval=0.1, what="the 12-hour time as tooltip")
 
 
-def _hover_label(run: Run) -> None:
-    """Moves the pointer off the clock, then rests it on the label."""
-    run.desktop.move(900, 700)
-    run.hover_label()
-
-
-def _shown_tooltip(run: Run):
-    """A poll predicate: the visible tooltip window's text, else False."""
-    shown = [tip for tip in run.probe.state()["tooltips"] if tip["visible"]]
-    return shown[0] if shown else False
-
-
-def _tooltip_reads(run: Run, mode: str, shows) -> dict:
-    """Rests the pointer on the label until a tooltip whose text `shows`
-    accepts is shown, and checks that it reads as `mode` gives."""
-    _hover_label(run)
-    before = dt.datetime.now()
-    tip = poll(lambda: (lambda t: t if t and shows(t["text"]) else False)(
-        _shown_tooltip(run)), TICK_TIMEOUT, interval=0.1,
-        what=f"the tooltip of mode {mode} over the label")
-    after = dt.datetime.now()
-    check(tip["text"] in clock_texts.possible_tooltips(
-        mode, before, after, False), f"the tooltip shows {tip['text']!r}")
-    return tip
-
-
 @scenario("e2e,menu")
 def tooltip_on_hover(run: Run) -> None:
     """Resting the pointer on the clock shows the long date in just-time
     mode and the time in just-date mode; date-and-time mode shows none."""
     run.clean_start()
     run.start()
-    tip = _tooltip_reads(run, "time", lambda text: True)
+    tip = run.hover_tooltip("time")
     run.screenshot("tooltip-date", {
         "left": tip["rect"]["left"] - 40, "top": 0,
         "right": tip["rect"]["right"] + 10, "bottom": tip["rect"]["bottom"]})
@@ -217,11 +188,11 @@ def tooltip_on_hover(run: Run) -> None:
     run.choose("d")
     run.expect_text("date", seconds=False, hour24=False)
     # The date's tooltip may still show for a moment: wait for the time.
-    _tooltip_reads(run, "date", lambda text: ":" in text)
+    run.hover_tooltip("date", lambda text: ":" in text)
     run.open_menu("right")
     run.choose("e")
     run.expect_text("datetime", seconds=False, hour24=False)
-    _hover_label(run)
+    run.hover_label()
     run.observe_quietly(
         lambda s: not any(tip["visible"] for tip in s["tooltips"]),
         "a tooltip showed in date-and-time mode")

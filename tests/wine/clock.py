@@ -424,9 +424,11 @@ class Run:
         return state
 
     def hover_label(self, state: dict | None = None) -> None:
-        """Rests the pointer on the label (of state, else as it is now),
-        with a small move so the window under it notices."""
+        """Moves the pointer off the clock, then rests it on the label (of
+        state, else as it is now), with a small move so the window under it
+        notices."""
         rect = (state or self.probe.state())["label"]["rect"]
+        self.desktop.move(900, 700)
         self.desktop.move(rect["left"] + 5, rect["top"] + 4)
         self.desktop.move(rect["left"] + 6, rect["top"] + 5)
 
@@ -451,26 +453,42 @@ class Run:
         return [tool["text"] for tip in state["tooltips"]
                 for tool in tip["tools"] if tool.get("text")]
 
-    def expect_tooltip(self, mode: str, hour24: bool) -> None:
-        """The tooltip's text as mode and hour24 give (none at all for
-        date and time)."""
-        self.ensure_tooltip_window()
+    def tooltip_reads(self, mode: str, hour24: bool):
+        """The state when the tooltip's text reads as mode and hour24 give
+        (no text at all for date and time), else False: a poll
+        predicate."""
         state, before, after = self.read()
         texts = self.tooltip_texts(state)
         allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
-        if allowed == {""}:
-            check(not texts, f"expected no tooltip, found {texts}")
-        else:
-            check(any(text in allowed for text in texts),
-                  f"tooltip texts {texts} are not among {sorted(allowed)}")
+        self.last_mismatch = (texts, sorted(allowed))
+        held = (not texts if allowed == {""} else
+                any(text in allowed for text in texts))
+        return state if held else False
 
-    def tooltip_reads(self, mode: str, hour24: bool):
-        """The state when the tooltip reads as mode and hour24 give, else
-        False: a poll predicate."""
-        state, before, after = self.read()
-        allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
-        return (state if any(text in allowed
-                             for text in self.tooltip_texts(state)) else False)
+    def expect_tooltip(self, mode: str, hour24: bool) -> None:
+        self.ensure_tooltip_window()
+        check(bool(self.tooltip_reads(mode, hour24)),
+              f"tooltip texts vs expected: {self.last_mismatch}")
+
+    def shown_tooltip(self):
+        """The tooltip window shown now, else False: a poll predicate."""
+        shown = [tip for tip in self.probe.state()["tooltips"]
+                 if tip["visible"]]
+        return shown[0] if shown else False
+
+    def hover_tooltip(self, mode: str, shows=lambda text: True) -> dict:
+        """Rests the pointer on the label until a tooltip whose text `shows`
+        accepts is shown, and checks that it reads as mode gives (12-hour
+        form)."""
+        self.hover_label()
+        before = dt.datetime.now()
+        tip = poll(lambda: (lambda t: t if t and shows(t["text"]) else False)(
+            self.shown_tooltip()), TICK_TIMEOUT, interval=0.1,
+            what=f"the tooltip of mode {mode} over the label")
+        after = dt.datetime.now()
+        check(tip["text"] in clock_texts.possible_tooltips(
+            mode, before, after, False), f"the tooltip shows {tip['text']!r}")
+        return tip
 
     def check_geometry(self, state: dict) -> None:
         """The window is 90 twips wider and 65 twips higher than its label,
