@@ -23,7 +23,8 @@ suite=trixie
 packages=(
   wine wine64 xvfb xdotool x11-utils x11-xserver-utils
   xserver-xorg-core xserver-xorg-video-dummy imagemagick
-  python3 cmake ninja-build nsis osslsigncode openssl e2fsprogs
+  python3 python3-pefile python3-yaml cmake ninja-build nsis osslsigncode
+  openssl e2fsprogs
 )
 
 fail() {

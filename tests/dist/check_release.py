@@ -7,12 +7,14 @@ signing variables and the download address.
 
     check_release.py --exe Quorvo.exe --release release.json
                      --dist-dir DIR --work-dir DIR
+                     --version 1.6.0.2 --display-version 1.62
+
+The build passes the versions of project(VERSION).
 """
 
 from __future__ import annotations
 
 import argparse
-import hashlib
 import json
 import os
 import re
@@ -26,18 +28,24 @@ import pefile
 import yaml
 
 SOURCE = Path(__file__).resolve().parents[2]
+sys.dont_write_bytecode = True
+sys.path.insert(0, str(SOURCE / "installer"))
+from dist import exit_codes as setup_exit_codes, sha256  # noqa: E402
+
 DIST_PY = SOURCE / "installer" / "dist.py"
 NSIS_SCRIPT = SOURCE / "installer" / "quorvo.nsi"
-VERSION = "1.6.0.2"
-README_SAYS = ("Quorvo 1.62 (version 1.6.0.2)",
+# The four-part version and the one users see (1.6.0.2, 1.62), as the
+# command line gives them.
+VERSION = DISPLAY_VERSION = ""
+README_SAYS = ("Quorvo {display} (version {version})",
                "Freeware: use it, share it, keep it ticking.",
                "http://www.velmora-software.example/quorvo/",
                r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings"
                r"\Velmora Software\Quorvo", "reg delete",
-               "Quorvo-1.6.0.2-setup.exe", "-timedatesec",
+               "Quorvo-{version}-setup.exe", "-timedatesec",
                r"%USERPROFILE%\scoop\apps\quorvo\current\Quorvo.exe")
 # Every answer winget's 1.12.0 installer schema allows for a return code.
-WINGET_RESPONSES = {
+WINGET_SCHEMA_RESPONSES = {
     "packageInUse", "packageInUseByApplication", "installInProgress",
     "fileInUse", "missingDependency", "diskFull", "insufficientMemory",
     "invalidParameter", "noNetwork", "contactSupport",
@@ -72,19 +80,6 @@ def check(condition: bool, message: str) -> None:
     if not condition:
         failures.append(message)
         print(f"FAIL: {message}")
-
-
-def sha256(path: Path) -> str:
-    return hashlib.sha256(path.read_bytes()).hexdigest()
-
-
-def exit_codes() -> dict[int, str]:
-    """Setup's exit codes from the defines of quorvo.nsi, with 0: {code:
-    define name}."""
-    codes = {int(code): name for name, code in re.findall(
-        r"^!define (EXIT_[A-Z_]+) ([0-9]+)$", NSIS_SCRIPT.read_text(),
-        re.MULTILINE)}
-    return {0: "done", **codes}
 
 
 def check_exit_codes_documented(codes: dict[int, str],
@@ -152,9 +147,10 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
     # Every failure has its answer; no failure passes for a success.
     responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
                  for entry in installer["ExpectedReturnCodes"]}
-    codes = exit_codes()
+    codes = {0: "done", **{code: name
+                           for name, code in setup_exit_codes().items()}}
     check(set(responses) == set(codes) - {0} and
-          set(responses.values()) <= WINGET_RESPONSES and
+          set(responses.values()) <= WINGET_SCHEMA_RESPONSES and
           responses.get(1) == "cancelledByUser" and
           "InstallerSuccessCodes" not in installer,
           f"ExpectedReturnCodes {responses}, setup's codes {codes}")
@@ -253,16 +249,18 @@ def check_signing_options(args, work: Path) -> None:
 
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--exe", "--release", "--dist-dir", "--work-dir"):
+    for option in ("--exe", "--release", "--dist-dir", "--work-dir",
+                   "--version", "--display-version"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
+    global VERSION, DISPLAY_VERSION
+    VERSION, DISPLAY_VERSION = args.version, args.display_version
     release = json.loads(Path(args.release).read_text())
     dist, work = Path(args.dist_dir), Path(args.work_dir)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    # Both versions come from project(Quorvo VERSION 1.6.0.2).
-    check((release["version"], release["file_version"]) == ("1.62", "1.6.0.2"),
-          f"release.json versions {release}")
+    check((release["version"], release["file_version"]) ==
+          (DISPLAY_VERSION, VERSION), f"release.json versions {release}")
     zip_path = dist / f"Quorvo-{VERSION}-win64.zip"
     setup = dist / f"Quorvo-{VERSION}-setup.exe"
     sums = (dist / "SHA256SUMS").read_text().splitlines()
@@ -280,14 +278,18 @@ def main() -> int:
         readme = archive.read("README.txt").decode("utf-8")
         released = "%04d-%02d-%02d" % entries[0].date_time[:3]
     check("\n" not in readme.replace("\r\n", ""), "README.txt: not CR LF")
-    missing = [words for words in README_SAYS if words not in readme]
+    missing = [words for words in (
+        says.format(version=VERSION, display=DISPLAY_VERSION)
+        for says in README_SAYS) if words not in readme]
     check(not missing, f"README.txt does not say {missing}")
 
     pe = pefile.PE(str(setup))
     fixed = pe.VS_FIXEDFILEINFO[0]
+    major, minor, build, revision = (int(n) for n in VERSION.split("."))
     check(pe.FILE_HEADER.Machine == 0x8664 and
-          (fixed.FileVersionMS, fixed.FileVersionLS) == (0x10006, 0x2),
-          "the installer is not x64 or not version 1.6.0.2")
+          (fixed.FileVersionMS, fixed.FileVersionLS) ==
+          (major << 16 | minor, build << 16 | revision),
+          f"the installer is not x64 or not version {VERSION}")
     # No UAC prompt: its manifest runs it as the user who starts it.
     check(b'level="asInvoker"' in setup.read_bytes(),
           "the installer does not run as the invoking user")

@@ -31,10 +31,9 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
+from check_release import run_dist  # noqa: E402
 from clock import Desktop, Probe, Run, pixels, position  # noqa: E402
 from session import WineSession, check, log, poll  # noqa: E402
-
-DIST_PY = Path(__file__).resolve().parents[2] / "installer" / "dist.py"
 
 HKLM, HKCU = "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"
 UNINSTALL = HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvo"
@@ -101,16 +100,6 @@ def buttons_to_click(state: dict, answer: str) -> list[dict]:
         found += (named or [b for b in buttons if b["style"] & BS_TYPEMASK ==
                             BS_DEFPUSHBUTTON])[:1]
     return found
-
-
-def run_dist(exe: str | Path, release: str, out: Path,
-             env: dict | None = None) -> subprocess.CompletedProcess:
-    """installer/dist.py, as `make dist` runs it, into out."""
-    return subprocess.run(
-        [sys.executable, str(DIST_PY), "--exe", str(exe), "--release",
-         release, "--source-dir", str(DIST_PY.parents[1]), "--out-dir",
-         str(out)], env=env, capture_output=True, text=True,
-        stdin=subprocess.DEVNULL)
 
 
 class Test:
