@@ -41,7 +41,6 @@ function(quorvo_wine_session name)
     FIXTURES_CLEANUP wine.${name} TIMEOUT 120)
   set_tests_properties(wine.${name}.start wine.${name}.stop PROPERTIES
     LABELS wine RESOURCE_LOCK wine.${name})
-  set_property(GLOBAL APPEND PROPERTY quorvo_wine_sessions ${name})
 endfunction()
 
 # Two sessions at 96 DPI that the scenarios and Win32 suites take turns
@@ -55,7 +54,6 @@ quorvo_wine_session(dpi144 --dpi 144)
 quorvo_wine_session(monitors --monitors 1280x1024,1024x768)
 quorvo_wine_session(dist)
 quorvo_wine_session(bench)
-set(QUORVO_SHARED_SESSIONS one two)
 
 # A test that runs in session SESSION: holds its lock and needs it started.
 # COMMAND finds the session in ${QUORVO_WINE_DIR}/SESSION.json.
@@ -65,18 +63,15 @@ function(quorvo_wine_test name session)
     FIXTURES_REQUIRED wine.${session} RESOURCE_LOCK wine.${session})
 endfunction()
 
-# The next of the shared 96-DPI sessions, in turn.
+# The shared 96-DPI sessions by turns: one, two, one...
 function(quorvo_next_shared_session out)
-  get_property(count GLOBAL PROPERTY quorvo_shared_session_count)
-  if(NOT count)
-    set(count 0)
+  get_property(last GLOBAL PROPERTY quorvo_last_shared_session)
+  set(next one)
+  if(last STREQUAL "one")
+    set(next two)
   endif()
-  list(LENGTH QUORVO_SHARED_SESSIONS sessions)
-  math(EXPR index "${count} % ${sessions}")
-  math(EXPR count "${count} + 1")
-  set_property(GLOBAL PROPERTY quorvo_shared_session_count ${count})
-  list(GET QUORVO_SHARED_SESSIONS ${index} session)
-  set(${out} ${session} PARENT_SCOPE)
+  set_property(GLOBAL PROPERTY quorvo_last_shared_session ${next})
+  set(${out} ${next} PARENT_SCOPE)
 endfunction()
 
 # One test PREFIX.NAME per scenario that `RUNNER --list` names, in lines
@@ -88,7 +83,6 @@ endfunction()
 function(quorvo_add_scenarios prefix runner)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "WORKING_DIRECTORY"
                         "ARGS;REQUIRES;FIXTURES")
-  get_property(sessions GLOBAL PROPERTY quorvo_wine_sessions)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${runner})
   execute_process(
     COMMAND ${Python3_EXECUTABLE} ${runner} --list
@@ -106,16 +100,12 @@ function(quorvo_add_scenarios prefix runner)
     list(GET fields 0 name)
     list(GET fields 1 labels)
     list(GET fields 2 timeout)
-    string(REPLACE "," ";" labels "${labels}")
-    set(session "")
-    foreach(label IN LISTS labels)
-      if(label IN_LIST sessions)
-        set(session ${label})
-      endif()
-    endforeach()
-    if(NOT session)
+    if(labels MATCHES "(^|,)(monitors|dist)(,|$)")
+      set(session ${CMAKE_MATCH_2})
+    else()
       quorvo_next_shared_session(session)
     endif()
+    string(REPLACE "," ";" labels "${labels}")
     quorvo_wine_test(${prefix}.${name} ${session}
       COMMAND ${Python3_EXECUTABLE} ${runner} ${arg_ARGS}
               --state-file ${QUORVO_WINE_DIR}/${session}.json ${name}
@@ -128,7 +118,9 @@ function(quorvo_add_scenarios prefix runner)
   endforeach()
 endfunction()
 
+# The installer's long chain before the short e2e scenarios: on a run
+# without the timings of an earlier one, ctest starts tests in this order.
+add_subdirectory(${PROJECT_SOURCE_DIR}/bench/wine ${CMAKE_BINARY_DIR}/bench/wine)
+add_subdirectory(dist)
 include(${CMAKE_CURRENT_LIST_DIR}/win32/wine_tests.cmake)
 add_subdirectory(e2e)
-add_subdirectory(dist)
-add_subdirectory(${PROJECT_SOURCE_DIR}/bench/wine ${CMAKE_BINARY_DIR}/bench/wine)
