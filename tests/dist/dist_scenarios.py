@@ -6,11 +6,11 @@ silently in a fresh prefix, as winget and a user would.
     dist_scenarios.py --state-file FILE --work-dir DIR --exe Quorvo.exe
                       --dist-dir DIR --release FILE SCENARIO...
 
-The scenarios run in the session named by --state-file, started on a new
-prefix (`session.py start --fresh`); each scenario first removes whatever
-an earlier one installed. Setup's and the uninstaller's exit codes are
-checked with everything else: a command that returns 0 must have done its
-work by then.
+The scenarios run in the session named by --state-file, started on a fresh
+copy of the booted prefix (`session.py start`); each scenario first
+removes whatever an earlier one installed. Setup's and the uninstaller's
+exit codes are checked with everything else: a command that returns 0 must
+have done its work by then.
 """
 
 from __future__ import annotations
