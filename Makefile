@@ -8,12 +8,14 @@
 #   make release      the same, refused while any address is a placeholder
 #                     or not https: DOWNLOAD_URL=https://.../{version}
 #                     HOMEPAGE_URL=... PUBLISHER_URL=... [LICENSE_URL=...]
+#   make pictures     the pictures of the clock in docs/pictures, taken
+#                     from Quorvo.exe under Wine on a virtual display
 # The builds are the CMake presets' (CMakePresets.json).
 BUILD ?= build
 JOBS ?= 2
 build_dir := $(abspath $(BUILD))
 
-.PHONY: run test test-wine10 build dist release deps format clean
+.PHONY: run test test-wine10 build dist release pictures deps format clean
 
 run: build
 	scripts/run-clock.sh $(BUILD)
@@ -44,6 +46,10 @@ dist release: deps
 	cmake --preset mingw -B $(BUILD)/release \
 	  -DQUORVO_DIST_DIR=$(build_dir)/dist $(addresses)
 	cmake --build $(BUILD)/release --target $@ -j $(JOBS)
+
+pictures: build
+	/usr/bin/python3 scripts/pictures.py --windows-dir $(BUILD)/windows \
+	  --work-dir $(BUILD)/pictures --out docs/pictures
 
 deps:
 	scripts/install-deps.sh
