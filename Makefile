@@ -2,7 +2,7 @@
 #   make run          builds Quorvo.exe and starts it under Wine
 #   make test         builds everything and runs every test through ctest
 #   make test-wine10  the tests under Wine once more, under Wine 10 in a
-#                     Debian 13 root (root rights; see README)
+#                     Debian 13 root (root rights; see docs/DEVELOPING.md)
 #   make dist         builds the release files into $(BUILD)/dist, naming
 #                     every placeholder address they carry
 #   make release      the same, refused while any address is a placeholder
