@@ -27,15 +27,13 @@ sys.dont_write_bytecode = True  # nothing compiled beside the sources
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "wine"))
 
-from clock import MENU_TIMEOUT, Desktop, Run  # noqa: E402
+from clock import MENU_TIMEOUT, WINDOW_TIMEOUT, Desktop, Run  # noqa: E402
 from session import E2EFailure, WineSession, check, log  # noqa: E402
 
 # The moment every picture shows: a weekday and a month of ordinary length,
 # the hands of an advertised watch.
 MOMENT = "2024-03-04 10:08:24"
-FAKETIME_LIBRARIES = [
-    Path("/usr/lib") / arch / "faketime" / "libfaketime.so.1"
-    for arch in ("x86_64-linux-gnu", "aarch64-linux-gnu")]
+FAKETIME = Path("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1")
 # Windows' classic desktop blue, and the room around what is shown, in
 # pixels at 100 %.
 DESKTOP = "#3a6ea5"
@@ -65,15 +63,14 @@ def fixed_moment():
     process reads MOMENT as the local time; the Wine server and every other
     program keep the real one. Wine asks the system's time in each process
     for itself, so only the clock needs the library."""
-    library = next((p for p in FAKETIME_LIBRARIES if p.is_file()), None)
-    if library is None:
+    if not FAKETIME.is_file():
         yield False
         return
     saved = {k: os.environ.get(k) for k in
              ("LD_PRELOAD", "FAKETIME", "FAKETIME_DONT_FAKE_MONOTONIC")}
     # Frozen wall clock; timers and waits run on the monotonic clock, which
     # stays real.
-    os.environ.update(LD_PRELOAD=str(library), FAKETIME=MOMENT,
+    os.environ.update(LD_PRELOAD=str(FAKETIME), FAKETIME=MOMENT,
                       FAKETIME_DONT_FAKE_MONOTONIC="1")
     try:
         yield True
@@ -105,6 +102,8 @@ def union(first: dict, second: dict) -> dict:
 
 
 class Pictures:
+    """The clock started, shown and pictured in one session."""
+
     def __init__(self, session: WineSession, exe: Path, out: Path,
                  work: Path):
         self.session = session
@@ -145,8 +144,10 @@ class Pictures:
         self.run.probe.reg_set([("Left", "sz", PLACE_TWIPS[0]),
                                 ("Top", "sz", PLACE_TWIPS[1])])
         with fixed_moment() as fixed:
-            self.run.start(switch)
-        # Read again: the first tick sets the text, then fits the window.
+            self.run.quorvo.start(switch)
+        self.run.probe.require("text-not:Time", WINDOW_TIMEOUT,
+                               "the clock's first tick")
+        # Read again: the tick sets the text, then fits the window to it.
         state = self.run.probe.state()
         text = state["label"]["text"]
         check(not fixed or all(part in text for part in shows),
@@ -192,10 +193,9 @@ def main() -> int:
                   "first", file=sys.stderr)
             return 1
     args.out.mkdir(parents=True, exist_ok=True)
-    with fixed_moment() as fixed:
-        log(f"the clock shows {MOMENT}" if fixed else
-            "libfaketime is not installed: the clock shows the time as it "
-            "comes")
+    log(f"the clock shows {MOMENT}" if FAKETIME.is_file() else
+        f"no {FAKETIME} (Debian: faketime): the clock shows the time as it "
+        "comes")
     session = open_session(windows, work)
     pictures = None
     try:
