@@ -83,10 +83,10 @@ def fixed_moment():
 
 
 def open_session(windows: Path, work: Path) -> WineSession:
-    """The one Wine session of a run, at 96 DPI; the 150 % pictures follow
-    after a set_dpi(144). Its prefix is kept under work for the next run."""
+    """The one Wine session of a run, at the DPI its prefix has (kept under
+    work from the last run); the other scale follows after one set_dpi."""
     return WineSession.start(work / "wineprefix", work / "session",
-                             windows / "quorvo_probe.exe", dpi=96)
+                             windows / "quorvo_probe.exe")
 
 
 def grown(rect: dict, by: int) -> dict:
@@ -201,8 +201,9 @@ def main() -> int:
     try:
         pictures = Pictures(session, windows / "Quorvo.exe",
                             args.out.resolve(), work)
-        for dpi, scale in SCALES:
-            if dpi != 96:
+        # The scale the prefix is at first: one change of DPI a run.
+        for dpi, scale in sorted(SCALES, key=lambda s: s[0] != session.dpi()):
+            if dpi != session.dpi():
                 session.set_dpi(dpi)
             pictures.at_scale(scale)
     except E2EFailure as failure:
