@@ -21,10 +21,10 @@ later 1.7 or 1.610.
 release.json (written by CMake) holds the versions and the product's names
 and addresses. Every address that is a placeholder or not https is named
 on stderr, one line each; with --publish (make release) any such address
-refuses the whole run before anything is made. The files are the same byte for byte on every machine: the
-packed files carry one fixed time, SOURCE_DATE_EPOCH if set, else the time
-of the source's last commit; the zip has a fixed order, times and
-attributes.
+refuses the whole run before anything is made. The files are the same
+byte for byte on every machine: the packed files carry one fixed time,
+SOURCE_DATE_EPOCH if set, else the time of the source's last commit; the
+zip has a fixed order, times and attributes.
 
 With QUORVO_SIGN_CERT (PEM certificate, with its chain) and QUORVO_SIGN_KEY
 (PEM private key) set, Quorvo.exe, the uninstaller and the installer are
@@ -345,8 +345,8 @@ def make_release(args) -> int:
         staged_readme = stage / "README.txt"
         staged_license = stage / "LICENSE.txt"
         # For Notepad: Windows line ends.
-        for path, text in ((staged_readme, readme),
-                           (staged_license, LICENSE.read_text(encoding="utf-8"))):
+        terms = LICENSE.read_text(encoding="utf-8")
+        for path, text in ((staged_readme, readme), (staged_license, terms)):
             path.write_bytes(text.replace("\n", "\r\n").encode("utf-8"))
         for path in (staged_exe, staged_readme, staged_license):
             os.utime(path, (epoch, epoch))

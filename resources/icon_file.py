@@ -72,7 +72,8 @@ def bitmap_32bit(pixels):
 
 def _png_chunk(kind, data):
     body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+    crc = struct.pack(">I", zlib.crc32(body))
+    return struct.pack(">I", len(data)) + body + crc
 
 
 def png(pixels):
@@ -85,7 +86,9 @@ def png(pixels):
     )
     return (
         PNG_SIGNATURE
-        + _png_chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+        # 8 bits a channel, colour type 6 (RGBA), no interlacing.
+        + _png_chunk(b"IHDR",
+                     struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
         + _png_chunk(b"IDAT", zlib.compress(raw, 9))
         + _png_chunk(b"IEND", b"")
     )

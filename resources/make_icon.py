@@ -222,16 +222,16 @@ def _span(shape, y, scale):
     radius = max(width, _options(shape).get("min_px", 0.0) * scale) / 2.0
     # The round ends, and the band between them: along the stroke between
     # its ends, across it within half the width.
-    dx, dy = x1 - x0, y1 - y0
-    length = math.hypot(dx, dy)
+    length = math.hypot(x1 - x0, y1 - y0)
     pieces = [_circle_span(x0, y0, radius, y), _circle_span(x1, y1, radius, y)]
     if length > 0:
-        along = _interval(dx / length, (y - y0) * dy / length - x0 * dx / length,
-                          0.0, length)
-        across = _interval(-dy / length, (y - y0) * dx / length + x0 * dy / length,
-                           -radius, radius)
-        if along and across and max(along[0], across[0]) <= min(along[1], across[1]):
-            pieces.append((max(along[0], across[0]), min(along[1], across[1])))
+        ux, uy = (x1 - x0) / length, (y1 - y0) / length
+        along = _interval(ux, (y - y0) * uy - x0 * ux, 0.0, length)
+        across = _interval(-uy, (y - y0) * ux + x0 * uy, -radius, radius)
+        if along and across:
+            low, high = max(along[0], across[0]), min(along[1], across[1])
+            if low <= high:
+                pieces.append((low, high))
     pieces = [p for p in pieces if p]
     if not pieces:
         return None
