@@ -31,7 +31,8 @@
 ;
 ; dist.py builds it and passes everything that depends on the release with
 ; -D: PRODUCT_NAME, PUBLISHER, DISPLAY_VERSION, FILE_VERSION, HOMEPAGE,
-; COPYRIGHT, QUORVO_EXE, ICON, OUTFILE and, for signed builds, SIGN_COMMAND.
+; COPYRIGHT, QUORVO_EXE, LICENSE_FILE, INSTALLED_LICENSE (the licence's name
+; in the folder), ICON, OUTFILE and, for signed builds, SIGN_COMMAND.
 
 Unicode true
 Target amd64-unicode
@@ -107,6 +108,8 @@ Var FolderProblem     ; why a folder was refused, from CheckFolder
 ; ---------------------------------------------------------------- pages
 
 !define MUI_ICON "${ICON}"
+; The clock's own icon, with a picture for every scale, on the uninstaller too.
+!define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
 !insertmacro MUI_PAGE_COMPONENTS
@@ -362,6 +365,7 @@ Section "${PRODUCT_NAME}" SecProgram
     !insertmacro STOP_WITH ${EXIT_FOLDER_REFUSED} "Setup could not make the folder $\"$INSTDIR$\". Nothing was changed."
   ${EndIf}
   SetOutPath "$INSTDIR"
+  File "/oname=${INSTALLED_LICENSE}" "${LICENSE_FILE}"
   ; The new program goes in beside the old one and replaces it in one step,
   ; so an interrupted update leaves the old program whole.
   File "/oname=${PROGRAM}.new" "${QUORVO_EXE}"
@@ -429,6 +433,10 @@ Section "-Registration"
   FileSeek $R1 0 END $R2
   FileClose $R1
   IntOp $R0 $R0 + $R2
+  FileOpen $R1 "$INSTDIR\${INSTALLED_LICENSE}" r
+  FileSeek $R1 0 END $R2
+  FileClose $R1
+  IntOp $R0 $R0 + $R2
   IntOp $R0 $R0 + 1023
   IntOp $R0 $R0 / 1024
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $R0
@@ -448,6 +456,7 @@ Section "-Registration"
     ${If} $R0 == 0
       Delete "$PreviousDir\${PROGRAM}"
       Delete "$PreviousDir\${UNINSTALLER}"
+      Delete "$PreviousDir\${INSTALLED_LICENSE}"
       RMDir "$PreviousDir"
     ${EndIf}
   ${EndIf}
@@ -551,6 +560,7 @@ Section "un.${PRODUCT_NAME}" UnSecProgram
     !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "${PROGRAM} is in use and could not be removed. Nothing was removed."
   ${EndIf}
   Delete "$INSTDIR\${PROGRAM}.new"
+  Delete "$INSTDIR\${INSTALLED_LICENSE}"
   Delete "${SHORTCUT}"
   DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -43,12 +43,14 @@ VB_ROOT = HKCU + r"\Software\VB and VBA Program Settings"
 VELMORA = VB_ROOT + r"\Velmora Software"
 SETTINGS = VELMORA + r"\Quorvo"
 UNINSTALLER = "Uninstall Quorvo.exe"
+LICENSE = "Quorvo License.txt"
 CUSTOM = r"C:\Quorvo Test Dir"
 # A folder of another program's that /D= names: its files must stay.
 SHARED = r"C:\Shared Tools"
 # The uninstaller is large enough to show in an EstimatedSize counted in KB.
 THEIRS = {"Uninstall.exe": b"MZ another program's uninstaller" + bytes(65536),
-          "readme.txt": b"Another program's notes\r\n"}
+          "readme.txt": b"Another program's notes\r\n",
+          "LICENSE.txt": b"Another program's terms\r\n"}
 # Other spellings of one folder: a link to it, and another drive letter for
 # C:\users, made the way Wine maps drives.
 LINK = r"C:\Quorvo Link"
@@ -242,13 +244,17 @@ class Test:
                         others: dict[str, bytes] | None = None) -> None:
         files = self.linux(folder)
         names = sorted(p.name for p in files.glob("*"))
-        check(names == sorted(["Quorvo.exe", UNINSTALLER, *(others or {})]),
+        check(names == sorted(["Quorvo.exe", UNINSTALLER, LICENSE,
+                               *(others or {})]),
               f"{folder} holds {names}")
         check(all((files / name).read_bytes() == data
                   for name, data in (others or {}).items()),
               f"another program's files in {folder} changed")
         check((files / "Quorvo.exe").read_bytes() == program,
               f"{folder}\\Quorvo.exe is not the expected build")
+        check((files / LICENSE).read_bytes() == (DIST_PY.parents[1] /
+              "LICENSE.txt").read_bytes().replace(b"\n", b"\r\n"),
+              f"{folder}\\{LICENSE} is not the licence")
         exe = folder + r"\Quorvo.exe"
         link = self.linux(self.shortcut)
         data = link.read_bytes().lower() if link.exists() else b""
@@ -256,7 +262,7 @@ class Test:
               f"the shortcut does not lead to {exe}")
         entry = self.reg(UNINSTALL).get(UNINSTALL, {})
         size = sum((files / name).stat().st_size
-                   for name in ("Quorvo.exe", UNINSTALLER)) // 1024
+                   for name in ("Quorvo.exe", UNINSTALLER, LICENSE)) // 1024
         estimated = entry.pop("EstimatedSize", None)
         check(estimated in range(size - 8, size + 9),
               f"EstimatedSize {estimated} KB for {size} KB of files")
