@@ -66,6 +66,7 @@ WINGET_RESPONSES = {
     "EXIT_CLOCK_STILL_RUNNING": "packageInUse",
     "EXIT_NOT_WRITTEN": "fileInUse",
     "EXIT_FOLDER_REFUSED": "invalidParameter",
+    "EXIT_SETUP_RUNNING": "installInProgress",
 }
 # Host names reserved for examples (RFC 2606, RFC 6761): an address there
 # is a placeholder no package manager can download from.
