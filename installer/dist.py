@@ -75,6 +75,7 @@ WINGET_RESPONSES = {
     "EXIT_CLOCK_STILL_RUNNING": "packageInUse",
     "EXIT_NOT_WRITTEN": "fileInUse",
     "EXIT_FOLDER_REFUSED": "invalidParameter",
+    "EXIT_SETUP_RUNNING": "installInProgress",
 }
 
 

@@ -168,9 +168,11 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
     responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
                  for entry in installer["ExpectedReturnCodes"]}
     codes = exit_codes()
+    by_name = {name: code for code, name in codes.items()}
     check(set(responses) == set(codes) - {0} and
           set(responses.values()) <= WINGET_RESPONSES and
           responses.get(1) == "cancelledByUser" and
+          responses.get(by_name.get("EXIT_SETUP_RUNNING")) == "installInProgress" and
           "InstallerSuccessCodes" not in installer,
           f"ExpectedReturnCodes {responses}, setup's codes {codes}")
     check_exit_codes_documented(codes, responses)
