@@ -1,5 +1,6 @@
-// A Quorvo started on the in-memory runtime of the tests, for measuring its
-// ticks: a clock the benchmark sets, ticks it fires, a label it can read.
+// A Quorvo started on the in-memory runtime as the unit tests start it, for
+// measuring its ticks: a clock the benchmark sets, ticks it fires, a label
+// it can read.
 #pragma once
 
 #include <array>
@@ -7,8 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "memory_runtime.h"
-#include "quorvo.h"
+#include "test_program.h"
 
 namespace quorvo::bench {
 
@@ -46,12 +46,12 @@ class StartedClock {
  public:
   // Starts the program with `arguments` and handles its first tick.
   explicit StartedClock(const char* arguments) {
-    runtime_.app().arguments = arguments;
-    runtime_.dateTime().current = kReadings[0];
-    program_.start();
-    window_ = &runtime_.form();
+    program_.runtime.dateTime().current = kReadings[0];
+    program_.start(arguments);
+    window_ = &program_.window();
     window_->tick();
-    if (window_->label().caption().empty() || !runtime_.app().errors.empty()) {
+    if (window_->label().caption().empty() ||
+        !program_.runtime.app().errors.empty()) {
       throw std::runtime_error("the clock did not start");
     }
   }
@@ -60,15 +60,15 @@ class StartedClock {
 
   void tick() { window_->tick(); }
   void setReading(const platform::LocalDateTime& reading) {
-    runtime_.dateTime().current = reading;
+    program_.runtime.dateTime().current = reading;
   }
   std::string caption() { return window_->label().caption(); }
   // Captions set that differed from the one before.
   int captionChanges() { return window_->label().repaints; }
 
  private:
-  testing::MemoryRuntime runtime_;
-  Quorvo program_{runtime_};
+  testing::TestProgram program_;
+  // Kept, so a measured tick does not look the form up.
   testing::MemoryForm* window_ = nullptr;
 };
 

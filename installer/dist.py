@@ -2,12 +2,12 @@
 """Makes Quorvo's release files from a built Quorvo.exe.
 
     dist.py --exe Quorvo.exe --release release.json --source-dir DIR
-            --out-dir DIR [--makensis PATH]
+            --out-dir DIR [--makensis PATH] [--publish]
     dist.py sign --release release.json FILE     (used by makensis)
 
 Writes into the output folder:
 
-    Quorvo-<version>-win64.zip    Quorvo.exe and README.txt
+    Quorvo-<version>-win64.zip    Quorvo.exe, README.txt and LICENSE.txt
     Quorvo-<version>-setup.exe    the per-user installer (quorvo.nsi)
     SHA256SUMS                    of the two files above
     winget/manifests/...          winget manifests naming the installer
@@ -19,10 +19,12 @@ compare part by part; the version users see (1.62) would sort before a
 later 1.7 or 1.610.
 
 release.json (written by CMake) holds the versions and the product's names
-and addresses. The files are the same byte for byte on every machine: the
-packed files carry one fixed time, SOURCE_DATE_EPOCH if set, else the time
-of the source's last commit; the zip has a fixed order, times and
-attributes.
+and addresses. Every address that is a placeholder or not https is named
+on stderr, one line each; with --publish (make release) any such address
+refuses the whole run before anything is made. The files are the same
+byte for byte on every machine: the packed files carry one fixed time,
+SOURCE_DATE_EPOCH if set, else the time of the source's last commit; the
+zip has a fixed order, times and attributes.
 
 With QUORVO_SIGN_CERT (PEM certificate, with its chain) and QUORVO_SIGN_KEY
 (PEM private key) set, Quorvo.exe, the uninstaller and the installer are
@@ -47,9 +49,16 @@ import time
 import zipfile
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # nothing compiled beside the sources
+import addresses  # noqa: E402
+
 HERE = Path(__file__).resolve().parent
 NSIS_SCRIPT = HERE / "quorvo.nsi"
 ICON = HERE.parent / "resources" / "quorvo.ico"
+LICENSE = HERE.parent / "LICENSE.txt"
+# The licence's name in the install folder, which may be shared with other
+# programs and their own LICENSE.txt (as the uninstaller's is Quorvo's own).
+INSTALLED_LICENSE = "Quorvo License.txt"
 
 # The earliest time a zip file can hold (1980-01-01 00:00:00 UTC): the
 # packed files' time when neither SOURCE_DATE_EPOCH nor git gives one.
@@ -66,11 +75,8 @@ WINGET_RESPONSES = {
     "EXIT_CLOCK_STILL_RUNNING": "packageInUse",
     "EXIT_NOT_WRITTEN": "fileInUse",
     "EXIT_FOLDER_REFUSED": "invalidParameter",
+    "EXIT_SETUP_RUNNING": "installInProgress",
 }
-# Host names reserved for examples (RFC 2606, RFC 6761): an address there
-# is a placeholder no package manager can download from.
-PLACEHOLDER_HOSTS = re.compile(
-    r"(^|\.)(example(\.(com|net|org))?|invalid|test|localhost)$")
 
 
 class DistError(Exception):
@@ -80,7 +86,8 @@ class DistError(Exception):
 # ----------------------------------------------------------------- inputs
 
 def load_release(path: Path) -> dict:
-    release = json.loads(path.read_text(encoding="utf-8"))
+    release = addresses.with_license_url(
+        json.loads(path.read_text(encoding="utf-8")))
     # Everything below ends up in file names, YAML and NSIS defines.
     checks = {
         "version": r"[0-9][0-9A-Za-z.+-]*",
@@ -91,6 +98,7 @@ def load_release(path: Path) -> dict:
         "copyright": r"[A-Za-z0-9 ().,]+",
         "homepage": r"https?://[^\s\"'#]+",
         "publisher_url": r"https?://[^\s\"'#]+",
+        "license_url": r"https?://[^\s\"'#]+",
         "download_url": r"https://[^\s\"'#]+",
     }
     for key, pattern in checks.items():
@@ -187,11 +195,6 @@ def exit_codes() -> dict[str, int]:
     return codes
 
 
-def placeholder_address(url: str) -> bool:
-    host = re.sub(r"^[a-z]+://([^/:]*).*$", r"\1", url.lower())
-    return bool(PLACEHOLDER_HOSTS.search(host))
-
-
 # ------------------------------------------------------------------ files
 
 def fill(template: str, values: dict[str, str | None], name: str) -> str:
@@ -260,6 +263,8 @@ def build_setup(stage: Path, exe: Path, output: Path, release: dict,
         "HOMEPAGE": release["homepage"],
         "COPYRIGHT": release["copyright"],
         "QUORVO_EXE": str(exe),
+        "LICENSE_FILE": str(stage / "LICENSE.txt"),
+        "INSTALLED_LICENSE": INSTALLED_LICENSE,
         "ICON": str(ICON),
         "OUTFILE": str(output),
     }
@@ -284,6 +289,11 @@ def build_setup(stage: Path, exe: Path, output: Path, release: dict,
 
 def make_release(args) -> int:
     release = load_release(Path(args.release))
+    unfit = addresses.unfit(release)
+    if args.publish and unfit:
+        for line in unfit:
+            print(f"dist.py: refused: {line}", file=sys.stderr)
+        return 1
     exe = Path(args.exe)
     if not exe.is_file():
         raise DistError(f"{exe}: no such file (build Quorvo first)")
@@ -326,6 +336,7 @@ def make_release(args) -> int:
             "PUBLISHER": release["publisher"],
             "HOMEPAGE": release["homepage"],
             "PUBLISHER_URL": release["publisher_url"],
+            "LICENSE_URL": release["license_url"],
             "COPYRIGHT": release["copyright"],
             "PACKAGE_IDENTIFIER": release["package_identifier"],
             "SETUP_NAME": setup_name, "ZIP_NAME": zip_name,
@@ -333,13 +344,17 @@ def make_release(args) -> int:
         readme = fill((HERE / "README.txt.in").read_text(encoding="utf-8"),
                       values, "README.txt.in")
         staged_readme = stage / "README.txt"
+        staged_license = stage / "LICENSE.txt"
         # For Notepad: Windows line ends.
-        staged_readme.write_bytes(readme.replace("\n", "\r\n").encode("utf-8"))
-        for path in (staged_exe, staged_readme):
+        terms = LICENSE.read_text(encoding="utf-8")
+        for path, text in ((staged_readme, readme), (staged_license, terms)):
+            path.write_bytes(text.replace("\n", "\r\n").encode("utf-8"))
+        for path in (staged_exe, staged_readme, staged_license):
             os.utime(path, (epoch, epoch))
 
         write_zip(stage / zip_name, [("Quorvo.exe", staged_exe),
-                                     ("README.txt", staged_readme)], epoch)
+                                     ("README.txt", staged_readme),
+                                     ("LICENSE.txt", staged_license)], epoch)
 
         sign_command = None
         if config:
@@ -415,15 +430,14 @@ def make_release(args) -> int:
               "installer)")
     else:
         print("  unsigned: set QUORVO_SIGN_CERT and QUORVO_SIGN_KEY to sign")
-    if placeholder_address(release["download_url"]):
-        # On stderr, where a build log shows it even when stdout scrolls by.
-        rule = "!" * 72
-        print(f"{rule}\nWARNING: the download address is a placeholder:\n"
-              f"  {release['download_url']}\n"
-              "The winget and Scoop manifests name files there that no one "
-              "can download.\nPublish with "
-              "`make dist DOWNLOAD_URL=https://.../{version}`.\n"
-              f"{rule}", file=sys.stderr)
+    # On stderr, where a build log shows them even when stdout scrolls by.
+    for line in unfit:
+        print(f"dist.py: placeholder written: {line}", file=sys.stderr)
+    if unfit:
+        print("dist.py: these files are for trying out; `make release` "
+              "refuses them until every address is set, e.g. `make release "
+              "DOWNLOAD_URL=https://.../{version} HOMEPAGE_URL=https://... "
+              "PUBLISHER_URL=https://...`", file=sys.stderr)
     return 0
 
 
@@ -450,6 +464,8 @@ def main() -> int:
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--out-dir", required=True)
     parser.add_argument("--makensis", default="makensis")
+    parser.add_argument("--publish", action="store_true",
+                        help="refuse placeholder and plain-http addresses")
     args = parser.parse_args()
     try:
         return make_release(args)

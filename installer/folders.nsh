@@ -1,7 +1,8 @@
 ; How Quorvo's setup tells folders apart and which it refuses: the full
-; form of a path, the checks a folder for /D= or the directory page must
-; pass, and whether two paths name one folder. Functions of the installer;
-; they need LogicLib.
+; form of a path, the checks a folder for /D= or the folder page must pass,
+; and whether two paths name one folder (for the uninstaller too); and the
+; folder page, which says why it refuses a folder. They need LogicLib,
+; FileFunc, nsDialogs and MUI2.
 
 !define INVALID_HANDLE_VALUE -1
 !define INVALID_FILE_ATTRIBUTES -1
@@ -13,7 +14,8 @@
 
 ; Takes a path from the stack and leaves its full form there: .\ and ..\
 ; resolved, long names where the folder exists, no backslash at the end.
-Function FullFolderPath
+!macro FULL_FOLDER_PATH_FUNCTION prefix
+Function ${prefix}FullFolderPath
   Exch $R0
   Push $R1
   Push $R2
@@ -35,6 +37,9 @@ Function FullFolderPath
   Pop $R1
   Exch $R0
 FunctionEnd
+!macroend
+!insertmacro FULL_FOLDER_PATH_FUNCTION ""
+!insertmacro FULL_FOLDER_PATH_FUNCTION "un."
 
 ; Takes a folder from the stack and leaves its full path there (see
 ; FullFolderPath); $FolderProblem says why setup cannot install into it, or
@@ -109,7 +114,8 @@ FunctionEnd
 ; Takes a folder from the stack and leaves its identity there: the volume's
 ; serial number and the folder's file index, or "" when the folder cannot
 ; be opened or its file system gives no index.
-Function FolderIdentity
+!macro SAME_FOLDER_FUNCTIONS prefix
+Function ${prefix}FolderIdentity
   Exch $R0
   Push $R1
   Push $R2
@@ -145,17 +151,17 @@ FunctionEnd
 ; short names, another drive letter for the same folder, a junction): by
 ; the folders' identity, or where there is none for both, by their full
 ; paths. Takes the two from the stack and leaves 1 or 0 there.
-Function SameFolder
+Function ${prefix}SameFolder
   Exch $R1
   Exch
   Exch $R0
   Push $R2
   Push $R3
   Push $R0
-  Call FolderIdentity
+  Call ${prefix}FolderIdentity
   Pop $R2
   Push $R1
-  Call FolderIdentity
+  Call ${prefix}FolderIdentity
   Pop $R3
   ${If} $R2 != ""
   ${AndIf} $R3 != ""
@@ -163,17 +169,99 @@ Function SameFolder
     ${IfThen} $R2 == $R3 ${|} StrCpy $R0 1 ${|}
   ${Else}
     Push $R0
-    Call FullFolderPath
+    Call ${prefix}FullFolderPath
     Pop $R2
     Push $R1
-    Call FullFolderPath
+    Call ${prefix}FullFolderPath
     Pop $R3
     ; NSIS compares text without regard to case, as Windows names go.
     StrCpy $R0 0
     ${IfThen} $R2 == $R3 ${|} StrCpy $R0 1 ${|}
   ${EndIf}
+  ; The caller's $R0 and $R1 back, each in its place.
   Pop $R3
   Pop $R2
-  Pop $R1
   Exch $R0
+  Exch
+  Pop $R1
+FunctionEnd
+!macroend
+!insertmacro SAME_FOLDER_FUNCTIONS ""
+!insertmacro SAME_FOLDER_FUNCTIONS "un."
+
+; ------------------------------------------------------------ folder page
+
+; The folder page: the folder in an edit box with Browse, and below it, for
+; a folder setup refuses, the reason in words (those of exit code 5) while
+; Next stays off. NSIS's own directory page turns Next off without a word,
+; and for some folders (C:, a relative path) does not even ask the script.
+Var FolderPageEdit
+Var FolderPageWhy
+
+Function FolderPageCreate
+  !insertmacro MUI_HEADER_TEXT "Choose Install Location" "Choose the folder in which to install ${PRODUCT_NAME}."
+  nsDialogs::Create 1018
+  Pop $R0
+  ${If} $R0 == error
+    Abort
+  ${EndIf}
+  ${NSD_CreateLabel} 0 0 100% 24u "Setup will install ${PRODUCT_NAME} in the following folder. To install in a different folder, click Browse and select another folder. Click Next to continue."
+  Pop $R0
+  ${NSD_CreateGroupBox} 0 34u 100% 34u "Destination Folder"
+  Pop $R0
+  ${NSD_CreateDirRequest} 8u 48u -84u 12u "$INSTDIR"
+  Pop $FolderPageEdit
+  ${NSD_CreateBrowseButton} -72u 47u 64u 14u "B&rowse..."
+  Pop $R0
+  ${NSD_OnClick} $R0 FolderPageBrowse
+  ${NSD_CreateLabel} 0 76u 100% 36u ""
+  Pop $FolderPageWhy
+  ${NSD_OnChange} $FolderPageEdit FolderPageChanged
+  Push $FolderPageEdit
+  Call FolderPageChanged
+  nsDialogs::Show
+FunctionEnd
+
+; Called with the edit box on the stack whenever its text changes.
+Function FolderPageChanged
+  Pop $R0
+  ${NSD_GetText} $FolderPageEdit $R0
+  Push $R0
+  Call CheckFolder
+  Pop $R0
+  GetDlgItem $R1 $HWNDPARENT 1
+  ${If} $FolderProblem != ""
+    ${NSD_SetText} $FolderPageWhy "Setup cannot install into this folder: $FolderProblem."
+    EnableWindow $R1 0
+  ${Else}
+    ${NSD_SetText} $FolderPageWhy ""
+    EnableWindow $R1 1
+  ${EndIf}
+FunctionEnd
+
+; A folder picked with Browse gets the program's own folder in it, as on
+; NSIS's page, unless it is that folder already.
+Function FolderPageBrowse
+  Pop $R0
+  ${NSD_GetText} $FolderPageEdit $R0
+  nsDialogs::SelectFolderDialog "Select the folder to install ${PRODUCT_NAME} in:" $R0
+  Pop $R0
+  ${If} $R0 != error
+    StrCpy $R1 $R0 1 -1
+    ${IfThen} $R1 == "\" ${|} StrCpy $R0 $R0 -1 ${|}
+    ${GetFileName} $R0 $R1
+    ${IfThen} $R1 != "${PRODUCT_NAME}" ${|} StrCpy $R0 "$R0\${PRODUCT_NAME}" ${|}
+    ${NSD_SetText} $FolderPageEdit $R0
+  ${EndIf}
+FunctionEnd
+
+Function FolderPageLeave
+  ${NSD_GetText} $FolderPageEdit $R0
+  Push $R0
+  Call CheckFolder
+  Pop $R0
+  ${If} $FolderProblem != ""
+    Abort
+  ${EndIf}
+  StrCpy $INSTDIR $R0
 FunctionEnd

@@ -3,12 +3,17 @@
 ; administrator rights, adds a Start-menu shortcut and an entry in Add or
 ; Remove Programs, and can have the clock start with Windows. Everything it
 ; writes is under HKEY_CURRENT_USER; the clock's own settings are never
-; touched by the installer, and by the uninstaller only when asked.
+; touched by the installer, and by the uninstaller only when asked. Setup
+; and uninstaller close only a clock run from the folder they work on, and
+; start the one they closed again as it ran (clocks.nsh); one runs at a
+; time; the uninstaller leaves no copy of itself behind.
 ;
 ; Command line (every step works silently, as package managers call it):
 ;   /S                 silent
-;   /AUTOSTART=1|0     start with Windows or not; without it a new install
-;                      does not, and an update keeps what the user had
+;   /AUTOSTART=1|0     start with Windows or not (switched on, or removed
+;                      with its mark in Task Manager's Startup tab); without
+;                      it a new install does not, and an update keeps what
+;                      the user had, switched off there or not
 ;   /D=DIR             install folder (last on the command line, unquoted)
 ; Uninstaller: /S silent, /PURGE=1 also removes the clock's settings; the
 ; registered commands end with _?=<folder>, and switches go before it.
@@ -27,11 +32,14 @@
 ;   5  the folder was refused: not a full path, a drive's top folder, a
 ;      file, or one that cannot be made; for the uninstaller, a folder
 ;      Quorvo is not installed in. Nothing was changed.
+;   6  another setup or uninstaller of Quorvo is running: nothing was
+;      changed
 ; The README's table and the winget manifest list the same codes.
 ;
 ; dist.py builds it and passes everything that depends on the release with
 ; -D: PRODUCT_NAME, PUBLISHER, DISPLAY_VERSION, FILE_VERSION, HOMEPAGE,
-; COPYRIGHT, QUORVO_EXE, ICON, OUTFILE and, for signed builds, SIGN_COMMAND.
+; COPYRIGHT, QUORVO_EXE, LICENSE_FILE, INSTALLED_LICENSE (the licence's name
+; in the folder), ICON, OUTFILE and, for signed builds, SIGN_COMMAND.
 
 Unicode true
 Target amd64-unicode
@@ -49,10 +57,9 @@ CRCCheck on
 !include FileFunc.nsh
 !include Sections.nsh
 !include WinMessages.nsh
+!include nsDialogs.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvo"
-!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define RUN_VALUE "Quorvo"
 !define SETTINGS_ROOT "Software\VB and VBA Program Settings"
 !define SETTINGS_PARENT "${SETTINGS_ROOT}\Velmora Software"
 !define SETTINGS_KEY "${SETTINGS_PARENT}\Quorvo"
@@ -62,27 +69,26 @@ CRCCheck on
 ; files, an "Uninstall.exe" among them.
 !define UNINSTALLER "Uninstall ${PRODUCT_NAME}.exe"
 ; The copy of the uninstaller that removes it from the install folder runs
-; from here; the next setup or uninstall run deletes what is left there.
+; from here and is deleted once it has ended; setup and uninstaller delete
+; any an older version left.
 !define LEFTOVER_PREFIX "$TEMP\${PRODUCT_NAME}-uninstall-"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT_NAME}.lnk"
-; How long a running clock gets to answer, and then to save its settings
-; and end.
-!define CLOSE_TIMEOUT_MS 15000
+; Held by a setup or uninstaller while it runs, for this user's session.
+!define SETUP_MUTEX "Local\Velmora.Quorvo.Setup"
 
 !define EXIT_CANCELLED 1
 !define EXIT_BAD_SWITCH 2
 !define EXIT_CLOCK_STILL_RUNNING 3
 !define EXIT_NOT_WRITTEN 4
 !define EXIT_FOLDER_REFUSED 5
+!define EXIT_SETUP_RUNNING 6
 
-!define SYNCHRONIZE 0x00100000
-!define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
-!define /math CLOSE_ACCESS ${SYNCHRONIZE} | ${PROCESS_QUERY_LIMITED_INFORMATION}
-!define SMTO_ABORTIFHUNG 0x0002
-!define WAIT_OBJECT_0 0
 !define INFINITE -1
-!define MOVEFILE_DELAY_UNTIL_REBOOT 4
 !define MOVEFILE_REPLACE_EXISTING_WRITE_THROUGH 9
+!define ERROR_ALREADY_EXISTS 183
+!define ERROR_ACCESS_DENIED 5
+!define CREATE_NO_WINDOW 0x08000000
+!define CMD_POLICY_KEY "Software\Policies\Microsoft\Windows\System"
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTFILE}"
@@ -97,20 +103,18 @@ BrandingText "${PRODUCT_NAME} ${DISPLAY_VERSION}"
   !finalize `${SIGN_COMMAND} "%1"` = 0
 !endif
 
-Var ClockWasRunning   ; 1 when setup closed a running clock
-Var ClockRestarted    ; 1 once that clock (or the new one) was started again
-Var ClosedClockExe    ; the program file of the clock setup closed
-Var CloseResult       ; "ok", "hung" or "timeout", from CloseClock
 Var PreviousDir       ; where an earlier install lives, if any
 Var FolderProblem     ; why a folder was refused, from CheckFolder
 
 ; ---------------------------------------------------------------- pages
 
 !define MUI_ICON "${ICON}"
+; The clock's own icon, with a picture for every scale, on the uninstaller too.
+!define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_SMALLDESC
 !insertmacro MUI_PAGE_COMPONENTS
-!insertmacro MUI_PAGE_DIRECTORY
+Page custom FolderPageCreate FolderPageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${PRODUCT_NAME} now"
@@ -217,98 +221,34 @@ FunctionEnd
 !insertmacro READ_SWITCH_FUNCTION ""
 !insertmacro READ_SWITCH_FUNCTION "un."
 
+; One setup or uninstaller at a time: a second one, started while another
+; runs (a double-click during a winget upgrade), would race it for the
+; program file and the registry, so it stops at once. The mutex is held
+; until the process ends. A name taken by an elevated run of the same user
+; refuses access, which means the same.
+!macro ONE_AT_A_TIME
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .R0 ?e'
+  Pop $R1
+  ${If} $R1 == ${ERROR_ALREADY_EXISTS}
+  ${OrIf} $R1 == ${ERROR_ACCESS_DENIED}
+    MessageBox MB_OK|MB_ICONSTOP "Another ${PRODUCT_NAME} setup or uninstaller is running. Let it finish, then try again." /SD IDOK
+    SetErrorLevel ${EXIT_SETUP_RUNNING}
+    Quit
+  ${EndIf}
+!macroend
+
 ; ------------------------------------------------------------- folders
 
 !include "folders.nsh"
 
 ; ------------------------------------------------------ closing the clock
 
-; Asks a running clock to close as a user would (WM_CLOSE to its window: it
-; saves its position and options, then ends) and waits for its process to
-; end. $CloseResult: "ok" when no clock runs any more; "hung" when a clock
-; does not answer, which is then left exactly as it was (a close request it
-; cannot take now would wait in its queue and end it later, after setup had
-; said that nothing changed); "timeout" when one was asked to close but did
-; not end in time. $ClockWasRunning is 1 and $ClosedClockExe its program
-; file once a clock was closed.
-!macro CLOSE_CLOCK_FUNCTION prefix
-Function ${prefix}CloseClock
-  Push $R0
-  Push $R1
-  Push $R2
-  Push $R3
-  Push $R4
-  StrCpy $CloseResult "ok"
-  ; One clock runs per session; a few rounds cover one that was starting
-  ; while the first closed.
-  ${For} $R4 1 5
-    FindWindow $R0 "${CLOCK_CLASS}"
-    ${If} $R0 == 0
-      ${Break}
-    ${EndIf}
-    System::Call 'user32::SendMessageTimeoutW(p R0, i ${WM_NULL}, p 0, p 0, i ${SMTO_ABORTIFHUNG}, i ${CLOSE_TIMEOUT_MS}, *p .R3) p .R1'
-    ${If} $R1 == 0
-      System::Call 'user32::IsWindow(p R0) i .R1'
-      ${If} $R1 != 0
-        StrCpy $CloseResult "hung"
-        ${Break}
-      ${EndIf}
-      ${Continue}
-    ${EndIf}
-    StrCpy $ClockWasRunning 1
-    DetailPrint "Closing the running ${PRODUCT_NAME} clock..."
-    StrCpy $R1 0
-    System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R1) i'
-    System::Call 'kernel32::OpenProcess(i ${CLOSE_ACCESS}, i 0, i R1) p .R2'
-    StrCpy $ClosedClockExe "$INSTDIR\${PROGRAM}"
-    ${If} $R2 != 0
-      System::Call 'kernel32::QueryFullProcessImageNameW(p R2, i 0, w .R3, *i ${NSIS_MAX_STRLEN}) i .R1'
-      ${IfThen} $R1 != 0 ${|} StrCpy $ClosedClockExe $R3 ${|}
-    ${EndIf}
-    System::Call 'user32::PostMessageW(p R0, i ${WM_CLOSE}, p 0, p 0) i'
-    ${If} $R2 != 0
-      System::Call 'kernel32::WaitForSingleObject(p R2, i ${CLOSE_TIMEOUT_MS}) i .R3'
-      System::Call 'kernel32::CloseHandle(p R2)'
-    ${Else}
-      ; No handle to wait on: wait for the window to go instead.
-      StrCpy $R3 1
-      ${For} $R2 1 150
-        System::Call 'user32::IsWindow(p R0) i .R1'
-        ${If} $R1 == 0
-          StrCpy $R3 ${WAIT_OBJECT_0}
-          ${Break}
-        ${EndIf}
-        Sleep 100
-      ${Next}
-    ${EndIf}
-    ${If} $R3 != ${WAIT_OBJECT_0}
-      StrCpy $CloseResult "timeout"
-      ${Break}
-    ${EndIf}
-  ${Next}
-  ${If} $R4 > 5
-    StrCpy $CloseResult "timeout"
-  ${EndIf}
-  Pop $R4
-  Pop $R3
-  Pop $R2
-  Pop $R1
-  Pop $R0
-FunctionEnd
-
-; Starts again the clock that CloseClock closed, from where it ran, unless
-; that happened already: every way out that leaves a program in place.
-Function ${prefix}RestartClosedClock
-  ${If} $ClockWasRunning == 1
-  ${AndIf} $ClockRestarted != 1
-  ${AndIf} ${FileExists} "$ClosedClockExe"
-    Exec '"$ClosedClockExe"'
-    StrCpy $ClockRestarted 1
-  ${EndIf}
-FunctionEnd
-!macroend
-!insertmacro CLOSE_CLOCK_FUNCTION ""
-!insertmacro CLOSE_CLOCK_FUNCTION "un."
+!include "clocks.nsh"
+!include "start_clock.nsh"
+!insertmacro CLOCK_FUNCTIONS ""
+!insertmacro CLOCK_FUNCTIONS "un."
+!insertmacro START_FUNCTIONS ""
+!insertmacro START_FUNCTIONS "un."
 
 ; Stops with EXIT_CLOCK_STILL_RUNNING after CloseClock gave up; the note
 ; says whether the clock may still close by itself.
@@ -362,6 +302,7 @@ Section "${PRODUCT_NAME}" SecProgram
     !insertmacro STOP_WITH ${EXIT_FOLDER_REFUSED} "Setup could not make the folder $\"$INSTDIR$\". Nothing was changed."
   ${EndIf}
   SetOutPath "$INSTDIR"
+  File "/oname=${INSTALLED_LICENSE}" "${LICENSE_FILE}"
   ; The new program goes in beside the old one and replaces it in one step,
   ; so an interrupted update leaves the old program whole.
   File "/oname=${PROGRAM}.new" "${QUORVO_EXE}"
@@ -391,17 +332,14 @@ Section "${PRODUCT_NAME}" SecProgram
   ${EndIf}
 SectionEnd
 
+; Only a choice: the registration does what it means (autostart.nsh).
 Section /o "Start with Windows" SecAutostart
-  ClearErrors
-  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\${PROGRAM}"'
-  ${If} ${Errors}
-    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "Setup could not write the registry value that starts ${PRODUCT_NAME} with Windows."
-  ${EndIf}
 SectionEnd
 
 Section "-Registration"
-  ${IfNot} ${SectionIsSelected} ${SecAutostart}
-    DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  Call ApplyAutostart
+  ${If} ${Errors}
+    !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "Setup could not write the registry value that starts ${PRODUCT_NAME} with Windows."
   ${EndIf}
 
   ClearErrors
@@ -429,6 +367,10 @@ Section "-Registration"
   FileSeek $R1 0 END $R2
   FileClose $R1
   IntOp $R0 $R0 + $R2
+  FileOpen $R1 "$INSTDIR\${INSTALLED_LICENSE}" r
+  FileSeek $R1 0 END $R2
+  FileClose $R1
+  IntOp $R0 $R0 + $R2
   IntOp $R0 $R0 + 1023
   IntOp $R0 $R0 / 1024
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $R0
@@ -448,16 +390,28 @@ Section "-Registration"
     ${If} $R0 == 0
       Delete "$PreviousDir\${PROGRAM}"
       Delete "$PreviousDir\${UNINSTALLER}"
+      Delete "$PreviousDir\${INSTALLED_LICENSE}"
       RMDir "$PreviousDir"
     ${EndIf}
   ${EndIf}
 
-  ; A clock that setup closed comes back, now the new one.
+  ; A clock that setup closed comes back, now the new one: from where it
+  ; ran, or from here when it ran from the earlier folder, now gone.
   ${If} $ClockWasRunning == 1
-    Exec '"$INSTDIR\${PROGRAM}"'
+    ${GetParent} $ClosedClockExe $R0
+    Push $R0
+    Push $INSTDIR
+    Call SameFolder
+    Pop $R0
+    ${IfThen} $R0 != 1 ${|} StrCpy $ClosedClockExe "$INSTDIR\${PROGRAM}" ${|}
+    Push $ClosedClockExe
+    Push $ClosedClockArgs
+    Call StartClock
     StrCpy $ClockRestarted 1
   ${EndIf}
 SectionEnd
+
+!include "autostart.nsh"
 
 LangString DESC_SecProgram ${LANG_ENGLISH} "The clock, a Start-menu shortcut and an entry in Add or Remove Programs."
 LangString DESC_SecAutostart ${LANG_ENGLISH} "Start the clock whenever you sign in to Windows."
@@ -470,7 +424,10 @@ Function .onInit
   SetShellVarContext current
   StrCpy $ClockWasRunning 0
   StrCpy $ClockRestarted 0
+  StrCpy $ClosedClockToken 0
   Call CheckSwitches
+  !insertmacro ONE_AT_A_TIME
+  Call ReadElevation
   ; The folder exactly as /D= gave it: NSIS replaces one it does not
   ; accept (C:\, say) with the earlier or the default folder, and setup
   ; must refuse it instead of installing somewhere else. NSIS has cut /D=
@@ -488,30 +445,7 @@ Function .onInit
   ${EndIf}
   ReadRegStr $PreviousDir HKCU "${UNINSTALL_KEY}" "InstallLocation"
   Delete "${LEFTOVER_PREFIX}*.exe"
-  Push "/AUTOSTART="
-  Call ReadSwitch
-  ${If} $R1 == "1"
-    !insertmacro SelectSection ${SecAutostart}
-  ${ElseIf} $R1 == "0"
-    !insertmacro UnselectSection ${SecAutostart}
-  ${Else}
-    ; An update keeps the user's choice.
-    ClearErrors
-    ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-    ${IfNot} ${Errors}
-      !insertmacro SelectSection ${SecAutostart}
-    ${EndIf}
-  ${EndIf}
-FunctionEnd
-
-; The directory page: Next stays off for a folder setup would refuse.
-Function .onVerifyInstDir
-  Push $INSTDIR
-  Call CheckFolder
-  Pop $R9
-  ${If} $FolderProblem != ""
-    Abort
-  ${EndIf}
+  Call ReadAutostart
 FunctionEnd
 
 ; Every stop ends here, NSIS's own too (a file it could not write): the
@@ -525,14 +459,23 @@ Function .onInstFailed
 FunctionEnd
 
 Function StartInstalledClock
-  Exec '"$INSTDIR\${PROGRAM}"'
+  Push "$INSTDIR\${PROGRAM}"
+  Push ""
+  Call StartClock
+  ${If} $ClockNotStarted != ""
+    MessageBox MB_OK|MB_ICONINFORMATION $ClockNotStarted
+  ${EndIf}
 FunctionEnd
 
 Function FinishPageShow
-  ; The clock setup closed was started again already.
+  ; The clock setup closed was started again already, or must not be
+  ; started from here.
   ${If} $ClockRestarted == 1
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
     ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+  ${If} $ClockNotStarted != ""
+    ${NSD_SetText} $mui.FinishPage.Text $ClockNotStarted
   ${EndIf}
 FunctionEnd
 
@@ -551,8 +494,10 @@ Section "un.${PRODUCT_NAME}" UnSecProgram
     !insertmacro STOP_WITH ${EXIT_NOT_WRITTEN} "${PROGRAM} is in use and could not be removed. Nothing was removed."
   ${EndIf}
   Delete "$INSTDIR\${PROGRAM}.new"
+  Delete "$INSTDIR\${INSTALLED_LICENSE}"
   Delete "${SHORTCUT}"
   DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  DeleteRegValue HKCU "${APPROVED_KEY}" "${RUN_VALUE}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
@@ -567,9 +512,8 @@ SectionEnd
 
 ; The uninstaller last. Started by the registered commands it runs from
 ; the install folder itself, and a running program cannot be deleted (nor,
-; held open by NSIS, moved). A copy of it started from %TEMP% deletes it and
-; the folder once this process has ended; that copy stays in %TEMP% until
-; the next setup or uninstall run deletes it.
+; held open by NSIS, moved): a copy of it deletes it and the folder once
+; this process has ended (StartCleanUp).
 Section "-un.Uninstaller"
   ClearErrors
   Delete "$INSTDIR\${UNINSTALLER}"
@@ -578,15 +522,13 @@ Section "-un.Uninstaller"
     StrCpy $R1 "${LEFTOVER_PREFIX}$R0.exe"
     Delete $R1
     System::Call 'kernel32::CopyFileW(w "$INSTDIR\${UNINSTALLER}", w R1, i 0) i .R2'
-    ClearErrors
     ${If} $R2 != 0
-      ; Gone at the next restart where Windows lets this user ask for it
-      ; (administrators only).
-      System::Call 'kernel32::MoveFileExW(w R1, p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT}) i'
-      Exec '"$R1" /S /CLEANUP=$R0 _?=$INSTDIR'
+      Push $R0
+      Push $R1
+      Call un.StartCleanUp
+      Pop $R2
     ${EndIf}
     ${If} $R2 == 0
-    ${OrIf} ${Errors}
       MessageBox MB_OK|MB_ICONSTOP "${PRODUCT_NAME} is removed, but $\"$INSTDIR\${UNINSTALLER}$\" could not be: delete it yourself." /SD IDOK
       SetErrorLevel ${EXIT_NOT_WRITTEN}
     ${EndIf}
@@ -603,14 +545,80 @@ LangString DESC_UnSecSettings ${LANG_ENGLISH} "Your clock's position and display
   !insertmacro MUI_DESCRIPTION_TEXT ${UnSecSettings} $(DESC_UnSecSettings)
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
-; /CLEANUP=<process id>: the copy the uninstaller starts from %TEMP%. It
-; waits for that process to end, then deletes the uninstaller it ran from
-; and the folder, if empty: never files that setup did not put there.
+; Takes this process's id and the copy of the uninstaller in %TEMP%, and
+; starts that copy; leaves 1 when it started, else 0. The copy deletes the
+; uninstaller here and the folder once this process has ended; cmd.exe
+; starts it, waits for it and then deletes it in turn, so nothing is left
+; behind, and nothing needs administrator rights (a deletion at the next
+; restart would: Windows refuses it to a user who is not elevated). The
+; folder and the copy reach cmd and the copy through the environment,
+; where no character of a path means anything to cmd; the copy's _?=,
+; without which NSIS would copy it once more, names a folder of no concern
+; to it. Where a policy switches the command prompt off, the copy is
+; started directly and left to the next setup or uninstall run.
+Function un.StartCleanUp
+  Exch $R1
+  Exch
+  Exch $R0
+  Push $R2
+  Push $R3
+  Push $R4
+  System::Call 'kernel32::SetEnvironmentVariableW(w "QUORVO_UNINSTALL_COPY", w R1) i'
+  System::Call 'kernel32::SetEnvironmentVariableW(w "QUORVO_UNINSTALL_DIR", w "$INSTDIR") i'
+  ReadRegDWORD $R2 HKCU "${CMD_POLICY_KEY}" "DisableCMD"
+  ReadRegDWORD $R3 HKLM "${CMD_POLICY_KEY}" "DisableCMD"
+  ${If} $R2 == 1
+  ${OrIf} $R3 == 1
+    ClearErrors
+    Exec '"$R1" /S /CLEANUP=$R0 _?=$SYSDIR'
+    StrCpy $R0 1
+    ${IfThen} ${Errors} ${|} StrCpy $R0 0 ${|}
+  ${Else}
+    StrCpy $R4 '"$SYSDIR\cmd.exe" /d /c start "" /wait "%QUORVO_UNINSTALL_COPY%" /S /CLEANUP=$R0 _?=$SYSDIR& del /f /q "%QUORVO_UNINSTALL_COPY%"'
+    System::Alloc ${STARTUPINFO_SIZE}
+    Pop $R2
+    System::Call '*$R2(i ${STARTUPINFO_SIZE})'
+    System::Alloc ${PROCESS_INFORMATION_SIZE}
+    Pop $R3
+    System::Call 'kernel32::CreateProcessW(p 0, w R4, p 0, p 0, i 0, i ${CREATE_NO_WINDOW}, p 0, p 0, p R2, p R3) i .R0'
+    ${If} $R0 != 0
+      System::Call '*$R3(p .R1, p .R4)'
+      System::Call 'kernel32::CloseHandle(p R1)'
+      System::Call 'kernel32::CloseHandle(p R4)'
+    ${EndIf}
+    System::Free $R2
+    System::Free $R3
+  ${EndIf}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Exch $R0
+  Exch
+  Pop $R1
+FunctionEnd
+
+; /CLEANUP=<process id>: the copy StartCleanUp starts. It waits for that
+; uninstaller to end (only that one: its number may belong to another
+; program once it has ended), then deletes the uninstaller it ran from and
+; the folder, if empty: never files that setup did not put there.
 Function un.CleanUpAfter
-  Exch $R0 ; the process id
-  System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R0) p .R1'
+  Exch $R0
+  Push $R1
+  Push $R2
+  System::Call 'kernel32::OpenProcess(i ${CLOSE_ACCESS}, i 0, i R0) p .R1'
   ${If} $R1 != 0
-    System::Call 'kernel32::WaitForSingleObject(p R1, i ${INFINITE}) i'
+    System::Call 'kernel32::QueryFullProcessImageNameW(p R1, i 0, w .R2, *i ${NSIS_MAX_STRLEN}) i .R0'
+    ${GetFileName} $R2 $R0
+    ${GetParent} $R2 $R2
+    ${If} $R0 == "${UNINSTALLER}"
+      Push $R2
+      Push $INSTDIR
+      Call un.SameFolder
+      Pop $R0
+      ${If} $R0 == 1
+        System::Call 'kernel32::WaitForSingleObject(p R1, i ${INFINITE}) i'
+      ${EndIf}
+    ${EndIf}
     System::Call 'kernel32::CloseHandle(p R1)'
   ${EndIf}
   ClearErrors
@@ -621,6 +629,8 @@ Function un.CleanUpAfter
     SetErrorLevel 0
   ${EndIf}
   RMDir "$INSTDIR"
+  Pop $R2
+  Pop $R1
   Pop $R0
 FunctionEnd
 
@@ -628,15 +638,20 @@ Function un.onInit
   SetShellVarContext current
   StrCpy $ClockWasRunning 0
   StrCpy $ClockRestarted 0
+  StrCpy $ClosedClockToken 0
   Call un.CheckSwitches
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/CLEANUP=" $R1
   ${IfNot} ${Errors}
+    ReadEnvStr $R2 QUORVO_UNINSTALL_DIR
+    ${IfThen} $R2 != "" ${|} StrCpy $INSTDIR $R2 ${|}
     Push $R1
     Call un.CleanUpAfter
     Quit
   ${EndIf}
+  !insertmacro ONE_AT_A_TIME
+  Call un.ReadElevation
   Push "/PURGE="
   Call un.ReadSwitch
   ${If} $R1 == "1"

@@ -2,10 +2,14 @@
 """Draws Quorvo's alarm-clock icon and writes it as a Windows .ico file.
 
 The picture is described below as a list of shapes (circles, lines and
-rectangles) on a 32 x 32 canvas, painted back to front. The script renders it
-at 32 x 32 and 16 x 16 pixels in the standard 16-colour palette, 4 bits per
-pixel, with a 1-bit AND mask for the transparent background, and writes both
-images into one icon file.
+rectangles) on a 32 x 32 canvas, painted back to front. The script renders
+it at 32 x 32 and 16 x 16 pixels in the standard 16-colour palette, 4 bits
+per pixel, with a 1-bit AND mask for the transparent background: the
+pictures the clock has always had, and what old systems and the window's
+own small icon use. For the scales of today's screens it renders the same
+shapes, anti-aliased, at 20, 24, 40, 48 and 64 pixels in 32-bit colour with
+alpha, and at 256 pixels as a PNG, and writes all eight images into one
+icon file.
 
     make_icon.py [OUTPUT]       write the icon (default: quorvo.ico beside
                                 this script)
@@ -14,12 +18,16 @@ images into one icon file.
                                 script draws
 
 Only the Python 3 standard library is used, so the icon can be redrawn on
-any machine with the same result byte for byte.
+any machine with the same result byte for byte (the PNG image is compared
+by its pixels, as zlib versions may pack the same pixels differently).
 """
 
+import math
 import os
-import struct
 import sys
+
+sys.dont_write_bytecode = True  # nothing compiled beside the sources
+import icon_file  # noqa: E402
 
 # The standard 16-colour palette of Windows, in palette order, as RGB.
 PALETTE = [
@@ -53,7 +61,12 @@ COLOUR = {
 TRANSPARENT = None
 
 CANVAS = 32.0
+# The 16-colour images, drawn as pixel art.
 SIZES = (32, 16)
+# The 32-bit images with alpha, drawn with the shapes of the 32 x 32 picture;
+# the largest is stored as PNG.
+TRUE_COLOUR_SIZES = (20, 24, 40, 48, 64, 256)
+PNG_SIZES = (256,)
 
 # The drawing, back to front, in canvas units (0..32, y downwards). Each
 # shape is (kind, colour, geometry..., options):
@@ -173,63 +186,135 @@ def render(size):
     return pixels
 
 
-def _bitmap(pixels):
-    """One icon image: BITMAPINFOHEADER, palette, 4-bit colour rows and the
-    1-bit AND mask, both bottom-up with rows padded to four bytes."""
-    size = len(pixels)
-    xor_stride = ((size * 4 + 31) // 32) * 4
-    and_stride = ((size + 31) // 32) * 4
-    xor_rows = []
-    and_rows = []
-    for line in reversed(pixels):
-        xor = bytearray(xor_stride)
-        mask = bytearray(and_stride)
-        for col, index in enumerate(line):
-            if index is TRANSPARENT:
-                mask[col // 8] |= 0x80 >> (col % 8)
-                index = 0
-            xor[col // 2] |= index << (4 if col % 2 == 0 else 0)
-        xor_rows.append(bytes(xor))
-        and_rows.append(bytes(mask))
-    image = b"".join(xor_rows) + b"".join(and_rows)
-    header = struct.pack(
-        "<IiiHHIIiiII",
-        40,  # header size
-        size,
-        size * 2,  # colour rows and mask rows together
-        1,  # planes
-        4,  # bits per pixel
-        0,  # BI_RGB
-        len(image),
-        0,
-        0,
-        16,  # colours used
-        0,
-    )
-    palette = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    return header + palette + image
+# Subsamples per pixel edge of the anti-aliased images: the share of each
+# colour among them gives a pixel's colour and its opacity.
+SMOOTH_SUBSAMPLES = 6
+
+
+def _interval(a, b, low, high):
+    """The x with low <= a * x + b <= high, as (x0, x1); None if there is
+    none."""
+    if a == 0:
+        return (-math.inf, math.inf) if low <= b <= high else None
+    x0, x1 = (low - b) / a, (high - b) / a
+    return (min(x0, x1), max(x0, x1))
+
+
+def _circle_span(cx, cy, r, y):
+    dy = y - cy
+    if abs(dy) > r:
+        return None
+    half = math.sqrt(r * r - dy * dy)
+    return (cx - half, cx + half)
+
+
+def _span(shape, y, scale):
+    """The stretch (x0, x1) of the row at height y (canvas units) that the
+    shape covers, or None: each shape is convex, so a row meets it once."""
+    kind = shape[0]
+    if kind == "circle":
+        _, _, cx, cy, r = shape[:5]
+        return _circle_span(cx, cy, r, y)
+    if kind == "rect":
+        _, _, x0, y0, x1, y1 = shape[:6]
+        return (x0, x1) if y0 <= y < y1 else None
+    _, _, x0, y0, x1, y1, width = shape[:7]
+    radius = max(width, _options(shape).get("min_px", 0.0) * scale) / 2.0
+    # The round ends, and the band between them: along the stroke between
+    # its ends, across it within half the width.
+    length = math.hypot(x1 - x0, y1 - y0)
+    pieces = [_circle_span(x0, y0, radius, y), _circle_span(x1, y1, radius, y)]
+    if length > 0:
+        ux, uy = (x1 - x0) / length, (y1 - y0) / length
+        along = _interval(ux, (y - y0) * uy - x0 * ux, 0.0, length)
+        across = _interval(-uy, (y - y0) * ux + x0 * uy, -radius, radius)
+        if along and across:
+            low, high = max(along[0], across[0]), min(along[1], across[1])
+            if low <= high:
+                pieces.append((low, high))
+    pieces = [p for p in pieces if p]
+    if not pieces:
+        return None
+    return (min(p[0] for p in pieces), max(p[1] for p in pieces))
+
+
+def render_smooth(size):
+    """The picture at size x size pixels, anti-aliased: rows top to bottom
+    of (r, g, b, a), drawn with the shapes of the 32 x 32 picture."""
+    scale = CANVAS / size
+    shapes = [s for s in DRAWING if 32 in _options(s).get("sizes", SIZES)]
+    n = SMOOTH_SUBSAMPLES
+    columns = size * n
+    # Each subsample holds 1 + the palette index of the frontmost shape
+    # there, 0 where none is.
+    pixels = []
+    for row in range(size):
+        sub_rows = []
+        for sy in range(n):
+            y = (row + (sy + 0.5) / n) * scale
+            line = bytearray(columns)
+            for shape in shapes:
+                span = _span(shape, y, scale)
+                if span is None:
+                    continue
+                # Subsample j's centre lies at (j + 0.5) * scale / n.
+                first = max(0, math.ceil(span[0] * n / scale - 0.5))
+                last = min(columns - 1, math.floor(span[1] * n / scale - 0.5))
+                if last >= first:
+                    code = COLOUR[shape[1]] + 1
+                    line[first : last + 1] = bytes([code]) * (last - first + 1)
+            sub_rows.append(line)
+        out = []
+        for col in range(size):
+            block = b"".join(sub[col * n : (col + 1) * n] for sub in sub_rows)
+            shown = [code for code in block if code]
+            if not shown:
+                out.append((0, 0, 0, 0))
+                continue
+            r = g = b = 0
+            for code in shown:
+                pr, pg, pb = PALETTE[code - 1]
+                r, g, b = r + pr, g + pg, b + pb
+            count = len(shown)
+            out.append((round(r / count), round(g / count), round(b / count),
+                        round(255 * count / len(block))))
+        pixels.append(out)
+    return pixels
+
+
+def images():
+    """(size, bits per pixel, colours, image bytes) of every image, in the
+    order the file lists them: the two 16-colour pictures first, as the
+    icon had them, then the larger and true-colour ones."""
+    found = [(size, 4, 16, icon_file.bitmap_4bit(render(size), PALETTE))
+             for size in SIZES]
+    for size in TRUE_COLOUR_SIZES:
+        pixels = render_smooth(size)
+        data = (icon_file.png(pixels) if size in PNG_SIZES
+                else icon_file.bitmap_32bit(pixels))
+        found.append((size, 32, 0, data))
+    return found
 
 
 def icon_bytes():
     """The whole .ico file: directory, one entry per size, the images."""
-    images = [_bitmap(render(size)) for size in SIZES]
-    directory = struct.pack("<HHH", 0, 1, len(images))
-    offset = len(directory) + 16 * len(images)
-    entries = b""
-    for size, image in zip(SIZES, images):
-        entries += struct.pack(
-            "<BBBBHHII",
-            size % 256,
-            size % 256,
-            16,  # colours
-            0,
-            1,  # planes
-            4,  # bits per pixel
-            len(image),
-            offset,
-        )
-        offset += len(image)
-    return directory + entries + b"".join(images)
+    return icon_file.icon(images())
+
+
+def same_icon(committed, drawn):
+    """Whether two icon files hold the same images: byte for byte, except
+    that PNG images are compared by their pixels."""
+    first, second = icon_file.images_of(committed), icon_file.images_of(drawn)
+    if [(w, b) for w, b, _ in first] != [(w, b) for w, b, _ in second]:
+        return False
+    for (_, _, one), (_, _, other) in zip(first, second):
+        if one.startswith(icon_file.PNG_SIGNATURE) and other.startswith(
+                icon_file.PNG_SIGNATURE):
+            if icon_file.png_pixels(one) != icon_file.png_pixels(other):
+                return False
+        elif one != other:
+            return False
+    return True
 
 
 def main(argv):
@@ -239,7 +324,7 @@ def main(argv):
         path = argv[2] if len(argv) > 2 else default_output
         with open(path, "rb") as f:
             committed = f.read()
-        if committed != icon_bytes():
+        if not same_icon(committed, icon_bytes()):
             sys.stderr.write(
                 "%s differs from what make_icon.py draws; "
                 "run resources/make_icon.py to redraw it\n" % path

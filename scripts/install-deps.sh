@@ -3,7 +3,8 @@
 # native and mingw-w64 compilers, CMake, GoogleTest, Wine,
 # a virtual X server and the tools the end-to-end tests drive it with,
 # what makes and checks the release files (NSIS, osslsigncode, OpenSSL,
-# PyYAML), and clang-format.
+# PyYAML), libfaketime, which shows the clock at one moment in the
+# README's pictures, and clang-format.
 # As root it installs what is missing; otherwise it prints the command.
 set -euo pipefail
 
@@ -16,6 +17,7 @@ packages=(
   x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy debootstrap
   python3 python3-pefile icoutils valgrind
   nsis osslsigncode openssl python3-yaml git e2fsprogs
+  faketime
 )
 
 missing=()

@@ -47,13 +47,14 @@ endfunction()
 # over, so that no one chain of tests is much longer than the others; the
 # Win32 suites at 144 DPI; two monitors side by side (root only, else its
 # scenarios are skipped); a fresh prefix for the installer; the growth
-# check.
+# check; the README's pictures, which change the DPI.
 quorvo_wine_session(one)
 quorvo_wine_session(two)
 quorvo_wine_session(dpi144 --dpi 144)
 quorvo_wine_session(monitors --monitors 1280x1024,1024x768)
 quorvo_wine_session(dist)
 quorvo_wine_session(bench)
+quorvo_wine_session(pictures)
 
 # A test that runs in session SESSION: holds its lock and needs it started.
 # COMMAND finds the session in ${QUORVO_WINE_DIR}/SESSION.json.

@@ -3,7 +3,8 @@
 the installer's header, the winget and Scoop manifests against their
 published formats and the files they name, the exit codes as setup defines
 them against the README and the winget manifest, and how dist.py takes the
-signing variables and the download address.
+signing variables and the addresses (named while placeholders, refused by
+a release build).
 
     check_release.py --exe Quorvo.exe --release release.json
                      --dist-dir DIR --work-dir DIR
@@ -39,11 +40,25 @@ NSIS_SCRIPT = SOURCE / "installer" / "quorvo.nsi"
 VERSION = DISPLAY_VERSION = ""
 README_SAYS = ("Quorvo {display} (version {version})",
                "Freeware: use it, share it, keep it ticking.",
+               "LICENSE.txt, beside this file, has the terms.",
                "http://www.velmora-software.example/quorvo/",
+               "64-bit Windows 10 (version 1607 or later) or Windows 11",
+               "appears at the top edge of your main screen",
+               "no taskbar button", "then choose Exit",
+               "SmartScreen",
+               "Get-FileHash .\\Quorvo-{version}-win64.zip", "SHA256SUMS",
                r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings"
                r"\Velmora Software\Quorvo", "reg delete",
                "Quorvo-{version}-setup.exe", "-timedatesec",
                r"%USERPROFILE%\scoop\apps\quorvo\current\Quorvo.exe")
+LICENSE = (SOURCE / "LICENSE.txt").read_text(encoding="utf-8")
+# The addresses of a build that sets none.
+PLACEHOLDERS = {
+    "download_url": "https://www.velmora-software.example/quorvo/download/"
+                    "{version}",
+    "homepage": "http://www.velmora-software.example/quorvo/",
+    "publisher_url": "http://www.velmora-software.example/",
+    "license_url": ""}
 # Every answer winget's 1.12.0 installer schema allows for a return code.
 WINGET_SCHEMA_RESPONSES = {
     "packageInUse", "packageInUseByApplication", "installInProgress",
@@ -61,7 +76,7 @@ WINGET = {
         "PackageIdentifier", "PackageVersion", "PackageLocale", "Publisher",
         "PackageName", "License", "ShortDescription", "ManifestType",
         "ManifestVersion"}, {"PublisherUrl", "PackageUrl", "Copyright",
-                             "Description", "Moniker", "Tags"}),
+                             "Description", "Moniker", "Tags", "LicenseUrl"}),
     "installer": (".installer", {"PackageIdentifier", "PackageVersion",
                                  "Installers", "ManifestType",
                                  "ManifestVersion"},
@@ -147,11 +162,12 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
     # Every failure has its answer; no failure passes for a success.
     responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
                  for entry in installer["ExpectedReturnCodes"]}
-    codes = {0: "done", **{code: name
-                           for name, code in setup_exit_codes().items()}}
+    by_name = setup_exit_codes()
+    codes = {0: "done", **{code: name for name, code in by_name.items()}}
     check(set(responses) == set(codes) - {0} and
           set(responses.values()) <= WINGET_SCHEMA_RESPONSES and
           responses.get(1) == "cancelledByUser" and
+          responses.get(by_name.get("EXIT_SETUP_RUNNING")) == "installInProgress" and
           "InstallerSuccessCodes" not in installer,
           f"ExpectedReturnCodes {responses}, setup's codes {codes}")
     check_exit_codes_documented(codes, responses)
@@ -161,7 +177,7 @@ def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
     """The manifest names the zip, and its checkver and autoupdate find this
     very release again under the download address."""
     check(set(scoop) <= SCOOP_FIELDS and scoop["version"] == VERSION and
-          scoop["license"] == "Freeware" and scoop["bin"] == "Quorvo.exe" and
+          scoop["bin"] == "Quorvo.exe" and
           scoop["shortcuts"] == [["Quorvo.exe", "Quorvo"]] and
           scoop["architecture"] == {"64bit": {
               "url": f"{url}/{zip_path.name}",
@@ -180,45 +196,88 @@ def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
 
 
 def run_dist(exe: str | Path, release: str | Path, out: Path,
-             env: dict | None = None) -> subprocess.CompletedProcess:
-    """installer/dist.py, as `make dist` runs it, into out."""
+             env: dict | None = None,
+             publish: bool = False) -> subprocess.CompletedProcess:
+    """installer/dist.py, as `make dist` (or with publish, `make release`)
+    runs it, into out."""
     return subprocess.run(
         [sys.executable, str(DIST_PY), "--exe", str(exe), "--release",
-         str(release), "--source-dir", str(SOURCE), "--out-dir", str(out)],
+         str(release), "--source-dir", str(SOURCE), "--out-dir", str(out),
+         *["--publish"] * publish],
         env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL)
 
 
+def check_addresses_written(out: Path, addresses: dict) -> None:
+    """The winget and Scoop manifests and README.txt send people where the
+    release's addresses say; the licence's is LICENSE.txt at the homepage
+    unless set."""
+    homepage, license = addresses["homepage"], addresses["license_url"] or (
+        addresses["homepage"].rstrip("/") + "/LICENSE.txt")
+    locale = yaml.safe_load(next(out.glob(
+        "winget/manifests/v/*/*/*/*.locale.en-US.yaml")).read_text())
+    scoop = json.loads((out / "scoop/quorvo.json").read_text())
+    with zipfile.ZipFile(out / f"Quorvo-{VERSION}-win64.zip") as archive:
+        readme = archive.read("README.txt").decode()
+    written = (locale.get("PackageUrl"), locale.get("PublisherUrl"),
+               locale.get("License"), locale.get("LicenseUrl"),
+               scoop["homepage"], scoop["license"], homepage in readme)
+    check(written == (homepage, addresses["publisher_url"], "Freeware",
+                      license, homepage, {"identifier": "Freeware",
+                                          "url": license}, True),
+          f"addresses written: {written}, given {addresses}")
+
+
 def check_download_addresses(args, release: dict, work: Path) -> None:
-    """The placeholder address warns; a real one does not and the manifests
-    name it; every run leaves only this version's release files."""
-    cases = [  # download_url, warns, checkver's url
-        ("https://www.velmora-software.example/quorvo/download/{version}",
-         True, "https://www.velmora-software.example/quorvo/download/"),
-        ("https://downloads.velmora.com/quorvo/{version}/", False,
+    """Every address is named while it is a placeholder (or not https), one
+    line each; a release build refuses them before making anything; the
+    manifests name the addresses given; every run that makes files leaves
+    only this version's."""
+    real = {"homepage": "https://velmora.com/quorvo/",
+            "publisher_url": "https://velmora.com/", "license_url": ""}
+    everything = {"DOWNLOAD_URL", "HOMEPAGE_URL", "PUBLISHER_URL",
+                  "LICENSE_URL"}
+    cases = [  # addresses, --publish, exit code, named, checkver's url
+        ({}, False, 0, everything,
+         "https://www.velmora-software.example/quorvo/download/"),
+        ({"download_url": "https://downloads.velmora.com/quorvo/{version}/"},
+         False, 0, everything - {"DOWNLOAD_URL"},
          "https://downloads.velmora.com/quorvo/"),
-        ("https://files.velmora.com/quorvo", False,
-         "https://files.velmora.com/quorvo/"),
+        ({"download_url": "https://files.velmora.com/quorvo", **real}, True,
+         0, set(), "https://files.velmora.com/quorvo/"),
+        ({}, True, 1, everything, None),
+        ({"download_url": "https://files.velmora.com/quorvo", **real,
+          "publisher_url": "http://velmora.com/",
+          "license_url": "https://velmora.test/quorvo/terms"}, True, 1,
+         {"PUBLISHER_URL", "LICENSE_URL"}, None),
     ]
     stale = ["Quorvo-1.62-setup.exe", "Quorvo-1.62-win64.zip",
              "winget/manifests/v/VelmoraSoftware/Quorvo/1.62/old.yaml"]
-    for number, (address, warns, root) in enumerate(cases):
+    for number, (given, publish, code, named, root) in enumerate(cases):
         out = work / f"address-{number}"
         for name in [*stale, "notes.txt"]:
             (out / name).parent.mkdir(parents=True, exist_ok=True)
             (out / name).write_text("left from before\n")
+        addresses = dict(PLACEHOLDERS, **given)
         changed = work / f"address-{number}.json"
-        changed.write_text(json.dumps(dict(release, download_url=address)))
-        result = run_dist(args.exe, changed, out)
-        scoop = json.loads((out / "scoop/quorvo.json").read_text()) \
-            if result.returncode == 0 else {}
-        url = address.replace("{version}", VERSION).rstrip("/")
-        check(result.returncode == 0 and
-              ("placeholder" in result.stderr) == warns and
-              scoop.get("checkver", {}).get("url") == root,
-              f"dist.py with {address}: exit {result.returncode}, "
-              f"checkver {scoop.get('checkver')}: {result.stderr}")
-        if scoop:
-            check_scoop(scoop, out / f"Quorvo-{VERSION}-win64.zip", url)
+        changed.write_text(json.dumps(dict(release, **addresses)))
+        result = run_dist(args.exe, changed, out, publish=publish)
+        lines = re.findall(r"^dist\.py: (?:placeholder written|refused): "
+                           r"([A-Z_]+)=", result.stderr, re.MULTILINE)
+        made = (out / f"Quorvo-{VERSION}-win64.zip").exists()
+        check((result.returncode, sorted(lines), made) ==
+              (code, sorted(named), code == 0),
+              f"dist.py{' --publish' * publish} with {given}: exit "
+              f"{result.returncode}, named {lines}, zip made: {made}: "
+              f"{result.stderr}")
+        if code != 0 or result.returncode != 0:
+            continue
+        scoop = json.loads((out / "scoop/quorvo.json").read_text())
+        check(scoop.get("checkver", {}).get("url") == root,
+              f"with {given}: checkver {scoop.get('checkver')}")
+        url = addresses["download_url"].replace("{version}", VERSION)
+        check_scoop(scoop, out / f"Quorvo-{VERSION}-win64.zip",
+                    url.rstrip("/"))
+        check_addresses_written(out, addresses)
         left = [name for name in stale if (out / name).exists()]
         check(not left and (out / "notes.txt").exists(),
               f"dist.py left {left} of another version, or took notes.txt")
@@ -271,10 +330,14 @@ def main() -> int:
         entries = archive.infolist()
         check([(e.filename, e.date_time, e.create_system, e.external_attr)
                for e in entries] == [(name, entries[0].date_time, 0, 0x20)
-                                     for name in ("Quorvo.exe", "README.txt")],
+                                     for name in ("Quorvo.exe", "README.txt",
+                                                  "LICENSE.txt")],
               f"zip entries {entries}")
         check(archive.read("Quorvo.exe") == Path(args.exe).read_bytes(),
               "the zipped Quorvo.exe is not the built one")
+        check(archive.read("LICENSE.txt").decode() ==
+              LICENSE.replace("\n", "\r\n"),
+              "the zipped LICENSE.txt is not the repository's, with CR LF")
         readme = archive.read("README.txt").decode("utf-8")
         released = "%04d-%02d-%02d" % entries[0].date_time[:3]
     check("\n" not in readme.replace("\r\n", ""), "README.txt: not CR LF")
@@ -296,6 +359,7 @@ def main() -> int:
 
     url = release["download_url"].replace("{version}", VERSION).rstrip("/")
     check_winget(dist, setup, url, released)
+    check_addresses_written(dist, release)
     check_scoop(json.loads((dist / "scoop" / "quorvo.json").read_text()),
                 zip_path, url)
     stale = [p.name for p in dist.glob("Quorvo-*") if VERSION not in p.name]

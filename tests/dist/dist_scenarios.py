@@ -31,31 +31,41 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
-from check_release import run_dist  # noqa: E402
+from check_release import SOURCE, run_dist  # noqa: E402
 from clock import Desktop, Probe, Run, pixels, position  # noqa: E402
-from session import WineSession, check, log, poll  # noqa: E402
+from session import (WineSession, check, log, poll,  # noqa: E402
+                     processes_of_prefix)
 
 HKLM, HKCU = "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"
 UNINSTALL = HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvo"
 RUN = HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Run"
+# The on/off marks of Task Manager's Startup tab: 03 and a time is off.
+APPROVED = (HKCU + r"\Software\Microsoft\Windows\CurrentVersion\Explorer"
+            r"\StartupApproved\Run")
+OFF = "hex:03,00,00,00,d4,0d,43,8d,c8,3b,d9,01"
 VB_ROOT = HKCU + r"\Software\VB and VBA Program Settings"
 VELMORA = VB_ROOT + r"\Velmora Software"
 SETTINGS = VELMORA + r"\Quorvo"
 UNINSTALLER = "Uninstall Quorvo.exe"
+LICENSE = "Quorvo License.txt"
 CUSTOM = r"C:\Quorvo Test Dir"
 # A folder of another program's that /D= names: its files must stay.
 SHARED = r"C:\Shared Tools"
 # The uninstaller is large enough to show in an EstimatedSize counted in KB.
 THEIRS = {"Uninstall.exe": b"MZ another program's uninstaller" + bytes(65536),
-          "readme.txt": b"Another program's notes\r\n"}
+          "readme.txt": b"Another program's notes\r\n",
+          "LICENSE.txt": b"Another program's terms\r\n"}
 # Other spellings of one folder: a link to it, and another drive letter for
 # C:\users, made the way Wine maps drives.
 LINK = r"C:\Quorvo Link"
 USERS_DRIVE = "q:"
+# Where a clock runs from that was not installed (the zip's, Scoop's).
+ELSEWHERE = r"C:\Unzipped Quorvo"
 # How long the copy of the uninstaller in %TEMP% may take to delete the one
 # in the install folder once the uninstaller has ended.
 CLEANUP_TIMEOUT = 30
 WS_DISABLED = 0x08000000
+SETUP_RUNNING = 6
 BS_TYPEMASK = 0x0F
 BS_DEFPUSHBUTTON = 0x01
 
@@ -102,6 +112,48 @@ def buttons_to_click(state: dict, answer: str) -> list[dict]:
     return found
 
 
+def controls(state: dict, kind: str) -> list[dict]:
+    """The visible controls of that window class in the dialogs of a probe
+    state."""
+    return [child for dialog in state["dialogs"] for child in dialog["children"]
+            if child["class"].lower() == kind.lower() and child["visible"]]
+
+
+def centre(rect: dict) -> tuple[int, int]:
+    return (rect["left"] + rect["right"]) // 2, (rect["top"] + rect["bottom"]) // 2
+
+
+def press(windows: Probe, desktop: Desktop, text: str) -> None:
+    """Clicks the button of that text (its access key aside), once it takes
+    clicks."""
+    button = poll(lambda: [b for b in controls(windows.state(), "Button")
+                           if b["text"].replace("&", "") == text and
+                           not b["style"] & WS_DISABLED],
+                  30, what=f"the button {text!r}")[0]
+    desktop.move(*centre(button["rect"]))
+    desktop.click(1)
+
+
+def marked_pixels(picture: Path) -> int:
+    """How many pixels of a picture are dark: a check mark's and a box's
+    frame, not the shades inside a box."""
+    result = subprocess.run(
+        ["convert", str(picture), "-colorspace", "gray", "-threshold", "60%",
+         "-format", "%[fx:round((1-mean)*w*h)]", "info:"], check=True,
+        capture_output=True, text=True, stdin=subprocess.DEVNULL)
+    return int(result.stdout.strip())
+
+
+def page_says(state: dict, said: str) -> bool:
+    """Whether the folder page says said below the folder, or no refusal
+    when said is empty, with Install off exactly while it refuses."""
+    texts = [c["text"] for c in controls(state, "Static")]
+    install = [c for c in controls(state, "Button") if c["id"] == 1]
+    refusals = [text for text in texts if text.startswith("Setup cannot")]
+    return (refusals == ([said] if said else []) and len(install) == 1 and
+            bool(install[0]["style"] & WS_DISABLED) == bool(said))
+
+
 class Test:
     def __init__(self, session: WineSession, args):
         self.session, self.args = session, args
@@ -116,6 +168,7 @@ class Test:
         folder = {name: session.run(["cmd", "/c", "echo", f"%{name}%"])
                   .stdout.strip() for name in ("LOCALAPPDATA", "APPDATA")}
         self.default = folder["LOCALAPPDATA"] + r"\Programs\Quorvo"
+        self.temp = session.run(["cmd", "/c", "echo", "%TEMP%"]).stdout.strip()
         self.shortcut = (folder["APPDATA"] +
                          r"\Microsoft\Windows\Start Menu\Programs\Quorvo.lnk")
         self.runs: list[Run] = []
@@ -154,11 +207,13 @@ class Test:
         log(f"{command}: exit {code} after {time.monotonic() - started:.1f}s")
         return code
 
-    def interactive(self, command: str, program: str, answer: str = "") -> int:
+    def interactive(self, command: str, program: str, answer: str = "",
+                    first=None) -> int:
         """Runs a command that shows windows and clicks, in each window of
         program that takes input, the button named answer or else the
         default button, as a user who accepts everything would, until the
-        command ends; returns its exit code."""
+        command ends; returns its exit code. first(windows, desktop), if
+        given, runs once the first window takes input, before any click."""
         process = self.session.spawn(self.bat("interactive", command),
                                      self.work / "interactive.out")
         windows = Probe(self.session, program)
@@ -171,7 +226,12 @@ class Test:
                 process.wait()
                 check(False, f"{command} still runs after 90s; the screen "
                              f"then: {shot}")
-            for button in buttons_to_click(windows.state(), answer):
+            buttons = buttons_to_click(windows.state(), answer)
+            if first and buttons:
+                first(windows, desktop)
+                first = None
+                continue
+            for button in buttons:
                 rect = button["rect"]
                 desktop.move((rect["left"] + rect["right"]) // 2,
                              (rect["top"] + rect["bottom"]) // 2)
@@ -210,6 +270,46 @@ class Test:
         poll(lambda: not files.exists() or (
                  not (files / UNINSTALLER).exists() and any(files.iterdir())),
              CLEANUP_TIMEOUT, interval=0.2, what=f"{UNINSTALLER} to go")
+        # And the copy of the uninstaller that deleted it.
+        poll(lambda: not self.leftovers(), CLEANUP_TIMEOUT, interval=0.2,
+             what="the uninstaller's copy in %TEMP% to go")
+
+    def leftovers(self) -> list[str]:
+        return [p.name for p in self.linux(self.temp).glob("Quorvo-uninstall-*")]
+
+    def clocks(self) -> list[list[str]]:
+        """The command lines of the clocks running in the prefix, as Wine
+        passed them on: the program, then each argument."""
+        found = []
+        for pid in processes_of_prefix(self.session.prefix):
+            with contextlib.suppress(OSError):
+                argv = Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")
+                words = [w.decode(errors="replace") for w in argv if w]
+                if words and words[0].lower().endswith("\\quorvo.exe"):
+                    found.append([words[0].lower(), *words[1:]])
+        return found
+
+    def others_must_wait(self) -> None:
+        """While a setup or uninstaller runs, another of either stops at
+        once with exit code 6 and changes nothing."""
+        before = self.reg(HKCU)
+        for command in (f'"{winpath(self.setup_exe)}" /S',
+                        self.registered("QuietUninstallString")):
+            code = self.batch(command)
+            check(code == SETUP_RUNNING, f"{command} beside another: exit {code}")
+        changed = changed_keys(before, self.reg(HKCU))
+        check(not changed, f"the setups that had to wait changed {changed}")
+
+    def elevated(self, setup: Path, *args: str) -> None:
+        """Starts setup elevated, as from an administrator's terminal: the
+        shell's runas verb, which Wine grants without asking. It returns at
+        once, without setup's exit code."""
+        script = self.work / "elevated.js"
+        script.write_text(
+            'new ActiveXObject("Shell.Application").ShellExecute('
+            f'{json.dumps(winpath(setup))}, {json.dumps(" ".join(args))}, '
+            '"", "runas", 1);\r\n')
+        self.session.run(["cscript", "//nologo", winpath(script)])
 
     def start_clock(self, folder: str, *args: str) -> tuple[Run, dict]:
         run = Run(self.session, Path(folder + r"\Quorvo.exe"),
@@ -231,13 +331,17 @@ class Test:
                         others: dict[str, bytes] | None = None) -> None:
         files = self.linux(folder)
         names = sorted(p.name for p in files.glob("*"))
-        check(names == sorted(["Quorvo.exe", UNINSTALLER, *(others or {})]),
+        check(names == sorted(["Quorvo.exe", UNINSTALLER, LICENSE,
+                               *(others or {})]),
               f"{folder} holds {names}")
         check(all((files / name).read_bytes() == data
                   for name, data in (others or {}).items()),
               f"another program's files in {folder} changed")
         check((files / "Quorvo.exe").read_bytes() == program,
               f"{folder}\\Quorvo.exe is not the expected build")
+        licence = (SOURCE / "LICENSE.txt").read_bytes().replace(b"\n", b"\r\n")
+        check((files / LICENSE).read_bytes() == licence,
+              f"{folder}\\{LICENSE} is not the licence")
         exe = folder + r"\Quorvo.exe"
         link = self.linux(self.shortcut)
         data = link.read_bytes().lower() if link.exists() else b""
@@ -245,7 +349,7 @@ class Test:
               f"the shortcut does not lead to {exe}")
         entry = self.reg(UNINSTALL).get(UNINSTALL, {})
         size = sum((files / name).stat().st_size
-                   for name in ("Quorvo.exe", UNINSTALLER)) // 1024
+                   for name in ("Quorvo.exe", UNINSTALLER, LICENSE)) // 1024
         estimated = entry.pop("EstimatedSize", None)
         check(estimated in range(size - 8, size + 9),
               f"EstimatedSize {estimated} KB for {size} KB of files")
@@ -261,9 +365,22 @@ class Test:
         check(run_value == (f'"{exe}"' if autostart else None),
               f"Run value {run_value!r}")
 
+    def mark(self) -> str | None:
+        """Quorvo's on/off mark in Task Manager's Startup tab, if any."""
+        return self.reg(APPROVED).get(APPROVED, {}).get("Quorvo")
+
+    def set_mark(self, mark: str | None) -> None:
+        if mark is None:
+            self.session.run(["reg", "delete", APPROVED, "/v", "Quorvo", "/f"])
+        else:
+            self.session.run(["reg", "add", APPROVED, "/v", "Quorvo", "/t",
+                              "REG_BINARY", "/d", mark[4:].replace(",", ""), "/f"])
+        check(self.mark() == mark, f"the mark is {self.mark()!r}, not {mark!r}")
+
     def check_removed(self) -> None:
         check(not self.reg(UNINSTALL), "the uninstall entry is left")
         check("Quorvo" not in self.reg(RUN).get(RUN, {}), "the Run value is left")
+        check(self.mark() is None, f"the Startup tab's mark is left: {self.mark()}")
         left = [path for path in (self.shortcut, self.default, CUSTOM, LINK)
                 if self.linux(path).exists()]
         check(not left, f"left behind: {left}")
@@ -292,10 +409,13 @@ class Test:
         self.probe.end_leftovers(15)
         self.linux(LINK).unlink(missing_ok=True)
         (self.session.prefix / "dosdevices" / USERS_DRIVE).unlink(missing_ok=True)
-        for folder in (self.default, CUSTOM, SHARED):
+        for folder in (self.default, CUSTOM, SHARED, ELSEWHERE):
             shutil.rmtree(self.linux(folder), ignore_errors=True)
         self.linux(self.shortcut).unlink(missing_ok=True)
-        for key, *value in ((UNINSTALL,), (RUN, "/v", "Quorvo"), (VB_ROOT,)):
+        for name in self.leftovers():
+            (self.linux(self.temp) / name).unlink()
+        for key, *value in ((UNINSTALL,), (RUN, "/v", "Quorvo"),
+                            (APPROVED, "/v", "Quorvo"), (VB_ROOT,)):
             self.session.run(["reg", "delete", key, *value, "/f"])
         self.check_removed()
 
@@ -346,33 +466,86 @@ def fresh_install(t: Test) -> None:
     check(run.desktop.distinct_colours(shot) >= 2, "the clock shows nothing")
 
 
-@scenario(timeout=240)
+@scenario(timeout=300)
 def start_with_windows_and_folder(t: Test) -> None:
     """/AUTOSTART and /D= in turn: the Run value names the installed program
-    or is absent, an update keeps folder and choice, another folder replaces
-    the old one; a wrong value, an unknown switch and a folder setup cannot
-    use (which NSIS would swap for the installed one) change nothing and
-    say so in the exit code."""
-    steps = [  # arguments, folder after, Run value, exit code
-        (["/S"], t.default, False, 0),
-        (["/S", "/AUTOSTART=1", f"/D={CUSTOM}"], CUSTOM, True, 0),
-        (["/S"], CUSTOM, True, 0),
-        (["/S", "/AUTOSTART=0"], CUSTOM, False, 0),
-        (["/S", "/AUTOSTART=1"], CUSTOM, True, 0),
-        (["/S", "/AUTOSTART=yes"], CUSTOM, True, 2),
-        (["/S", "/AUTOSTRAT=0"], CUSTOM, True, 2),
-        (["/S", "/AUTOSTART=0", "/D=C:\\"], CUSTOM, True, 5),
-        (["/S", "/AUTOSTART=0", "/D=Quorvo"], CUSTOM, True, 5),
-        (["/S", "/AUTOSTART=0", f"/D={CUSTOM}\\Quorvo.exe"], CUSTOM, True, 5),
-        (["/S", "/AUTOSTART=0", "/D="], CUSTOM, True, 5),
+    or is absent, an update keeps folder and choice (an entry switched off
+    in the Startup tab stays off), /AUTOSTART=1 switches it on and =0
+    removes it with its mark, another folder replaces the old one; a wrong
+    value, an unknown switch and a folder setup cannot use (which NSIS would
+    swap for the installed one) change nothing and say so in the exit code.
+    With its pages, setup shows Start with Windows cleared for an entry
+    switched off, and keeps it so; on the folder page each refused folder
+    shows why, with Install off; while the page shows, another setup or
+    uninstaller stops at once; its finish page starts the clock."""
+    steps = [  # arguments, mark before, folder after, Run value, mark after, exit code, why
+        (["/S"], None, t.default, False, None, 0, ""),
+        (["/S", "/AUTOSTART=1", f"/D={CUSTOM}"], None, CUSTOM, True, None, 0, ""),
+        (["/S"], None, CUSTOM, True, None, 0, ""),
+        (["/S"], OFF, CUSTOM, True, OFF, 0, ""),
+        (["/S", "/AUTOSTART=1"], OFF, CUSTOM, True, None, 0, ""),
+        (["/S", "/AUTOSTART=0"], OFF, CUSTOM, False, None, 0, ""),
+        (["/S", "/AUTOSTART=1"], None, CUSTOM, True, None, 0, ""),
+        (["/S", "/AUTOSTART=yes"], OFF, CUSTOM, True, OFF, 2, ""),
+        (["/S", "/AUTOSTRAT=0"], OFF, CUSTOM, True, OFF, 2, ""),
+        (["/S", "/AUTOSTART=0", "/D=C:\\"], OFF, CUSTOM, True, OFF, 5,
+         "it is the top folder of a drive"),
+        (["/S", "/AUTOSTART=0", "/D=Quorvo"], OFF, CUSTOM, True, OFF, 5,
+         "it is not a full path such as C:\\Apps\\Quorvo"),
+        (["/S", "/AUTOSTART=0", f"/D={CUSTOM}\\Quorvo.exe"], OFF, CUSTOM, True,
+         OFF, 5, "it is a file"),
+        (["/S", "/AUTOSTART=0", "/D="], OFF, CUSTOM, True, OFF, 5,
+         "no folder was named"),
     ]
-    for args, folder, autostart, code in steps:
+    for args, mark, folder, autostart, mark_after, code, _ in steps:
+        t.set_mark(mark)
         before = t.reg(HKCU)
         check(t.setup(t.setup_exe, *args) == code, f"setup {args}: not exit {code}")
         t.check_installed(folder, t.program, autostart)
+        check(t.mark() == mark_after, f"{args}: the Startup tab's mark {t.mark()}")
         other = t.default if folder == CUSTOM else CUSTOM
         check(not t.linux(other).exists(), f"{args} left {other}")
         check(not code or not changed_keys(before, t.reg(HKCU)), f"{args} changed HKCU")
+
+    def pages(windows: Probe, desktop: Desktop) -> None:
+        # The entry is there and switched off: its box is the one that
+        # gains the check mark when toggled, its own state cleared.
+        tree = poll(lambda: controls(windows.state(), "SysTreeView32"), 30,
+                    what="the Components page")[0]["rect"]
+        boxes = dict(tree, left=tree["left"] + 1, right=tree["left"] + 18)
+        desktop.move(tree["right"] - 4, tree["bottom"] - 4)
+        desktop.key("Down")
+        time.sleep(1)
+        shown = marked_pixels(desktop.screenshot("autostart-shown", boxes))
+        desktop.key("space")
+        toggled = poll(lambda: marked_pixels(desktop.screenshot(
+            "autostart-toggled", boxes)) - shown, 10, what="the box to toggle")
+        check(toggled > 0, f"Start with Windows shows ticked for an entry switched "
+                           f"off: {shown} dark pixels, {shown + toggled} toggled")
+        desktop.key("space")
+        press(windows, desktop, "Next >")
+        refused = [(arg[3:], why) for args, *_, why in steps if why
+                   for arg in args if arg.startswith("/D=")]
+        for folder, why in [*refused, (CUSTOM, "")]:
+            edit = poll(lambda: controls(windows.state(), "Edit"), 30,
+                        what="the folder page")[0]
+            desktop.move(*centre(edit["rect"]))
+            desktop.click(1)
+            desktop.key("End", "shift+Home", "BackSpace")
+            if folder:
+                desktop.xdotool("type", folder)
+            said = f"Setup cannot install into this folder: {why}." if why else ""
+            poll(lambda: page_says(windows.state(), said), 10,
+                 what=f"the folder page to say {said!r} for {folder!r}")
+        t.others_must_wait()
+
+    code = t.interactive(f'"{winpath(t.setup_exe)}"', t.setup_exe.name,
+                         first=pages)
+    check(code == 0, f"setup with its pages: exit {code}")
+    t.check_installed(CUSTOM, t.program, autostart=True)
+    check(t.mark() == OFF, f"the pages changed the Startup tab's mark: {t.mark()}")
+    t.probe.require("clock", 30, "the clock the finish page starts")
+    check(t.clocks() == [[(CUSTOM + r"\Quorvo.exe").lower()]], f"{t.clocks()}")
 
 
 @scenario(timeout=300)
@@ -430,37 +603,64 @@ def folder_shared_with_another_program(t: Test) -> None:
           f"{SHARED} after the uninstall: {list(folder.glob('*'))}")
 
 
-@scenario(timeout=300)
+@scenario(timeout=400)
 def update_while_clock_runs(t: Test) -> None:
     """An update over a running, dragged clock: the clock saves its new
-    place as it closes, the program is replaced, the clock runs again where
-    it was, and Start with Windows stays chosen. When the program cannot be
-    replaced, setup says so with exit code 4 and the old clock runs again."""
+    place as it closes, the program is replaced, the same clock runs again
+    where it was, started as it was (-noadjust), and Start with Windows
+    stays chosen; so too from an elevated setup. When the program cannot be
+    replaced, setup says so with exit code 4 and the old clock runs again,
+    as it was. A clock run from another folder is left running, untouched,
+    through install, update and uninstall."""
     old_setup, old_program = t.old_build()
-    cases = [  # the program file can be replaced, exit code, program after
-        (True, 0, t.program),
-        (False, 4, old_program),
+    cases = [  # the clock's folder, replaceable, elevated, exit code, program after
+        (t.default, True, False, 0, t.program),
+        (t.default, False, False, 4, old_program),
+        (t.default, True, True, None, t.program),
+        (ELSEWHERE, True, False, 0, t.program),
     ]
-    for replaceable, code, program in cases:
+    for folder, replaceable, elevated, code, program in cases:
         t.reset()
+        own = folder == t.default
+        if not own:
+            t.linux(folder).mkdir(parents=True)
+            (t.linux(folder) / "Quorvo.exe").write_bytes(t.program)
+            run, state = t.start_clock(folder, "-noadjust")
         check(t.setup(old_setup, "/S", "/AUTOSTART=1") == 0, "installing the old build")
         t.check_installed(t.default, old_program, autostart=True)
-        run, state = t.start_clock(t.default, "-timesec")
+        if own:
+            run, state = t.start_clock(t.default, "-noadjust")
         rect = run.drag(run.label_point(state), (137, 211))["clock"]["rect"]
+        started = [(folder + r"\Quorvo.exe").lower(), "-noadjust"]
+        check(t.clocks() == [started], f"the clock runs as {t.clocks()}")
         with (contextlib.nullcontext() if replaceable else
               unwritable(t.linux(t.default) / "Quorvo.exe")):
-            check(t.setup(t.setup_exe, "/S") == code, f"the update: not exit {code}")
-        run.quorvo.wait_exit(run.quorvo.processes[-1], 5)
-        stored = run.stored()
-        check(rect["left"] in pixels(float(stored["Left"][1]), 96) and
-              rect["top"] in pixels(float(stored["Top"][1]), 96),
-              f"stored {stored} for a clock left at {rect}")
+            if elevated:
+                t.elevated(t.setup_exe, "/S")
+                poll(lambda: (t.linux(t.default) / "Quorvo.exe").read_bytes()
+                     == program and t.clocks() == [started], 90,
+                     what="the elevated update to replace the program and "
+                          "start the clock again")
+                Probe(t.session, t.setup_exe.name).require("no-process", 30)
+            else:
+                check(t.setup(t.setup_exe, "/S") == code, f"the update: not exit {code}")
+        if own:
+            run.quorvo.wait_exit(run.quorvo.processes[-1], 5)
+            stored = run.stored()
+            check(rect["left"] in pixels(float(stored["Left"][1]), 96) and
+                  rect["top"] in pixels(float(stored["Top"][1]), 96),
+                  f"stored {stored} for a clock left at {rect}")
         again = run.probe.require("clock", 30, "the clock to run again")
-        check(again["processes"][0]["pid"] != state["processes"][0]["pid"],
-              "the old clock still runs")
+        check((again["processes"][0]["pid"] != state["processes"][0]["pid"]) == own,
+              f"the clock was {'not ' if own else ''}started anew")
         check(position(again) == (rect["left"], rect["top"]),
               f"the clock came back at {position(again)}, not {rect}")
+        check(t.clocks() == [started], f"the clock runs as {t.clocks()}, not {started}")
         t.check_installed(t.default, program, autostart=True)
+        if not own:
+            t.uninstall()
+            check(run.quorvo.processes[-1].poll() is None and t.clocks() == [started],
+                  f"the uninstall ended the clock from {folder}: {t.clocks()}")
 
 
 @scenario(timeout=300)
@@ -505,9 +705,11 @@ def update_stops_when_clock_hangs(t: Test) -> None:
 @scenario(timeout=300)
 def uninstall_keeps_or_purges_settings(t: Test) -> None:
     """The silent uninstaller, and the one with pages, closes the clock and
-    removes program, shortcut, Run value and entry; the settings the clock
-    saved stay unless /PURGE=1, which leaves other programs' values beside
-    them. Cancelled on its first page, it returns 1 with nothing removed."""
+    removes program, shortcut, Run value, its mark in the Startup tab and
+    entry, and leaves no copy of itself; the settings the clock saved stay
+    unless /PURGE=1, which leaves other programs' values beside them.
+    Cancelled on its first page, it returns 1 with nothing removed; while
+    that page shows, another setup or uninstaller stops at once."""
     cases = [  # command, arguments, another program's value, keys left
         ("QuietUninstallString", [], False, [VB_ROOT, VELMORA, SETTINGS]),
         ("QuietUninstallString", ["/PURGE=1"], True, [VB_ROOT, VELMORA]),
@@ -517,10 +719,12 @@ def uninstall_keeps_or_purges_settings(t: Test) -> None:
     for name, args, neighbour, left in cases:
         t.reset()
         check(t.setup(t.setup_exe, "/S", "/AUTOSTART=1") == 0, "installing")
+        t.set_mark(OFF)
         if neighbour:
             t.session.run(["reg", "add", VELMORA, "/v", "Other", "/d", "kept", "/f"])
         if name == "UninstallString":
-            cancelled = t.interactive(t.registered(name), UNINSTALLER, "Cancel")
+            cancelled = t.interactive(t.registered(name), UNINSTALLER, "Cancel",
+                                      first=lambda *_: t.others_must_wait())
             check(cancelled == 1, f"{name} cancelled: exit {cancelled}")
             t.check_installed(t.default, t.program, autostart=True)
         run, _ = t.start_clock(t.default)

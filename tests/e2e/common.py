@@ -10,10 +10,11 @@ DEFAULT_LEFT_TWIPS = 5430
 DEFAULT_TOP_TWIPS = -15
 
 
-def scenario(labels: str, timeout: int = 120):
-    """Registers a scenario under its function's name. Scenarios labelled
-    "monitors" run on a session with two monitors."""
+def scenario(labels: str, timeout: int = 120, name: str = ""):
+    """Registers a scenario under its function's name, or under name (a row
+    of a table that is a scenario of its own). Scenarios labelled "monitors"
+    run on a session with two monitors."""
     def register(function):
-        SCENARIOS[function.__name__] = (function, labels, timeout)
+        SCENARIOS[name or function.__name__] = (function, labels, timeout)
         return function
     return register

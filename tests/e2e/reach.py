@@ -4,8 +4,9 @@ monitors side by side, a place on the second kept, the second unplugged."""
 
 from __future__ import annotations
 
-from clock import TICK_TIMEOUT, Run, inside, position, visible_share
-from common import scenario
+from clock import (TICK_TIMEOUT, Run, expect_position, inside, position,
+                   visible_share)
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
 from session import E2EFailure, check, log, poll
 
 
@@ -27,25 +28,31 @@ def stored_slivers_start_whole(run: Run) -> None:
     """A stored place that leaves only a sliver of the clock on screen, at
     any edge, starts with the whole text on screen; a place that shows the
     clock whole, or partly above the top edge like the default, starts
-    exactly there."""
-    cases = [  # name, Left px, Top px, kept exactly
-        ("sliver at the right edge", 1278, 0, False),
-        ("sliver at the left edge", -28, 500, False),
-        ("sliver at the bottom edge", 600, 1022, False),
-        ("sliver above the top edge", 600, -19, False),
-        ("whole on screen", 400, 300, True),
-        ("partly above the top edge", 600, -6, True),
+    exactly there; a place on no screen at all starts at the default
+    place."""
+    cases = [  # name, Left px, Top px, where it starts
+        ("sliver at the right edge", 1278, 0, "whole"),
+        ("sliver at the left edge", -28, 500, "whole"),
+        ("sliver at the bottom edge", 600, 1022, "whole"),
+        ("sliver above the top edge", 600, -19, "whole"),
+        ("whole on screen", 400, 300, "kept"),
+        ("partly above the top edge", 600, -6, "kept"),
+        ("far right of every screen", 66666, -1, "default"),
+        ("far below every screen", 362, 66666, "default"),
+        ("far above and left of every screen", -66666, -66666, "default"),
     ]
-    for name, left, top, kept in cases:
+    for name, left, top, where in cases:
         log(f"case: {name} ({left}, {top})")
         run.clean_start()
         run.probe.reg_set([("Left", "sz", str(left * 15)),
                            ("Top", "sz", str(top * 15))])
         state = run.start()
         rect = state["clock"]["rect"]
-        if kept:
+        if where == "kept":
             check((rect["left"], rect["top"]) == (left, top),
                   f"{name}: started at {rect}, stored at {left},{top}")
+        elif where == "default":
+            expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
         else:
             check(text_whole_on_screen(state),
                   f"{name}: the text is not whole on screen: "

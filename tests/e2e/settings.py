@@ -1,10 +1,12 @@
 """The stored settings: every way the clock closes saves them, the next start
-restores them, and unusable stored values give the defaults."""
+restores them, and unusable stored values give the defaults. (Stored places
+that show too little or nothing are in reach.py.)"""
 
 from __future__ import annotations
 
 from clock import (EXIT_TIMEOUT, MENU_TIMEOUT, SETTING_NAMES, Run,
-                   expect_position, layout_dpi, twips, wine_reg_query)
+                   expect_position, layout_dpi, position, twips,
+                   wine_reg_query)
 from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
 from session import E2EFailure, check, log, poll
 
@@ -21,75 +23,94 @@ def _expect_all_seven(run: Run, expected: dict[str, str]) -> None:
     check(got == expected, f"stored {got}, expected {expected}")
 
 
-@scenario("e2e,settings,commands")
-def exit_saves_and_next_start_restores(run: Run) -> None:
-    """Date & Time with 24-hour time and the window dragged: Exit ("x")
-    writes all seven keys, and the next start without arguments shows the
-    same place and options."""
-    run.clean_start()
-    run.start()
-    run.open_menu("right")
-    run.choose("e")
-    run.open_menu("right")
-    run.choose("Up", "Up", "Up", "Return")
-    state = run.expect_text("datetime", seconds=False, hour24=True)
-    moved = run.drag(run.label_point(state), (-200, 300))
-    rect = moved["clock"]["rect"]
-    dpi = layout_dpi(moved)
-    process = run.quorvo.processes[-1]
+# Each way closes the clock of `process` and waits for it to end.
+def _by_exit(run: Run, process) -> None:
     run.exit_by_menu(process)
     run.probe.require("no-process", EXIT_TIMEOUT, "Quorvo to end")
+
+
+def _by_close_message(run: Run, process) -> None:
+    run.probe.close()  # WM_CLOSE, as another program asks for it
+    run.quorvo.wait_exit(process, EXIT_TIMEOUT)
+
+
+def _by_alt_f4(run: Run, process) -> None:
+    # A click on the clock gives it the keyboard (a press of no distance is
+    # a move of no distance); Alt+F4 then closes it through the system.
+    run.desktop.move(*run.label_point(run.probe.state()))
+    run.desktop.click(1)
+    run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
+    run.desktop.key("alt+F4")
+    run.quorvo.wait_exit(process, EXIT_TIMEOUT)
+
+
+def _by_session_end(run: Run, process) -> None:
+    result = run.session.run(["wineboot", "--end-session"], name="wineboot")
+    log(f"wineboot --end-session returned {result.returncode}")
+    poll(lambda: "Left" in run.stored(), EXIT_TIMEOUT,
+         what="the settings to be written")
+    try:
+        run.quorvo.wait_exit(process, EXIT_TIMEOUT)
+        log("Quorvo ended with the session")
+    except E2EFailure:
+        log("Quorvo still runs after the session end; it is ended by PID")
+
+
+# Every way the clock closes saves all seven keys; each way is a scenario of
+# its own: labels, switch, menu choices by key, drag, the display they give
+# (mode, seconds, 24-hour), the close, and the options it stores (JTime,
+# DateTime, Seconds, JDate, 24 Hour). -date leaves Date & Time unchecked and
+# Seconds checked, as designed.
+CLOSE_WAYS = {
+    "exit_saves_and_next_start_restores": (
+        "e2e,settings,commands", (), ("e", "Up Up Up Return"), (-200, 300),
+        ("datetime", False, True), _by_exit, "False True False False True"),
+    "close_message_saves": (
+        "e2e,settings", ("-date",), (), None, ("date", False, False),
+        _by_close_message, "False False True True False"),
+    "alt_f4_saves": (
+        "e2e,settings", ("-noadjust",), (), None, ("time", True, False),
+        _by_alt_f4, "True False True False False"),
+    "session_end_saves": (
+        "e2e,settings", ("-timedatesec",), (), (50, 60),
+        ("datetime", True, False), _by_session_end,
+        "False True True False False"),
+}
+
+
+def _close_saves(run: Run, switch, choices, drag, display, close,
+                 options) -> None:
+    run.clean_start()
+    run.start(*switch)
+    for keys in choices:
+        run.open_menu("right")
+        run.choose(*keys.split())
+    state = run.expect_text(*display)
+    if drag:
+        state = run.drag(run.label_point(state), drag)
+    else:
+        expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
+    rect, dpi = state["clock"]["rect"], layout_dpi(state)
+    close(run, run.quorvo.processes[-1])
     expected = {"Left": f"{twips(rect['left'], dpi):g}",
                 "Top": f"{twips(rect['top'], dpi):g}",
-                "JTime": "False", "DateTime": "True", "Seconds": "False",
-                "JDate": "False", "24 Hour": "True"}
+                **dict(zip(SETTING_NAMES[2:], options.split()))}
     _expect_all_seven(run, expected)
-    # reg.exe reads the same store independently.
-    listed = wine_reg_query(run.session)
-    check({name: data for name, (_, data) in listed.items()} == expected,
-          f"reg query lists {listed}")
-    state = run.start()
-    check(state["clock"]["rect"]["left"] == rect["left"] and
-          state["clock"]["rect"]["top"] == rect["top"],
-          f"restarted at {state['clock']['rect']}, left at {rect}")
-    run.expect_text("datetime", seconds=False, hour24=True)
+    if close is _by_exit:
+        # reg.exe reads the same store independently, and the next start
+        # without arguments comes back to the same place and options.
+        listed = wine_reg_query(run.session)
+        check({name: data for name, (_, data) in listed.items()} == expected,
+              f"reg query lists {listed}")
+        state = run.start()
+        check(position(state) == (rect["left"], rect["top"]),
+              f"restarted at {state['clock']['rect']}, left at {rect}")
+        run.expect_text(*display)
 
 
-def _close_saves(run: Run, switch: str, close, stored: dict) -> None:
-    """Starts the clock with switch, closes it with close(state) and finds
-    the seven keys stored as given."""
-    run.clean_start()
-    state = run.start(switch)
-    process = run.quorvo.processes[-1]
-    close(state)
-    run.quorvo.wait_exit(process, EXIT_TIMEOUT)
-    _expect_all_seven(run, stored)
-
-
-@scenario("e2e,settings")
-def close_message_saves(run: Run) -> None:
-    """A close asked for by another program (WM_CLOSE) saves all seven
-    keys and ends the clock. -date leaves Date & Time unchecked and Seconds
-    checked, as designed."""
-    _close_saves(run, "-date", lambda state: run.probe.close(), {
-        "Left": "5430", "Top": "-15", "JTime": "False", "DateTime": "False",
-        "Seconds": "True", "JDate": "True", "24 Hour": "False"})
-
-
-@scenario("e2e,settings")
-def alt_f4_saves(run: Run) -> None:
-    """Alt+F4 on the clock closes it through the system and saves."""
-    def alt_f4(state: dict) -> None:
-        # A click on the clock gives it the keyboard (a press of no
-        # distance is a move of no distance).
-        run.desktop.move(*run.label_point(state))
-        run.desktop.click(1)
-        run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
-        run.desktop.key("alt+F4")
-
-    _close_saves(run, "-noadjust", alt_f4, {
-        "Left": "5430", "Top": "-15", "JTime": "True", "DateTime": "False",
-        "Seconds": "True", "JDate": "False", "24 Hour": "False"})
+for _name, (_labels, *_row) in CLOSE_WAYS.items():
+    scenario(_labels, name=_name)(
+        lambda run, row=_row: _close_saves(run, *row))
 
 
 @scenario("e2e,settings,commands")
@@ -117,30 +138,6 @@ def partly_above_top_edge_comes_back(run: Run) -> None:
           f"restarted at {state['clock']['rect']}, left at {rect}")
 
 
-@scenario("e2e,settings")
-def session_end_saves(run: Run) -> None:
-    """The end of the Windows session (wineboot --end-session) saves."""
-    run.clean_start()
-    state = run.start("-timedatesec")
-    moved = run.drag(run.label_point(state), (50, 60))
-    rect = moved["clock"]["rect"]
-    process = run.quorvo.processes[-1]
-    result = run.session.run(["wineboot", "--end-session"], name="wineboot")
-    log(f"wineboot --end-session returned {result.returncode}")
-    poll(lambda: "Left" in run.stored(), EXIT_TIMEOUT,
-         what="the settings to be written")
-    _expect_all_seven(run, {
-        "Left": f"{twips(rect['left'], 96):g}",
-        "Top": f"{twips(rect['top'], 96):g}",
-        "JTime": "False", "DateTime": "True", "Seconds": "True",
-        "JDate": "False", "24 Hour": "False"})
-    try:
-        run.quorvo.wait_exit(process, EXIT_TIMEOUT)
-        log("Quorvo ended with the session")
-    except E2EFailure:
-        log("Quorvo still runs after the session end; it is ended by PID")
-
-
 CORRUPT_CASES = [
     ("letters", "sz", "abc"),
     ("empty", "sz", ""),
@@ -161,17 +158,4 @@ def corrupt_values_give_defaults(run: Run) -> None:
         state = run.start()
         expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
         run.expect_text("time", seconds=False, hour24=False)
-        run.end_clocks()
-
-
-@scenario("e2e,settings", timeout=180)
-def off_screen_position_comes_back(run: Run) -> None:
-    """A stored place on no screen at all starts at the default place."""
-    for left, top in (("999999", "-15"), ("5430", "999999"),
-                      ("-999999", "-999999")):
-        log(f"case: Left={left} Top={top}")
-        run.clean_start()
-        run.probe.reg_set([("Left", "sz", left), ("Top", "sz", top)])
-        state = run.start()
-        expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
         run.end_clocks()

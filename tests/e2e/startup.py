@@ -228,40 +228,6 @@ def switch_keeps_stored_position_and_24_hour(run: Run) -> None:
     run.expect_text("time", seconds=True, hour24=True)
 
 
-@scenario("e2e,switches,menu")
-def switch_noadjust(run: Run) -> None:
-    """-noadjust: the time with seconds, and the menu has no Adjust
-    Date/Time item and no separator above it: its access key does nothing
-    and four steps up from the bottom reach Seconds."""
-    run.clean_start()
-    run.start("-noadjust")
-    run.expect_text("time", seconds=True, hour24=False)
-    # "a" matches no item, so the menu stays open and "s" then chooses
-    # Seconds, which turns the seconds off.
-    run.open_menu("right")
-    run.screenshot("menu-noadjust")
-    run.choose("a", "s")
-    run.expect_text("time", seconds=False, hour24=False)
-    # Up from the bottom: Exit, About, 24 hour time, then Seconds at once
-    # (the Adjust item and its separator are gone): seconds come back.
-    run.open_menu("right")
-    run.choose("Up", "Up", "Up", "Up", "Return")
-    run.expect_text("time", seconds=True, hour24=False)
-
-
-@scenario("e2e,switches,menu")
-def switch_two_switches(run: Run) -> None:
-    """"-date -noadjust" matches no switch: the time with seconds, and the
-    Adjust item stays, so five steps up from the bottom reach Seconds."""
-    run.clean_start()
-    run.start("-date", "-noadjust")
-    run.expect_text("time", seconds=True, hour24=False)
-    run.open_menu("right")
-    # Exit, About, 24 hour time, Adjust Date/Time, Seconds.
-    run.choose("Up", "Up", "Up", "Up", "Up", "Return")
-    run.expect_text("time", seconds=False, hour24=False)
-
-
 @scenario("e2e,startup,settings")
 def second_instance_ends_at_once(run: Run) -> None:
     """A second start ends at once, shows no window and leaves the store

@@ -14,8 +14,8 @@ void MemoryApplication::releaseInstance() {
 
 int MemoryApplication::msgBox(const std::string& prompt, int style,
                               const std::string& title) {
-  messageBoxes.push_back({prompt, style, title});
-  journal_.push_back("msgBox " + title);
+  journal_.push_back("msgBox " + title + ", style " + std::to_string(style) +
+                     ": " + prompt);
   return 1;
 }
 

@@ -22,15 +22,11 @@ class MemoryApplication : public platform::Application,
   }
   void end() override;
   bool ended() const override { return ended_; }
+  // Noted as "msgBox About Quorvo, style 64: " and the prompt.
   int msgBox(const std::string& prompt, int style,
              const std::string& title) override;
   void report(std::string_view handler, std::string_view what) override;
 
-  struct MessageBox {
-    std::string prompt;
-    int style;
-    std::string title;
-  };
   struct Error {
     std::string handler;
   };
@@ -38,7 +34,6 @@ class MemoryApplication : public platform::Application,
   bool previousInstance = false;
   std::string arguments;
   int commandReads = 0;
-  std::vector<MessageBox> messageBoxes;
   std::vector<Error> errors;
 
  private:

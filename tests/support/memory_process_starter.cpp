@@ -5,9 +5,9 @@ namespace quorvo::testing {
 
 std::uint32_t MemoryProcessStarter::shell(const std::string& commandLine,
                                           int showWindow) {
-  journal_.push_back("shell " + commandLine);
+  journal_.push_back("shell " + commandLine + ", show " +
+                     std::to_string(showWindow));
   if (fail) throw platform::RuntimeError("file not found");
-  starts.push_back({commandLine, showWindow});
   return 4242;
 }
 

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "journal.h"
 #include "platform/services.h"
@@ -13,12 +12,8 @@ namespace quorvo::testing {
 class MemoryProcessStarter : public platform::ProcessStarter {
  public:
   explicit MemoryProcessStarter(Journal& journal) : journal_(journal) {}
+  // Noted as "shell <command line>, show 5", also when it fails.
   std::uint32_t shell(const std::string& commandLine, int showWindow) override;
-  struct Start {
-    std::string commandLine;
-    int showWindow;
-  };
-  std::vector<Start> starts;
   bool fail = false;
 
  private:

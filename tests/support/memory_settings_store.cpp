@@ -14,7 +14,6 @@ std::string MemorySettingsStore::getSetting(const std::string& appName,
                                             const std::string& section,
                                             const std::string& key,
                                             const std::string& defaultText) {
-  reads.push_back(key);
   journal_.push_back("read " + key);
   const auto found = store_.find({appName, section, key});
   return found == store_.end() ? defaultText : found->second;
@@ -24,11 +23,10 @@ void MemorySettingsStore::saveSetting(const std::string& appName,
                                       const std::string& section,
                                       const std::string& key,
                                       const std::string& value) {
-  if (refuseWritesFrom >= 0 &&
-      static_cast<int>(writes.size()) >= refuseWritesFrom) {
+  if (refuseWritesFrom >= 0 && callsTo(journal_, "save ").size() >=
+                                   static_cast<std::size_t>(refuseWritesFrom)) {
     throw platform::RuntimeError("access denied writing " + key);
   }
-  writes.push_back(key);
   journal_.push_back("save " + key + "=" + value);
   store_[{appName, section, key}] = value;
 }

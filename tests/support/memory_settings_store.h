@@ -4,7 +4,6 @@
 #include <map>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "journal.h"
 #include "platform/services.h"
@@ -24,10 +23,8 @@ class MemorySettingsStore : public platform::SettingsStore {
   std::map<std::string, std::string> values() const;
   void put(const std::string& key, const std::string& value);
 
-  // Keys read and written, in order.
-  std::vector<std::string> reads;
-  std::vector<std::string> writes;
-  // Refuse every write from the n-th on (0: refuse all; -1: accept all).
+  // Refuse every write from the n-th in the journal on (0: refuse all; -1:
+  // accept all). Reads are noted as "read Left", writes as "save Left=5430".
   int refuseWritesFrom = -1;
 
  private:

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "journal.h"
 #include "platform/services.h"
@@ -12,6 +11,9 @@ namespace quorvo::testing {
 class MemoryWindowManager : public platform::WindowManager {
  public:
   explicit MemoryWindowManager(Journal& journal) : journal_(journal) {}
+  // Calls are noted as "SendMessage 0x1000 0xa1 2 0xc02bc" (window,
+  // message, wParam, lParam) and "SetWindowPos 0x1000 -1 3" (window,
+  // insertAfter, flags).
   bool releaseCapture() override;
   std::intptr_t sendMessage(platform::WindowHandle window,
                             std::uint32_t message, std::uintptr_t wParam,
@@ -21,19 +23,6 @@ class MemoryWindowManager : public platform::WindowManager {
                             int cx, int cy, std::uint32_t flags) override;
   platform::ScreenPoint messagePointerPosition() override { return pointer; }
 
-  struct Message {
-    platform::WindowHandle window;
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-  };
-  struct Placement {
-    platform::WindowHandle window;
-    platform::WindowHandle insertAfter;
-    std::uint32_t flags;
-  };
-  std::vector<Message> messages;
-  std::vector<Placement> placements;
   std::int32_t setWindowPosResult = 1;
   platform::ScreenPoint pointer{};
 

@@ -1,8 +1,8 @@
 // The tick of the clock window: which display options give which clock text
 // and tooltip, how the window follows the text, and that an unchanged text
 // costs nothing.
+#include <array>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "allocation_counter.h"
@@ -13,45 +13,34 @@ namespace {
 
 constexpr const char* kLongDate = "Monday, March 4 2024";
 
-struct Marks {
-  bool jTime = false;
-  bool jDate = false;
-  bool dateTime = false;
-  bool seconds = false;
-  bool hours24 = false;
-};
-
 class ClockTickTest : public ProgramTest {
  protected:
   void SetUp() override { start(); }
-
-  void setMarks(const Marks& marks) {
-    menu().mnuJTime.setChecked(marks.jTime);
-    menu().mnuJDate.setChecked(marks.jDate);
-    menu().mnuDateTime.setChecked(marks.dateTime);
-    menu().mnuSeconds.setChecked(marks.seconds);
-    menu().mnu24Hour.setChecked(marks.hours24);
-  }
 };
 
-struct DecisionRow {
+struct TickRow {
   const char* name;
-  Marks marks;
+  MenuMarks marks;
   std::string caption;
   std::string toolTip;
 };
 
-TEST_F(ClockTickTest, DecisionTableAtFivePastNineInTheEvening) {
-  const std::vector<DecisionRow> rows = {
-      {"time", {.jTime = true}, "9:05 PM", kLongDate},
-      {"time 24h", {.jTime = true, .hours24 = true}, "21:5", kLongDate},
-      {"time sec", {.jTime = true, .seconds = true}, "9:05:03 PM", kLongDate},
-      {"time sec 24h",
-       {.jTime = true, .seconds = true, .hours24 = true},
-       "21:5:3",
-       kLongDate},
+TEST_F(ClockTickTest, EveryDisplayAtTimesAcrossTheDay) {
+  const auto expectTick = [this](const MenuMarks& marks,
+                                 const std::string& caption,
+                                 const std::string& toolTip) {
+    SCOPED_TRACE(::testing::Message() << marks);
+    setMarks(marks);
+    tick();
+    EXPECT_EQ(label().caption(), caption);
+    EXPECT_EQ(label().toolTipText(), toolTip);
+    EXPECT_EQ(program.frmQuorvo().strClockText, caption);
+  };
+  // At 21:05:03: the date with its tooltip, and the mode that wins when
+  // restored marks name several.
+  const std::vector<TickRow> rows = {
       {"date", {.jDate = true}, kLongDate, "9:05 PM"},
-      {"date with seconds: tooltip has none",
+      {"date with seconds: the tooltip has none",
        {.jDate = true, .seconds = true},
        kLongDate,
        "9:05 PM"},
@@ -60,14 +49,6 @@ TEST_F(ClockTickTest, DecisionTableAtFivePastNineInTheEvening) {
        {.jDate = true, .seconds = true, .hours24 = true},
        kLongDate,
        "21:5"},
-      {"date and time",
-       {.dateTime = true},
-       std::string("9:05 PM  ") + kLongDate,
-       ""},
-      {"date and time sec 24h",
-       {.dateTime = true, .seconds = true, .hours24 = true},
-       std::string("21:5:3  ") + kLongDate,
-       ""},
       {"just time wins over just date",
        {.jTime = true, .jDate = true},
        "9:05 PM",
@@ -81,13 +62,39 @@ TEST_F(ClockTickTest, DecisionTableAtFivePastNineInTheEvening) {
        kLongDate,
        "9:05 PM"},
   };
-  for (const DecisionRow& row : rows) {
+  for (const TickRow& row : rows) {
     SCOPED_TRACE(row.name);
-    setMarks(row.marks);
-    tick();
-    EXPECT_EQ(label().caption(), row.caption);
-    EXPECT_EQ(label().toolTipText(), row.toolTip);
-    EXPECT_EQ(program.frmQuorvo().strClockText, row.caption);
+    expectTick(row.marks, row.caption, row.toolTip);
+  }
+  // Times across the day in every form of the time: without and with
+  // seconds, 12- and 24-hour, and with seconds where the system's long time
+  // is a 24-hour one ("09:05:03"), which loses only its leading zero. Date
+  // and time shows the same text, two blanks and the date, and no tooltip.
+  struct TimeRow {
+    std::array<int, 3> at;  // hour, minute, second
+    std::array<const char*, 5> forms;
+  };
+  const std::vector<TimeRow> times = {
+      {{21, 5, 3}, {"9:05 PM", "21:5", "9:05:03 PM", "21:5:3", "21:05:03"}},
+      {{9, 5, 3}, {"9:05 AM", "9:5", "9:05:03 AM", "9:5:3", "9:05:03"}},
+      {{0, 5, 3}, {"12:05 AM", "0:5", "12:05:03 AM", "0:5:3", "0:05:03"}},
+      {{12, 5, 3}, {"12:05 PM", "12:5", "12:05:03 PM", "12:5:3", "12:05:03"}},
+      {{23, 59, 0},
+       {"11:59 PM", "23:59", "11:59:00 PM", "23:59:0", "23:59:00"}},
+  };
+  for (const TimeRow& time : times) {
+    runtime.dateTime().set(2024, 3, 4, time.at[0], time.at[1], time.at[2]);
+    for (int form = 0; form < 5; ++form) {
+      const std::string text = time.forms[form];
+      runtime.dateTime().longTime24 = form == 4;
+      MenuMarks marks{.jTime = true,
+                      .seconds = form >= 2,
+                      .hours24 = form == 1 || form == 3};
+      expectTick(marks, text, kLongDate);
+      marks.jTime = false;
+      marks.dateTime = true;
+      expectTick(marks, text + "  " + kLongDate, "");
+    }
   }
 }
 
@@ -95,7 +102,7 @@ TEST_F(ClockTickTest, AMidnightTickComposesEverythingFromOneReading) {
   // The clock moves on to the next year between its first reading and any
   // later one: a tick that read it twice would show two days.
   constexpr const char* kLastDay = "Thursday, December 31 2026";
-  const std::vector<DecisionRow> rows = {
+  const std::vector<TickRow> rows = {
       {"date and time",
        {.dateTime = true, .seconds = true},
        std::string("11:59:59 PM  ") + kLastDay,
@@ -103,7 +110,7 @@ TEST_F(ClockTickTest, AMidnightTickComposesEverythingFromOneReading) {
       {"time", {.jTime = true, .seconds = true}, "11:59:59 PM", kLastDay},
       {"date", {.jDate = true}, kLastDay, "11:59 PM"},
   };
-  for (const DecisionRow& row : rows) {
+  for (const TickRow& row : rows) {
     SCOPED_TRACE(row.name);
     setMarks(row.marks);
     runtime.dateTime().set(2026, 12, 31, 23, 59, 59);
@@ -115,86 +122,34 @@ TEST_F(ClockTickTest, AMidnightTickComposesEverythingFromOneReading) {
   }
 }
 
-struct TimeRow {
-  int hour, minute, second;
-  const char* medium;    // no seconds, 12-hour
-  const char* hm;        // no seconds, 24-hour
-  const char* longTime;  // seconds, 12-hour
-  const char* hms;       // seconds, 24-hour
-};
-
-TEST_F(ClockTickTest, TimeTextsAcrossTheDayInBothForms) {
-  const std::vector<TimeRow> rows = {
-      {21, 5, 3, "9:05 PM", "21:5", "9:05:03 PM", "21:5:3"},
-      {9, 5, 3, "9:05 AM", "9:5", "9:05:03 AM", "9:5:3"},
-      {0, 5, 3, "12:05 AM", "0:5", "12:05:03 AM", "0:5:3"},
-      {12, 5, 3, "12:05 PM", "12:5", "12:05:03 PM", "12:5:3"},
-      {23, 59, 0, "11:59 PM", "23:59", "11:59:00 PM", "23:59:0"},
-  };
-  for (const TimeRow& row : rows) {
-    SCOPED_TRACE(row.medium);
-    runtime.dateTime().set(2024, 3, 4, row.hour, row.minute, row.second);
-    const std::vector<std::pair<Marks, const char*>> forms = {
-        {{.jTime = true}, row.medium},
-        {{.jTime = true, .hours24 = true}, row.hm},
-        {{.jTime = true, .seconds = true}, row.longTime},
-        {{.jTime = true, .seconds = true, .hours24 = true}, row.hms},
-    };
-    for (const auto& [marks, expected] : forms) {
-      setMarks(marks);
-      tick();
-      EXPECT_EQ(label().caption(), expected);
-      Marks both = marks;
-      both.jTime = false;
-      both.dateTime = true;
-      setMarks(both);
-      tick();
-      EXPECT_EQ(label().caption(), std::string(expected) + "  " + kLongDate);
-    }
-  }
-}
-
-TEST_F(ClockTickTest, TwentyFourHourLongTimeLosesOnlyALeadingZero) {
-  runtime.dateTime().longTime24 = true;
-  setMarks({.jTime = true, .seconds = true});
-  const std::vector<std::pair<int, const char*>> rows = {
-      {9, "9:05:03"}, {0, "0:05:03"}, {21, "21:05:03"}};
-  for (const auto& [hour, expected] : rows) {
-    runtime.dateTime().set(2024, 3, 4, hour, 5, 3);
-    tick();
-    EXPECT_EQ(label().caption(), expected);
-  }
-}
-
-TEST_F(ClockTickTest, NoModeAtTheFirstTickShowsAnEmptyText) {
-  // A fresh program whose restored marks name no mode.
-  MemoryRuntime fresh;
-  fresh.settings().put("JTime", "False");
-  Quorvo other(fresh);
-  other.start();
-  fresh.form().tick();
-  EXPECT_EQ(fresh.form().label().caption(), "");
-  EXPECT_EQ(fresh.form().label().toolTipText(), "");
-  EXPECT_EQ(fresh.form().width(), 0 + 90);
-}
-
 TEST_F(ClockTickTest, NoModeKeepsTheLastTextAndTooltip) {
-  setMarks({.jTime = true});
-  tick();
-  setMarks({});
-  runtime.dateTime().set(2024, 3, 5, 7, 30, 0);
-  tick();
-  EXPECT_EQ(label().caption(), "9:05 PM");
-  EXPECT_EQ(label().toolTipText(), kLongDate);
+  // Restored marks that name no mode: the first tick shows an empty text,
+  // a later one keeps what the tick before showed.
+  for (const bool tickedBefore : {false, true}) {
+    SCOPED_TRACE(tickedBefore ? "after a tick" : "at the first tick");
+    TestProgram fresh;
+    fresh.start("", {{"JTime", "False"}});
+    if (tickedBefore) {
+      MenuMarks{.jTime = true}.applyTo(fresh.menu());
+      fresh.tick();
+      MenuMarks{}.applyTo(fresh.menu());
+    }
+    fresh.runtime.dateTime().set(2024, 3, 5, 7, 30, 0);
+    fresh.tick();
+    EXPECT_EQ(fresh.label().caption(), tickedBefore ? "9:05 PM" : "");
+    EXPECT_EQ(fresh.label().toolTipText(), tickedBefore ? kLongDate : "");
+    EXPECT_EQ(fresh.window().width(), fresh.label().width() + 90);
+  }
 }
 
 TEST_F(ClockTickTest, WindowIsNinetyTwipsWiderThanTheLabelAfterEachTick) {
   const float heightAtLoad = window().height();
   EXPECT_EQ(heightAtLoad, MemoryLabel::kLineHeight + 65);
   EXPECT_EQ(window().width(), label().width() + 115);
-  for (const Marks& marks :
-       {Marks{.jTime = true}, Marks{.jDate = true},
-        Marks{.dateTime = true, .seconds = true}, Marks{.jTime = true}}) {
+  for (const MenuMarks& marks :
+       {MenuMarks{.jTime = true}, MenuMarks{.jDate = true},
+        MenuMarks{.dateTime = true, .seconds = true},
+        MenuMarks{.jTime = true}}) {
     setMarks(marks);
     tick();
     EXPECT_EQ(window().width(), label().width() + 90);
@@ -211,38 +166,33 @@ TEST_F(ClockTickTest, WindowIsNinetyTwipsWiderThanTheLabelAfterEachTick) {
   }
 }
 
-TEST_F(ClockTickTest, UnchangedTextRepaintsAndResizesNothing) {
-  tick();
-  const int repaints = label().repaints;
-  const int widthChanges = window().widthChanges;
-  for (int i = 0; i < 9; ++i) tick();
-  EXPECT_EQ(label().repaints, repaints);
-  EXPECT_EQ(window().widthChanges, widthChanges);
-  runtime.dateTime().set(2024, 3, 4, 21, 6, 0);
-  tick();
-  EXPECT_EQ(label().repaints, repaints + 1);
-}
-
 // Ten ticks a second for as long as the clock runs: a tick whose text has
-// not changed takes no memory from the heap, in any display mode, also with
-// texts too long for a string's own small buffer.
-TEST_F(ClockTickTest, UnchangedTickAllocatesNothing) {
-  const std::vector<std::pair<const char*, Marks>> modes = {
-      {"time", {.jTime = true}},
-      {"time sec 24h", {.jTime = true, .seconds = true, .hours24 = true}},
-      {"date", {.jDate = true}},
-      {"date and time sec", {.dateTime = true, .seconds = true}},
-  };
-  for (const auto& [name, marks] : modes) {
-    SCOPED_TRACE(name);
+// not changed repaints nothing, resizes nothing and takes no memory from the
+// heap, in any display mode, also with texts too long for a string's own
+// small buffer.
+TEST_F(ClockTickTest, UnchangedTickCostsNothing) {
+  for (const MenuMarks& marks :
+       {MenuMarks{.jTime = true},
+        MenuMarks{.jTime = true, .seconds = true, .hours24 = true},
+        MenuMarks{.jDate = true},
+        MenuMarks{.dateTime = true, .seconds = true}}) {
+    SCOPED_TRACE(::testing::Message() << marks);
     setMarks(marks);
     tick();  // the new mode's texts are made once
     tick();
+    const int repaints = label().repaints;
+    const int widthChanges = window().widthChanges;
     const long long before = heapAllocations();
     for (int i = 0; i < 10; ++i) tick();
     EXPECT_EQ(heapAllocations(), before);
+    EXPECT_EQ(label().repaints, repaints);
+    EXPECT_EQ(window().widthChanges, widthChanges);
     EXPECT_TRUE(runtime.app().errors.empty());
   }
+  const int repaints = label().repaints;
+  runtime.dateTime().set(2024, 3, 4, 21, 6, 0);
+  tick();
+  EXPECT_EQ(label().repaints, repaints + 1);
 }
 
 TEST_F(ClockTickTest, FailingFormatterEndsTheTickButNotTheClock) {
@@ -256,11 +206,6 @@ TEST_F(ClockTickTest, FailingFormatterEndsTheTickButNotTheClock) {
   runtime.dateTime().set(2024, 3, 4, 21, 7, 0);
   tick();
   EXPECT_EQ(label().caption(), "9:07 PM");
-}
-
-TEST_F(ClockTickTest, TimerTicksTenTimesASecond) {
-  EXPECT_EQ(window().timer().interval(), 100);
-  EXPECT_TRUE(window().timer().enabled());
 }
 
 }  // namespace

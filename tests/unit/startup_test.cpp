@@ -1,77 +1,40 @@
 // Start-up: single instance, first size, stored position, the command-line
-// switches, the stored display options, and the save whenever the clock
-// window closes.
+// switches, and the stored display options, also at the next start.
 #include <algorithm>
-#include <map>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "clock/window_calls.h"
 #include "program_fixture.h"
 
 namespace quorvo::testing {
 namespace {
 
-using Values = std::map<std::string, std::string>;
-
-struct Display {
-  bool jTime, jDate, dateTime, seconds, secondsVisible;
-  bool adjustOffered;  // mnuSet visible and enabled, mnuSplit1 visible
-  bool operator==(const Display&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Display& d) {
-  return out << "{jTime " << d.jTime << ", jDate " << d.jDate << ", dateTime "
-             << d.dateTime << ", seconds " << d.seconds << ", visible "
-             << d.secondsVisible << ", adjust " << d.adjustOffered << "}";
-}
-
-class StartupTest : public ProgramTest {
- protected:
-  Display display() {
-    auto& m = menu();
-    const bool adjust =
-        m.mnuSet.visible() && m.mnuSet.enabled() && m.mnuSplit1.visible();
-    EXPECT_EQ(m.mnuSet.visible(), m.mnuSet.enabled());
-    EXPECT_EQ(m.mnuSet.visible(), m.mnuSplit1.visible());
-    return {m.mnuJTime.checked(),    m.mnuJDate.checked(),
-            m.mnuDateTime.checked(), m.mnuSeconds.checked(),
-            m.mnuSeconds.visible(),  adjust};
-  }
-};
+class StartupTest : public ProgramTest {};
 
 // The design-time display: just the time, with seconds, Adjust offered.
-constexpr Display kDesignTime{true, false, false, true, true, true};
+constexpr MenuMarks kDesignTime{.jTime = true, .seconds = true};
 
 struct SwitchRow {
   std::string arguments;
-  Display fromEmptyStore;
-  Display fromFilledStore;  // store: date and time, no seconds, just date
+  MenuMarks fromEmptyStore;
+  MenuMarks fromFilledStore;  // store: date and time, no seconds, just date
 };
 
 TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
-  // jTime, jDate, dateTime, seconds, secondsVisible, adjust
+  const MenuMarks date{.jDate = true, .seconds = true, .secondsVisible = false};
+  const MenuMarks time{.jTime = true};
+  const MenuMarks dateTime{.dateTime = true};
+  const MenuMarks dateTimeSec{.dateTime = true, .seconds = true};
   const std::vector<SwitchRow> rows = {
-      {"",
-       {true, false, false, false, true, true},
-       {false, true, true, false, true, true}},
-      {"-date",
-       {false, true, false, true, false, true},
-       {false, true, false, true, false, true}},
-      {"-time",
-       {true, false, false, false, true, true},
-       {true, false, false, false, true, true}},
+      {"", time, {.jDate = true, .dateTime = true}},
+      {"-date", date, date},
+      {"-time", time, time},
       {"-timesec", kDesignTime, kDesignTime},
-      {"-timedate",
-       {false, false, true, false, true, true},
-       {false, false, true, false, true, true}},
-      {"-timedatesec",
-       {false, false, true, true, true, true},
-       {false, false, true, true, true, true}},
+      {"-timedate", dateTime, dateTime},
+      {"-timedatesec", dateTimeSec, dateTimeSec},
       {"-noadjust",
-       {true, false, false, true, true, false},
-       {true, false, false, true, true, false}},
+       {.jTime = true, .seconds = true, .adjust = false},
+       {.jTime = true, .seconds = true, .adjust = false}},
       {"-date -noadjust", kDesignTime, kDesignTime},
       {"-DATE", kDesignTime, kDesignTime},
       {"-Date", kDesignTime, kDesignTime},
@@ -84,44 +47,32 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
     for (const bool filled : {false, true}) {
       SCOPED_TRACE("arguments \"" + row.arguments + "\"" +
                    (filled ? " filled store" : " empty store"));
-      MemoryRuntime rt;
-      if (filled) {
-        for (const auto& [key, value] : Values{{"Left", "300"},
-                                               {"Top", "450"},
-                                               {"JTime", "False"},
-                                               {"DateTime", "True"},
-                                               {"Seconds", "False"},
-                                               {"JDate", "True"},
-                                               {"24 Hour", "True"}}) {
-          rt.settings().put(key, value);
-        }
-      }
-      rt.app().arguments = row.arguments;
-      Quorvo other(rt);
-      other.start();
-      auto& m = other.frmMenu();
-      const Display got{
-          m.mnuJTime.checked(),
-          m.mnuJDate.checked(),
-          m.mnuDateTime.checked(),
-          m.mnuSeconds.checked(),
-          m.mnuSeconds.visible(),
-          m.mnuSet.visible() && m.mnuSet.enabled() && m.mnuSplit1.visible()};
-      EXPECT_EQ(got, filled ? row.fromFilledStore : row.fromEmptyStore);
+      TestProgram fresh;
+      fresh.start(row.arguments, filled ? Values{{"Left", "300"},
+                                                 {"Top", "450"},
+                                                 {"JTime", "False"},
+                                                 {"DateTime", "True"},
+                                                 {"Seconds", "False"},
+                                                 {"JDate", "True"},
+                                                 {"24 Hour", "True"}}
+                                        : Values{});
       // The position and the 24-hour mark come from the store whatever
       // the switch.
-      EXPECT_EQ(rt.form().left(), filled ? 300 : 5430);
-      EXPECT_EQ(rt.form().top(), filled ? 450 : -15);
-      EXPECT_EQ(m.mnu24Hour.checked(), filled);
+      MenuMarks expected = filled ? row.fromFilledStore : row.fromEmptyStore;
+      expected.hours24 = filled;
+      EXPECT_EQ(MenuMarks::of(fresh.menu()), expected);
+      EXPECT_EQ(fresh.window().left(), filled ? 300 : 5430);
+      EXPECT_EQ(fresh.window().top(), filled ? 450 : -15);
       const std::vector<std::string> expectedReads =
           row.arguments.empty()
               ? std::vector<std::string>{"Left",  "Top",      "24 Hour",
                                          "JTime", "DateTime", "Seconds",
                                          "JDate"}
               : std::vector<std::string>{"Left", "Top", "24 Hour"};
-      EXPECT_EQ(rt.settings().reads, expectedReads);
-      EXPECT_TRUE(rt.settings().writes.empty()) << "start-up writes nothing";
-      EXPECT_EQ(rt.app().commandReads, 1);
+      EXPECT_EQ(callsTo(fresh.runtime.journal, "read "), expectedReads);
+      EXPECT_TRUE(callsTo(fresh.runtime.journal, "save ").empty())
+          << "start-up writes nothing";
+      EXPECT_EQ(fresh.runtime.app().commandReads, 1);
     }
   }
 }
@@ -133,15 +84,16 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   EXPECT_EQ(label().caption(), "Time") << "until the first tick";
   EXPECT_TRUE(window().visible);
   EXPECT_EQ(window().refreshes, 1);
-  ASSERT_EQ(runtime.windows().placements.size(), 1u);
-  const auto& placement = runtime.windows().placements[0];
-  EXPECT_EQ(placement.window, window().hWnd());
-  EXPECT_EQ(placement.insertAfter,
-            static_cast<platform::WindowHandle>(std::intptr_t{-1}));
-  EXPECT_EQ(placement.flags, 3u);
+  // The clock window (0x1000) into the topmost band (-1), neither moved nor
+  // sized (flags 3).
+  EXPECT_EQ(callsTo(runtime.journal, "SetWindowPos "),
+            (std::vector<std::string>{"0x1000 -1 3"}));
   const Journal& j = runtime.journal;
   const auto at = [&j](const std::string& entry) {
-    return std::find(j.begin(), j.end(), entry) - j.begin();
+    return std::find_if(
+               j.begin(), j.end(),
+               [&](const std::string& e) { return e.starts_with(entry); }) -
+           j.begin();
   };
   // The window is brought whole onto the screen, if need be, once its
   // stored place is known and before anyone sees it.
@@ -154,20 +106,13 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   EXPECT_LT(at("SetWindowPos"), at("show"));
   EXPECT_LT(at("show"), at("refresh"));
   EXPECT_TRUE(window().timer().enabled());
-}
-
-TEST_F(StartupTest, FormOnTopWritesTheResultBackAndTakesAnyNonZeroFlag) {
-  start();
-  const std::vector<std::pair<std::int16_t, std::intptr_t>> rows = {
-      {-1, -1}, {1, -1}, {7, -1}, {0, -2}};
-  for (const auto& [flag, insertAfter] : rows) {
-    runtime.windows().setWindowPosResult = 0;
-    std::int16_t onTop = flag;
-    clock::FormOnTop(runtime.windows(), window(), onTop);
-    EXPECT_EQ(runtime.windows().placements.back().insertAfter,
-              static_cast<platform::WindowHandle>(insertAfter));
-    EXPECT_EQ(onTop, 0) << "the call's result, not the flag passed";
-  }
+  EXPECT_EQ(window().timer().interval(), 100);
+  // A window manager that refuses the topmost band does not stop the start.
+  TestProgram refused;
+  refused.runtime.windows().setWindowPosResult = 0;
+  refused.start();
+  EXPECT_TRUE(refused.window().visible);
+  EXPECT_TRUE(refused.runtime.app().errors.empty());
 }
 
 TEST_F(StartupTest, SecondInstanceEndsAtOnceWithoutReadingOrShowing) {
@@ -175,18 +120,12 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnceWithoutReadingOrShowing) {
   runtime.settings().put("Left", "100");
   start();
   EXPECT_TRUE(runtime.app().ended());
-  EXPECT_TRUE(runtime.settings().reads.empty());
-  EXPECT_TRUE(runtime.settings().writes.empty());
+  EXPECT_EQ(runtime.journal, (Journal{"create form", "end"}));
   EXPECT_FALSE(window().visible);
   EXPECT_FALSE(program.frmMenuLoaded());
   EXPECT_FALSE(window().timer().fire(runtime));
   EXPECT_EQ(runtime.settings().values().at("Left"), "100");
 }
-
-struct CorruptRow {
-  const char* key;
-  std::string text;
-};
 
 TEST_F(StartupTest, CorruptStoredTextsFallBackToTheirDefaults) {
   const std::vector<std::string> hostile = {
@@ -195,37 +134,32 @@ TEST_F(StartupTest, CorruptStoredTextsFallBackToTheirDefaults) {
       "12,5", "True", "\xff\xfe", "--5"};
   for (const std::string& text : hostile) {
     SCOPED_TRACE("stored text \"" + text.substr(0, 20) + "\"");
-    MemoryRuntime rt;
+    TestProgram fresh;
+    Values stored;
     for (const char* key :
          {"Left", "Top", "JTime", "DateTime", "Seconds", "JDate", "24 Hour"}) {
-      rt.settings().put(key, text);
+      stored[key] = text;
     }
-    Quorvo other(rt);
-    other.start();
-    EXPECT_TRUE(rt.app().errors.empty());
-    EXPECT_TRUE(rt.form().visible);
-    auto& m = other.frmMenu();
+    fresh.start("", stored);
+    EXPECT_TRUE(fresh.runtime.app().errors.empty());
+    EXPECT_TRUE(fresh.window().visible);
     // Words and numbers that do read as values keep them.
     const bool asFlag = text == "True";
-    EXPECT_EQ(m.mnuJTime.checked(), true);
-    EXPECT_EQ(m.mnuDateTime.checked(), asFlag);
-    EXPECT_EQ(m.mnuSeconds.checked(), asFlag);
-    EXPECT_EQ(m.mnuJDate.checked(), asFlag);
-    EXPECT_EQ(m.mnu24Hour.checked(), asFlag);
-    EXPECT_EQ(rt.form().left(), 5430);
-    EXPECT_EQ(rt.form().top(), -15);
+    EXPECT_EQ(MenuMarks::of(fresh.menu()), (MenuMarks{.jTime = true,
+                                                      .jDate = asFlag,
+                                                      .dateTime = asFlag,
+                                                      .seconds = asFlag,
+                                                      .hours24 = asFlag}));
+    EXPECT_EQ(fresh.window().left(), 5430);
+    EXPECT_EQ(fresh.window().top(), -15);
   }
 }
 
 TEST_F(StartupTest, StoredFlagsApplyOneByOneWithoutRepair) {
-  runtime.settings().put("JTime", "True");
-  runtime.settings().put("JDate", "True");
-  runtime.settings().put("DateTime", "True");
-  start();
-  EXPECT_TRUE(menu().mnuJTime.checked());
-  EXPECT_TRUE(menu().mnuJDate.checked());
-  EXPECT_TRUE(menu().mnuDateTime.checked());
-  EXPECT_TRUE(menu().mnuSeconds.visible()) << "only -date hides Seconds";
+  start("", {{"JTime", "True"}, {"JDate", "True"}, {"DateTime", "True"}});
+  // Only -date hides Seconds.
+  EXPECT_EQ(marks(),
+            (MenuMarks{.jTime = true, .jDate = true, .dateTime = true}));
 }
 
 struct PositionRow {
@@ -249,116 +183,28 @@ TEST_F(StartupTest, PositionOffEveryScreenComesBackToTheDefault) {
   };
   for (const PositionRow& row : rows) {
     SCOPED_TRACE(row.name);
-    MemoryRuntime rt;
-    rt.screens.push_back({-1280 * 15, 0, 0, 1024 * 15});
-    rt.settings().put("Left", row.left);
-    rt.settings().put("Top", row.top);
-    Quorvo other(rt);
-    other.start();
-    EXPECT_EQ(rt.form().left(), row.expectedLeft);
-    EXPECT_EQ(rt.form().top(), row.expectedTop);
+    TestProgram fresh;
+    fresh.runtime.screens.push_back({-1280 * 15, 0, 0, 1024 * 15});
+    fresh.start("", {{"Left", row.left}, {"Top", row.top}});
+    EXPECT_EQ(fresh.window().left(), row.expectedLeft);
+    EXPECT_EQ(fresh.window().top(), row.expectedTop);
   }
-}
-
-TEST_F(StartupTest, CloseAfterDateSwitchStoresItsChoice) {
-  runtime.settings().put("24 Hour", "True");
-  start("-date");
-  window().close(platform::UnloadReason::kControlMenu);
-  EXPECT_EQ(runtime.settings().writes,
-            (std::vector<std::string>{"Left", "Top", "JTime", "DateTime",
-                                      "Seconds", "JDate", "24 Hour"}));
-  EXPECT_EQ(runtime.settings().values(), (Values{{"Left", "5430"},
-                                                 {"Top", "-15"},
-                                                 {"JTime", "False"},
-                                                 {"DateTime", "False"},
-                                                 {"Seconds", "True"},
-                                                 {"JDate", "True"},
-                                                 {"24 Hour", "True"}}));
-}
-
-TEST_F(StartupTest, CloseAfterNoAdjustOrUnknownStoresDesignTimeMarks) {
-  for (const char* arguments : {"-noadjust", "-bogus"}) {
-    SCOPED_TRACE(arguments);
-    MemoryRuntime rt;
-    rt.settings().put("JTime", "False");
-    rt.settings().put("JDate", "True");
-    rt.settings().put("24 Hour", "True");
-    rt.app().arguments = arguments;
-    Quorvo other(rt);
-    other.start();
-    rt.form().setLeft(600);
-    rt.form().close(platform::UnloadReason::kControlMenu);
-    EXPECT_EQ(rt.settings().values(), (Values{{"Left", "600"},
-                                              {"Top", "-15"},
-                                              {"JTime", "True"},
-                                              {"DateTime", "False"},
-                                              {"Seconds", "True"},
-                                              {"JDate", "False"},
-                                              {"24 Hour", "True"}}));
-  }
-}
-
-TEST_F(StartupTest, EveryCloseSavesAndEndsTheProgram) {
-  for (const auto reason : {platform::UnloadReason::kControlMenu,
-                            platform::UnloadReason::kSessionEnding,
-                            platform::UnloadReason::kTaskManager}) {
-    MemoryRuntime rt;
-    Quorvo other(rt);
-    other.start();
-    MemoryForm& clock = rt.form();
-    MemoryTimer& timer = clock.timer();
-    clock.close(reason);
-    EXPECT_EQ(rt.settings().writes.size(), 7u);
-    EXPECT_TRUE(rt.app().ended()) << "no invisible instance stays behind";
-    EXPECT_FALSE(clock.loaded);
-    EXPECT_FALSE(timer.fire(rt));
-  }
-}
-
-TEST_F(StartupTest, RefusedWritesDoNotStopTheClose) {
-  start();
-  runtime.settings().put("Left", "old");
-  runtime.settings().refuseWritesFrom = 2;  // Left and Top go through
-  MemoryForm& clock = window();
-  clock.close(platform::UnloadReason::kControlMenu);
-  EXPECT_EQ(runtime.settings().values().at("Left"), "5430");
-  EXPECT_EQ(runtime.settings().values().count("JTime"), 0u);
-  ASSERT_EQ(runtime.app().errors.size(), 1u);
-  EXPECT_EQ(runtime.app().errors[0].handler, "Form_QueryUnload");
-  EXPECT_TRUE(runtime.app().ended());
-  EXPECT_FALSE(clock.loaded);
-}
-
-TEST_F(StartupTest, ExitWithAStoreRefusingEveryWriteStillEnds) {
-  start();
-  runtime.settings().refuseWritesFrom = 0;
-  chooseAtNextPopup("Exit");
-  window().pressMouse(platform::kRightButton);
-  EXPECT_TRUE(runtime.app().ended());
-  EXPECT_TRUE(runtime.settings().values().empty());
 }
 
 TEST_F(StartupTest, StoredOptionsComeBackAtTheNextStart) {
   start();
-  chooseAtNextPopup("Date & Time");
-  window().pressMouse(platform::kRightButton);
-  chooseAtNextPopup("24 hour time");
-  window().pressMouse(platform::kRightButton);
+  choose("Date & Time");
+  choose("24 hour time");
   window().setLeft(4500);
   window().setTop(-45);
-  chooseAtNextPopup("Exit");
-  window().pressMouse(platform::kRightButton);
+  choose("Exit");
 
-  MemoryRuntime next;
-  for (const auto& [key, value] : runtime.settings().values()) {
-    next.settings().put(key, value);
-  }
-  Quorvo again(next);
-  again.start();
-  next.form().tick();
-  EXPECT_EQ(next.form().left(), 4500);
-  EXPECT_EQ(next.form().top(), -45);
-  EXPECT_EQ(next.form().label().caption(), "21:5  Monday, March 4 2024");
+  TestProgram next;
+  next.start("", runtime.settings().values());
+  next.tick();
+  EXPECT_EQ(next.window().left(), 4500);
+  EXPECT_EQ(next.window().top(), -45);
+  EXPECT_EQ(next.label().caption(), "21:5  Monday, March 4 2024");
 }
 
 }  // namespace
