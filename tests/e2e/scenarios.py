@@ -42,8 +42,9 @@ EXIT_SKIPPED = 77
 
 
 def import_modules() -> None:
-    """Imports the scenario files. The scenarios of a file that fails stay
-    registered, as its source marks them, and each fails with its error."""
+    """Imports the scenario files. Of a file that fails, the scenarios its
+    source marks @scenario stay registered, and one named after the file
+    (for the rows of its tables): each fails with its error."""
     for module in MODULES:
         try:
             importlib.import_module(module)
@@ -51,9 +52,9 @@ def import_modules() -> None:
             def fail(run: Run, error=error) -> None:
                 raise error
             source = Path(__file__).with_name(f"{module}.py").read_text()
-            for labels, timeout, name in re.findall(
+            for labels, timeout, name in [("e2e", "60", module), *re.findall(
                     r'^@scenario\("([^"]*)"(?:, timeout=(\d+))?\)\ndef (\w+)',
-                    source, re.MULTILINE) or [("e2e", "60", module)]:
+                    source, re.MULTILINE)]:
                 SCENARIOS[name] = (fail, labels, int(timeout or 120))
 
 
