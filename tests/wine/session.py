@@ -14,7 +14,8 @@ whichever Wine is installed.
     session.py exec --state-file FILE [--timeout S] -- PROGRAM.exe [ARGS...]
         runs one program in that live session and exits with its code
     session.py stop --state-file FILE
-        ends it; fails when a process of the prefix outlives the stop
+        ends it and removes its prefix; fails when a process of the prefix
+        outlives the stop
 
 The X server is Xvfb with one screen, or, for a layout of several monitors,
 Xorg on its dummy driver, whose RandR outputs Wine takes for monitors. Each
@@ -548,7 +549,10 @@ def command_stop(args) -> int:
     if left:
         log(f"processes of the prefix still alive after the stop: {left}")
         return 1
-    log("shared session ended; no process of the prefix is left")
+    # A copy of the booted prefix, made anew at the next start.
+    shutil.rmtree(session.prefix, ignore_errors=True)
+    log("shared session ended; no process of the prefix is left, nor the "
+        "prefix")
     return 0
 
 
