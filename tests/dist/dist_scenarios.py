@@ -202,9 +202,11 @@ class Test:
 
     def batch(self, command: str) -> int:
         started = time.monotonic()
-        code = self.session.run(self.bat("command", command),
-                                timeout=90).returncode
-        log(f"{command}: exit {code} after {time.monotonic() - started:.1f}s")
+        result = self.session.run(self.bat("command", command), timeout=90)
+        code = result.returncode
+        log(f"{command}: exit {code} after {time.monotonic() - started:.1f}s"
+            + (f"; it said {result.stdout}{result.stderr}".rstrip()
+               if code and result.stdout + result.stderr else ""))
         return code
 
     def interactive(self, command: str, program: str, answer: str = "",
