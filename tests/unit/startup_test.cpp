@@ -150,6 +150,8 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   EXPECT_LT(at("read Top"), at("move"));
   EXPECT_LT(at("move"), at("keep text on screen"));
   EXPECT_LT(at("keep text on screen"), at("show"));
+  EXPECT_EQ(std::count(j.begin(), j.end(), "move aside"), 0)
+      << "the default place is on a screen: no detour";
   EXPECT_LT(at("read JDate"), at("SetWindowPos"));
   EXPECT_LT(at("SetWindowPos"), at("show"));
   EXPECT_LT(at("show"), at("refresh"));
@@ -257,6 +259,12 @@ TEST_F(StartupTest, PositionOffEveryScreenComesBackToTheDefault) {
     other.start();
     EXPECT_EQ(rt.form().left(), row.expectedLeft);
     EXPECT_EQ(rt.form().top(), row.expectedTop);
+    // The default place is a detour: the close stores the place the user
+    // chose, so the clock goes back to its monitor when it is there again.
+    rt.form().close(platform::UnloadReason::kControlMenu);
+    EXPECT_EQ(std::stof(rt.settings().values().at("Left")),
+              std::stof(row.left));
+    EXPECT_EQ(std::stof(rt.settings().values().at("Top")), std::stof(row.top));
   }
 }
 

@@ -1,5 +1,6 @@
 // The geometry of Win32 forms: position and size in twips over the window's
-// pixels, and keeping the clock's text on the screens.
+// pixels, the user's place and the detours from it that keep the clock's
+// text on the screens, and the window's size at another DPI.
 #include <algorithm>
 
 #include "platform/win32/dpi.h"
@@ -17,10 +18,28 @@ RECT Win32Form::windowRect() const {
 }
 
 void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
-  if (!SetWindowPos(
-          requireWindow(), nullptr, x, y, cx, cy,
-          flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER)) {
+  const HWND window = requireWindow();
+  const bool outerPlacing = placing_;
+  const std::optional<POINT> outerAsked = askedPlace_;
+  placing_ = true;
+  askedPlace_ = (flags & SWP_NOMOVE) != 0 ? std::nullopt
+                                          : std::optional<POINT>(POINT{x, y});
+  const BOOL placed =
+      SetWindowPos(window, nullptr, x, y, cx, cy,
+                   flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  const DWORD error = GetLastError();
+  placing_ = outerPlacing;
+  askedPlace_ = outerAsked;
+  if (!placed) {
+    SetLastError(error);
     throwLastError("SetWindowPos");
+  }
+}
+
+void Win32Form::moveWindowTo(POINT at) {
+  const RECT rect = windowRect();
+  if (at.x != rect.left || at.y != rect.top) {
+    placeWindow(at.x, at.y, 0, 0, SWP_NOSIZE);
   }
 }
 
@@ -34,6 +53,16 @@ float Win32Form::left() const {
 
 float Win32Form::top() const {
   return pixelsToTwips(windowRect().top, systemDpi());
+}
+
+float Win32Form::userLeft() const {
+  requireWindow();
+  return pixelsToTwips(userPlace_.x, systemDpi());
+}
+
+float Win32Form::userTop() const {
+  requireWindow();
+  return pixelsToTwips(userPlace_.y, systemDpi());
 }
 
 float Win32Form::width() const {
@@ -52,13 +81,18 @@ void Win32Form::setTop(float twips) { move(left(), twips); }
 
 void Win32Form::move(float left, float top) {
   const unsigned dpi = systemDpi();
-  const int x = twipsToPixels(left, dpi);
-  const int y = twipsToPixels(top, dpi);
-  const RECT rect = windowRect();
-  if (x != rect.left || y != rect.top) placeWindow(x, y, 0, 0, SWP_NOSIZE);
+  const POINT at{twipsToPixels(left, dpi), twipsToPixels(top, dpi)};
+  moveWindowTo(at);
+  userPlace_ = at;
+}
+
+void Win32Form::moveAside(float left, float top) {
+  const unsigned dpi = systemDpi();
+  moveWindowTo({twipsToPixels(left, dpi), twipsToPixels(top, dpi)});
 }
 
 void Win32Form::setWidth(float twips) {
+  if (!labels_.empty()) widthMargin_ = twips - labels_.front()->width();
   const int cx = std::max(0, twipsToPixels(twips, dpi_));
   const RECT rect = windowRect();
   if (cx == rect.right - rect.left) return;
@@ -68,9 +102,11 @@ void Win32Form::setWidth(float twips) {
   }
   // The refit after a new text: one placement for width, docked edge and
   // keeping the text on screen.
-  const RECT to = refittedWindow(rect, cx, textRect(), monitorWorkAreas(),
-                                 dockedTextRight_);
-  placeWindow(to.left, to.top, cx, to.bottom - to.top, 0);
+  const Placement to = refittedWindow(rect, cx, textRect(), userPlace_,
+                                      monitorWorkAreas(), dockedTextRight_);
+  placeWindow(to.window.left, to.window.top, cx,
+              to.window.bottom - to.window.top, 0);
+  userPlace_ = to.userPlace;
 }
 
 void Win32Form::noteDocking() {
@@ -81,6 +117,7 @@ void Win32Form::noteDocking() {
 }
 
 void Win32Form::setHeight(float twips) {
+  if (!labels_.empty()) heightMargin_ = twips - labels_.front()->height();
   const int cy = std::max(0, twipsToPixels(twips, dpi_));
   const RECT rect = windowRect();
   if (cy != rect.bottom - rect.top) {
@@ -99,10 +136,27 @@ bool Win32Form::isOnAnyScreen() const {
 
 void Win32Form::keepTextOnScreen() {
   // No position comes out of no monitors: the window then stays.
+  moveWindowTo(
+      reachablePlace(windowRect(), textRect(), userPlace_, monitorWorkAreas()));
+}
+
+void Win32Form::recoverText() {
   const RECT rect = windowRect();
   if (const auto to = recoveredPosition(rect, textRect(), monitorWorkAreas())) {
-    placeWindow(to->x, to->y, 0, 0, SWP_NOSIZE);
+    moveWindowTo(*to);
   }
+}
+
+std::optional<SIZE> Win32Form::sizeAtDpi(unsigned dpi) const {
+  if (labels_.empty() || !widthMargin_ || !heightMargin_) return std::nullopt;
+  // The font before the DC, so the DC lets go of it before it is deleted.
+  const UniqueFont font = createMessageFont(dpi);
+  MeasuringDc dc;
+  dc.selectFont(font.get());
+  if (dc.get() == nullptr) return std::nullopt;
+  const SIZE text = labels_.front()->extentIn(dc.get());
+  return SIZE{twipsToPixels(pixelsToTwips(text.cx, dpi) + *widthMargin_, dpi),
+              twipsToPixels(pixelsToTwips(text.cy, dpi) + *heightMargin_, dpi)};
 }
 
 RECT Win32Form::textRect() const {
