@@ -142,8 +142,13 @@ class Probe:
         return code == 0
 
     def accessible_name(self) -> dict:
-        """The clock window's accessible name, as a screen reader asks for
-        it: of its window object and of its client object."""
+        """The clock window's accessible name, as screen readers ask for it:
+        MSAA's of its window and client objects ("window", "client"); what
+        UI Automation makes of the client object ("uia_provider": the
+        HRESULT of UiaProviderFromIAccessible and the provider's Name); and
+        the Name a UI Automation client reads for the window
+        ("uia_client"). Each UI Automation entry is None where this Wine
+        has no such API."""
         return self._call(["accessible-name"])[1]
 
     def message_font(self, height: int | None = None) -> dict:
