@@ -138,7 +138,8 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   EXPECT_EQ(placement.window, window().hWnd());
   EXPECT_EQ(placement.insertAfter,
             static_cast<platform::WindowHandle>(std::intptr_t{-1}));
-  EXPECT_EQ(placement.flags, 3u);
+  // SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE: on top without the keys.
+  EXPECT_EQ(placement.flags, 0x13u);
   const Journal& j = runtime.journal;
   const auto at = [&j](const std::string& entry) {
     return std::find(j.begin(), j.end(), entry) - j.begin();

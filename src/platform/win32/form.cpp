@@ -107,7 +107,10 @@ HWND Win32Form::requireWindow() const {
 }
 
 void Win32Form::show() {
-  (void)ShowWindow(requireWindow(), SW_SHOW);  // returns the old visibility
+  // Not activated: a clock started at sign-in, by an update or by a script
+  // must not take the keys from what the user is typing into. A click still
+  // activates it, as any window.
+  (void)ShowWindow(requireWindow(), SW_SHOWNA);  // returns the old visibility
 }
 
 void Win32Form::refresh() {
