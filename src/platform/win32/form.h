@@ -1,6 +1,6 @@
 // The Win32 forms: a top-level window per form, with its labels and timers
-// (form.cpp: the window and its messages; form_geometry.cpp: position, size
-// and keeping the text on screen).
+// (form.cpp: the window and its messages; form_geometry.cpp: position, size,
+// the user's place, keeping the text on screen and changes of DPI).
 // Geometry crosses the interface in twips and is kept by the system in
 // pixels: positions convert with the system DPI, one scale for the whole
 // desktop, sizes with the DPI of the window's monitor.

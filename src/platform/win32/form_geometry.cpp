@@ -1,6 +1,6 @@
 // The geometry of Win32 forms: position and size in twips over the window's
 // pixels, the user's place and the detours from it that keep the clock's
-// text on the screens, and the window's size at another DPI.
+// text on the screens, and the window's place and size at another DPI.
 #include <algorithm>
 
 #include "platform/win32/dpi.h"
@@ -123,6 +123,59 @@ void Win32Form::setHeight(float twips) {
   if (cy != rect.bottom - rect.top) {
     placeWindow(0, 0, rect.right - rect.left, cy, SWP_NOMOVE);
   }
+}
+
+void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+  // While no monitor is there (for a moment, as monitors are switched) the
+  // system may offer no DPI or a place on no screen: the window keeps its
+  // last good DPI and position.
+  if (dpi == 0) return;
+  raise("WM_DPICHANGED", [&] {
+    dpi_ = dpi;
+    const int cx = suggested.right - suggested.left;
+    const int cy = suggested.bottom - suggested.top;
+    if (placing_) {
+      // Sent from inside the form's own placement, onto a monitor of
+      // another scale: nothing promises the suggested corner is the pixel
+      // asked for, so only the size is taken.
+      const std::optional<POINT> asked = askedPlace_;
+      placeWindow(asked ? asked->x : 0, asked ? asked->y : 0, cx, cy,
+                  asked ? 0 : SWP_NOMOVE);
+      OnFontChanged();
+      return;
+    }
+    // A drag or another program's move, or a new scale of the monitor: the
+    // suggested rectangle keeps the window where the pointer holds it, and a
+    // window at the user's place takes the place along.
+    const RECT rect = windowRect();
+    const bool atUserPlace =
+        rect.left == userPlace_.x && rect.top == userPlace_.y;
+    const bool onScreen =
+        MonitorFromRect(&suggested, MONITOR_DEFAULTTONULL) != nullptr;
+    placeWindow(suggested.left, suggested.top, cx, cy,
+                onScreen ? 0 : SWP_NOMOVE);
+    if (onScreen && atUserPlace) userPlace_ = {suggested.left, suggested.top};
+    OnFontChanged();
+    recoverText();
+  });
+}
+
+void Win32Form::OnWindowPosChanged(const WINDOWPOS& position) {
+  if ((position.flags & (SWP_NOMOVE | SWP_NOSIZE)) ==
+      (SWP_NOMOVE | SWP_NOSIZE)) {
+    return;
+  }
+  raise("WM_WINDOWPOSCHANGED", [&] {
+    // A move the form did not make itself is the user's (a drag) or made on
+    // the user's behalf (another program): the new place is the user's. It
+    // is read from the window, which a WM_DPICHANGED sent meanwhile may
+    // have moved on.
+    if (!placing_ && (position.flags & SWP_NOMOVE) == 0) {
+      const RECT rect = windowRect();
+      userPlace_ = {rect.left, rect.top};
+    }
+    noteDocking();
+  });
 }
 
 WindowHandle Win32Form::hWnd() const {
