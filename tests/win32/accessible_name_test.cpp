@@ -119,15 +119,5 @@ TEST(AccessibleNameTest, OneObjectOfItsOwnWithTheNameInEveryApartment) {
   }
 }
 
-TEST(AccessibleNameTest, OtherObjectsAndNoNameGetTheDefaultAnswer) {
-  const HWND window =
-      CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 20, nullptr,
-                      nullptr, GetModuleHandleW(nullptr), nullptr);
-  ASSERT_NE(window, nullptr);
-  EXPECT_FALSE(answerGetObject(window, 0, OBJID_VSCROLL, L"Quorvo"));
-  EXPECT_FALSE(answerGetObject(window, 0, OBJID_CLIENT, L""));
-  DestroyWindow(window);
-}
-
 }  // namespace
 }  // namespace quorvo::platform::win32
