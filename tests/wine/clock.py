@@ -142,9 +142,35 @@ class Probe:
         return code == 0
 
     def accessible_name(self) -> dict:
-        """The clock window's accessible name, as a screen reader asks for
-        it: of its window object and of its client object."""
+        """The clock window's accessible name, as screen readers ask for it:
+        MSAA's of its window and client objects ("window", "client"); what
+        UI Automation makes of the client object ("uia_provider": the
+        HRESULT of UiaProviderFromIAccessible and the provider's Name); and
+        the Name a UI Automation client reads for the window
+        ("uia_client"). Each UI Automation entry is None where this Wine
+        has no such API."""
         return self._call(["accessible-name"])[1]
+
+    def hold_focus(self, timeout: float) -> tuple["ProbeWatch", int]:
+        """A window of another program that has the keyboard, as the one
+        the user is typing into, until a window takes it or timeout
+        passes; returns the watch, whose result() says whether it kept the
+        keyboard and which window took it, and the window's handle."""
+        out = (self.session.work_dir / "tmp" /
+               f"focus-{time.monotonic_ns()}.out")
+        out.parent.mkdir(parents=True, exist_ok=True)
+        process = self.session.spawn(
+            [str(self.session.probe_exe), "hold-focus",
+             str(int(timeout * 1000))], out)
+        watch = ProbeWatch(process, out, timeout, ready_text='"holding"')
+        poll(watch.ready, WINE_COMMAND_TIMEOUT,
+             what="the other program's window to start")
+        first = json.loads(out.read_text().splitlines()[0])
+        if not first.get("holding"):
+            watch.end()
+            raise E2EFailure(f"no window of another program got the "
+                             f"keyboard: {first}")
+        return watch, first["hwnd"]
 
     def message_font(self, height: int | None = None) -> dict:
         """The message font's height (lfHeight), set first when given, as a
@@ -192,11 +218,19 @@ class ProbeWatch:
     process: subprocess.Popen
     out: Path
     timeout: float
+    ready_text: str = "watching"  # what the probe says once it is at work
 
     def ready(self) -> bool:
         """True once the probe has begun to look."""
-        return (self.out.exists() and "watching" in self.out.read_text()) \
-            or self.process.poll() is not None
+        return ((self.out.exists() and
+                 self.ready_text in self.out.read_text()) or
+                self.process.poll() is not None)
+
+    def end(self) -> None:
+        """Ends the probe if it still runs."""
+        if self.process.poll() is None:
+            end_pid(self.process.pid)
+        self.process.wait()
 
     def result(self) -> tuple[bool, dict]:
         try:

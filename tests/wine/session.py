@@ -274,18 +274,37 @@ class WineSession:
         lock_path = self.prefix.parent / (self.prefix.name + ".lock")
         with open(lock_path, "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            if ready.exists():
-                return
-            log(f"creating the Wine prefix {self.prefix}")
-            with open(self.prefix / ".wineboot.log", "w") as out:
-                booted = subprocess.run(
-                    ["wineboot", "-i"], env=self.env(),
-                    stdin=subprocess.DEVNULL, stdout=out,
-                    stderr=subprocess.STDOUT, timeout=300)
-            self._wineserver("-w", timeout=120)
-            check(booted.returncode == 0, "wineboot failed: " +
-                  (self.prefix / ".wineboot.log").read_text(errors="replace"))
-            ready.touch()
+            if not ready.exists():
+                self._make_prefix()
+            self._hand_no_window_to_a_window_manager()
+
+    def _make_prefix(self) -> None:
+        log(f"creating the Wine prefix {self.prefix}")
+        with open(self.prefix / ".wineboot.log", "w") as out:
+            booted = subprocess.run(
+                ["wineboot", "-i"], env=self.env(),
+                stdin=subprocess.DEVNULL, stdout=out,
+                stderr=subprocess.STDOUT, timeout=300)
+        self._wineserver("-w", timeout=120)
+        check(booted.returncode == 0, "wineboot failed: " +
+              (self.prefix / ".wineboot.log").read_text(errors="replace"))
+        (self.prefix / ".quorvo-ready").touch()
+
+    def _hand_no_window_to_a_window_manager(self) -> None:
+        """No window manager runs on these X servers, so Wine is told to
+        hand no window to one (once per prefix). Otherwise Wine turns a
+        window that was shown without activation, as the clock is, into
+        another X window the first time it is activated, and a move begun
+        in that same press stops after its first step."""
+        marker = self.prefix / ".quorvo-unmanaged"
+        if marker.exists():
+            return
+        result = self.run(["reg", "add", r"HKCU\Software\Wine\X11 Driver",
+                           "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f"],
+                          name="reg")
+        check(result.returncode == 0,
+              f"reg add Managed=N failed: {result.stdout} {result.stderr}")
+        marker.touch()
 
     def _start_x(self) -> None:
         """Xvfb, or Xorg with the dummy driver for several monitors. Either

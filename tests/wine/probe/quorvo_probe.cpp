@@ -27,6 +27,10 @@
 //   quorvo_probe set-mode W H     change the screen's resolution
 //   quorvo_probe accessible-name  the clock window's accessible name, as
 //                                 another program (a screen reader) gets it
+//                                 through MSAA and through UI Automation
+//   quorvo_probe hold-focus MS    a window that has the keyboard until
+//                                 another window takes it or MS pass; says
+//                                 when it holds it, then who took it
 //   quorvo_probe message-font [H] the message font's height (lfHeight),
 //                                 set to H first, as a settings page does
 //   quorvo_probe menus            the menu handles of the clock's open popups
@@ -57,7 +61,8 @@ int usage() {
                "reg-set [NAME TYPE DATA]... | idle SECONDS | "
                "usage EXE... | texts EXE... | menus | "
                "menu-alive WINPID HMENU... | move X Y | display-change | "
-               "modes | set-mode W H | message-font [H] | accessible-name\n");
+               "modes | set-mode W H | message-font [H] | accessible-name | "
+               "hold-focus MS\n");
   return kExitUsage;
 }
 
@@ -130,6 +135,9 @@ int run(const std::wstring& exeName, const std::vector<std::string>& args) {
   }
   if (command == "accessible-name" && rest.empty()) {
     return commandAccessibleName(exeName);
+  }
+  if (command == "hold-focus" && rest.size() == 1) {
+    return commandHoldFocus(static_cast<DWORD>(numberArgument(rest[0])));
   }
   if (command == "message-font" && rest.size() <= 1) {
     return commandMessageFont(
