@@ -188,8 +188,10 @@ class GrowthRun:
                 f"GDI objects went from {reading_b['gdi']} "
                 f"{reading_b['gdi_by_type']} to {reading_c['gdi']} "
                 f"{reading_c['gdi_by_type']}")
-        if reading_c["windows"] != reading_b["windows"] or \
-                reading_c["windows"] != reading_a["windows"]:
+        # B is the reference for windows too: the clock starts without
+        # activation, and its first activation (the first menu) makes Wine
+        # add a window of its own for the thread, once.
+        if reading_c["windows"] != reading_b["windows"]:
             failures.append(f"windows: A {reading_a['windows']}, B "
                             f"{reading_b['windows']}, C "
                             f"{reading_c['windows']}")

@@ -56,9 +56,11 @@ void FrmQuorvo::placeAtStoredPosition() {
   // A position on no monitor at all (one removed, a resolution lowered)
   // would leave a clock nobody can see or reach: start at the default place.
   // One that shows too little of the clock text comes whole onto the
-  // screen; a window that shows most of it stays where it was left.
+  // screen; a window that shows most of it stays where it was left. Both
+  // are detours: the stored place stays the user's, and the clock goes back
+  // to it when its monitor is there again.
   if (!form_->isOnAnyScreen()) {
-    form_->move(settings::kDefaultLeft, settings::kDefaultTop);
+    form_->moveAside(settings::kDefaultLeft, settings::kDefaultTop);
   }
   form_->keepTextOnScreen();
 }

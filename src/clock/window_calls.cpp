@@ -14,7 +14,10 @@ const platform::WindowHandle kHwndTopmost =
     static_cast<platform::WindowHandle>(std::intptr_t{-1});
 const platform::WindowHandle kHwndNoTopmost =
     static_cast<platform::WindowHandle>(std::intptr_t{-2});
-constexpr std::uint32_t kSwpNoSizeNoMove = 3;  // SWP_NOSIZE | SWP_NOMOVE
+// SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE: into the band without taking
+// the foreground, so a clock started while the user types elsewhere does not
+// take the keys.
+constexpr std::uint32_t kSwpNoSizeNoMoveNoActivate = 0x1 | 0x2 | 0x10;
 
 // The pointer position as a button message carries it: x in the low word,
 // y in the high word.
@@ -39,7 +42,7 @@ void FormOnTop(platform::WindowManager& windows, platform::Form& frm,
   const platform::WindowHandle hWnd = frm.hWnd();
   const std::int32_t result =
       windows.setWindowPos(hWnd, onTop != 0 ? kHwndTopmost : kHwndNoTopmost, 0,
-                           0, 0, 0, kSwpNoSizeNoMove);
+                           0, 0, 0, kSwpNoSizeNoMoveNoActivate);
   onTop = static_cast<std::int16_t>(result);
 }
 

@@ -13,8 +13,9 @@ namespace quorvo::clock {
 // bar, so the window follows the mouse until the button is released.
 void FormDrag(platform::WindowManager& windows, platform::WindowHandle hWnd);
 
-// Puts the form into the topmost band (onTop non-zero) or takes it out, and
-// writes the window manager's result back into onTop.
+// Puts the form into the topmost band (onTop non-zero) or takes it out,
+// without activating it, and writes the window manager's result back into
+// onTop.
 void FormOnTop(platform::WindowManager& windows, platform::Form& frm,
                std::int16_t& onTop);
 

@@ -118,6 +118,12 @@ struct TimerDesign {
 // A top-level window. Geometry is in twips: a position with one scale for
 // the whole desktop, so a place is the same on every monitor; a size with
 // the scale of the window's monitor.
+//
+// A window has a place of its own, the user's place: where move() put it,
+// or where the user dragged it or another program moved it. Moves the
+// runtime makes by itself to keep the text reachable (keepTextOnScreen, a
+// refit, a monitor gone) and moveAside() are detours from it, and the
+// window goes back to it when it can.
 class Form {
  public:
   virtual ~Form() = default;
@@ -125,20 +131,30 @@ class Form {
   virtual float top() const = 0;
   virtual float width() const = 0;
   virtual float height() const = 0;
+  // The user's place: where the window stands, unless it is on a detour.
+  // The place to store.
+  virtual float userLeft() const = 0;
+  virtual float userTop() const = 0;
+  // Each moves the window and makes the place the user's.
   virtual void setLeft(float twips) = 0;
   virtual void setTop(float twips) = 0;
   // Both at once, in one step.
   virtual void move(float left, float top) = 0;
+  // Moves the window for the time being: a detour, the user's place stays.
+  virtual void moveAside(float left, float top) = 0;
   virtual void setWidth(float twips) = 0;
   virtual void setHeight(float twips) = 0;
   virtual WindowHandle hWnd() const = 0;
   // True when some part of the window lies on some monitor.
   virtual bool isOnAnyScreen() const = 0;
-  // When less than half of the window's text can be seen on the screens'
-  // work areas, moves the window the least distance that shows the whole
-  // text; otherwise leaves it exactly where it is.
+  // Brings the window back to the user's place when at least half of its
+  // text can be seen there. Otherwise, when less than half of the text can
+  // be seen where it is, moves it the least distance that shows the whole
+  // text, a detour; and else leaves it exactly where it is.
   virtual void keepTextOnScreen() = 0;
-  // Shows the window, not modal and without an owner.
+  // Shows the window without taking the keyboard focus or the foreground
+  // from the program that has them; a click on it gives it both. Not
+  // modal, without an owner.
   virtual void show() = 0;
   // Repaints the window at once.
   virtual void refresh() = 0;

@@ -8,8 +8,10 @@ namespace quorvo::settings {
 
 void saveAtClose(platform::SettingsStore& store,
                  const platform::Form& clockWindow, const menu::FrmMenu& menu) {
-  writeSetting(store, kLeftKey, singleText(clockWindow.left()));
-  writeSetting(store, kTopKey, singleText(clockWindow.top()));
+  // The user's place, not a detour the clock is on to stay reachable: a
+  // clock whose monitor is missing at the close comes back to it.
+  writeSetting(store, kLeftKey, singleText(clockWindow.userLeft()));
+  writeSetting(store, kTopKey, singleText(clockWindow.userTop()));
   writeSetting(store, kJTimeKey, booleanText(menu.mnuJTime.checked()));
   writeSetting(store, kDateTimeKey, booleanText(menu.mnuDateTime.checked()));
   writeSetting(store, kSecondsKey, booleanText(menu.mnuSeconds.checked()));

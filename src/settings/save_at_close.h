@@ -1,4 +1,4 @@
-// Writing the window position and the display options when the clock window
+// Writing the window's place and the display options when the clock window
 // closes.
 #pragma once
 
@@ -11,8 +11,9 @@ class FrmMenu;
 
 namespace quorvo::settings {
 
-// Writes all seven keys, each value fetched just before it is written. A
-// refused write throws; the keys written before it keep their new texts.
+// Writes all seven keys, each value fetched just before it is written; the
+// position is the window's user place. A refused write throws; the keys
+// written before it keep their new texts.
 void saveAtClose(platform::SettingsStore& store,
                  const platform::Form& clockWindow, const menu::FrmMenu& menu);
 

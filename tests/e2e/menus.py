@@ -247,36 +247,50 @@ def tooltip_on_hover(run: Run) -> None:
         "a tooltip showed in date-and-time mode")
 
 
-@scenario("e2e,menu,reach")
+@scenario("e2e,menu,reach,startup")
 def keyboard_opens_the_menu(run: Run) -> None:
-    """On the clock that has the keyboard (after a click), Shift+F10 and the
-    Menu key open the options menu below the clock, and the keyboard
-    chooses from it."""
+    """Started while another program has the keyboard, the clock leaves it
+    there. Once clicked it has the keyboard, and Shift+F10 and the Menu key
+    open the options menu below the clock, and the keyboard chooses from
+    it."""
     run.clean_start()
-    state = run.start()
-    for keys, access, mode in (("shift+F10", "d", "date"),
-                               ("Menu", "t", "time")):
-        log(f"case: {keys}")
-        run.desktop.move(*run.label_point(state))
-        run.desktop.click(1)
-        run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
-        poll(lambda: (lambda s: s["foreground"]["hwnd"] ==
-                      s["clock"]["hwnd"])(run.probe.state()), MENU_TIMEOUT,
-             what="the clicked clock to have the keyboard")
-        # The pointer stays on the clock: the virtual display has no window
-        # manager, so X gives the keys to the window under the pointer. It
-        # is not where the menu opens from the keyboard.
-        run.desktop.key(keys)
-        opened = run.probe.require("menu", MENU_TIMEOUT,
-                                   f"the menu after {keys}")
-        menu = opened["menus"][0]["rect"]
-        clock = opened["clock"]["rect"]
-        run.screenshot(f"menu-by-{keys}", menu)
-        check(abs(menu["left"] - clock["left"]) <= 2 and
-              abs(menu["top"] - clock["bottom"]) <= 2,
-              f"the menu at {menu} is not below the clock {clock}")
-        run.choose(access)
-        state = run.expect_text(mode, seconds=False, hour24=False)
+    holder, holder_hwnd = run.probe.hold_focus(120)
+    try:
+        state = run.start()
+        run.observe_quietly(
+            lambda s: s["foreground"]["hwnd"] == holder_hwnd,
+            "the clock took the keyboard from the other program at its start")
+        for keys, access, mode in (("shift+F10", "d", "date"),
+                                   ("Menu", "t", "time")):
+            log(f"case: {keys}")
+            run.desktop.move(*run.label_point(state))
+            run.desktop.click(1)
+            run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
+            poll(lambda: (lambda s: s["foreground"]["hwnd"] ==
+                          s["clock"]["hwnd"])(run.probe.state()),
+                 MENU_TIMEOUT, what="the clicked clock to have the keyboard")
+            if keys == "shift+F10":
+                _, seen = holder.result()
+                check(not seen["kept"] and
+                      seen["lost_to"]["hwnd"] == state["clock"]["hwnd"],
+                      f"the other program kept the keyboard or lost it to "
+                      f"another window than the clicked clock: {seen}")
+            # The pointer stays on the clock: the virtual display has no
+            # window manager, so X gives the keys to the window under the
+            # pointer. It is not where the menu opens from the keyboard.
+            run.desktop.key(keys)
+            opened = run.probe.require("menu", MENU_TIMEOUT,
+                                       f"the menu after {keys}")
+            menu = opened["menus"][0]["rect"]
+            clock = opened["clock"]["rect"]
+            run.screenshot(f"menu-by-{keys}", menu)
+            check(abs(menu["left"] - clock["left"]) <= 2 and
+                  abs(menu["top"] - clock["bottom"]) <= 2,
+                  f"the menu at {menu} is not below the clock {clock}")
+            run.choose(access)
+            state = run.expect_text(mode, seconds=False, hour24=False)
+    finally:
+        holder.end()
 
 
 @scenario("e2e,commands")

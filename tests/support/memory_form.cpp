@@ -20,13 +20,19 @@ MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
                        platform::WindowHandle handle)
     : runtime_(runtime), events_(events), handle_(handle) {}
 
-void MemoryForm::setLeft(float twips) { left_ = twips; }
-void MemoryForm::setTop(float twips) { top_ = twips; }
+void MemoryForm::setLeft(float twips) { left_ = userLeft_ = twips; }
+void MemoryForm::setTop(float twips) { top_ = userTop_ = twips; }
 
 void MemoryForm::move(float left, float top) {
+  left_ = userLeft_ = left;
+  top_ = userTop_ = top;
+  runtime_.journal.push_back("move");
+}
+
+void MemoryForm::moveAside(float left, float top) {
   left_ = left;
   top_ = top;
-  runtime_.journal.push_back("move");
+  runtime_.journal.push_back("move aside");
 }
 
 void MemoryForm::setWidth(float twips) {

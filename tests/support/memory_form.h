@@ -38,9 +38,12 @@ class MemoryForm : public platform::Form {
   float top() const override { return top_; }
   float width() const override { return width_; }
   float height() const override { return height_; }
+  float userLeft() const override { return userLeft_; }
+  float userTop() const override { return userTop_; }
   void setLeft(float twips) override;
   void setTop(float twips) override;
   void move(float left, float top) override;
+  void moveAside(float left, float top) override;
   void setWidth(float twips) override;
   void setHeight(float twips) override;
   platform::WindowHandle hWnd() const override { return handle_; }
@@ -83,6 +86,7 @@ class MemoryForm : public platform::Form {
   platform::FormEvents& events_;
   platform::WindowHandle handle_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  float userLeft_ = 0, userTop_ = 0;
   std::vector<std::unique_ptr<MemoryLabel>> labels_;
   std::vector<std::unique_ptr<MemoryTimer>> timers_;
 };

@@ -85,9 +85,10 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   EXPECT_TRUE(window().visible);
   EXPECT_EQ(window().refreshes, 1);
   // The clock window (0x1000) into the topmost band (-1), neither moved nor
-  // sized (flags 3).
+  // sized nor activated (SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE: on top
+  // without taking the keyboard).
   EXPECT_EQ(callsTo(runtime.journal, "SetWindowPos "),
-            (std::vector<std::string>{"0x1000 -1 3"}));
+            (std::vector<std::string>{"0x1000 -1 19"}));
   const Journal& j = runtime.journal;
   const auto at = [&j](const std::string& entry) {
     return std::find_if(
@@ -102,6 +103,8 @@ TEST_F(StartupTest, LoadSizesPlacesShowsAndPutsOnTopInOrder) {
   EXPECT_LT(at("read Top"), at("move"));
   EXPECT_LT(at("move"), at("keep text on screen"));
   EXPECT_LT(at("keep text on screen"), at("show"));
+  EXPECT_EQ(std::count(j.begin(), j.end(), "move aside"), 0)
+      << "the default place is on a screen: no detour";
   EXPECT_LT(at("read JDate"), at("SetWindowPos"));
   EXPECT_LT(at("SetWindowPos"), at("show"));
   EXPECT_LT(at("show"), at("refresh"));
@@ -188,6 +191,13 @@ TEST_F(StartupTest, PositionOffEveryScreenComesBackToTheDefault) {
     fresh.start("", {{"Left", row.left}, {"Top", row.top}});
     EXPECT_EQ(fresh.window().left(), row.expectedLeft);
     EXPECT_EQ(fresh.window().top(), row.expectedTop);
+    // The default place is a detour: the close stores the place the user
+    // chose, so the clock goes back to its monitor when it is there again.
+    fresh.window().close(platform::UnloadReason::kControlMenu);
+    EXPECT_EQ(std::stof(fresh.runtime.settings().values().at("Left")),
+              std::stof(row.left));
+    EXPECT_EQ(std::stof(fresh.runtime.settings().values().at("Top")),
+              std::stof(row.top));
   }
 }
 

@@ -201,6 +201,9 @@ TEST_F(Win32FormTest, ShowMakesVisibleAndRefreshPaints) {
   form->show();
   EXPECT_TRUE(IsWindowVisible(hwnd()));
   EXPECT_TRUE(form->isVisible());
+  // Shown without taking the keys from whatever has them.
+  EXPECT_NE(GetActiveWindow(), hwnd());
+  EXPECT_NE(GetForegroundWindow(), hwnd());
   EXPECT_TRUE(runtime->anyFormVisible());
   InvalidateRect(hwnd(), nullptr, TRUE);
   form->refresh();

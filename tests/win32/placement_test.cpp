@@ -1,23 +1,15 @@
-// Keeping the clock's text on screen: the rule against monitor layouts, and
-// the form applying it when displays, work areas, DPI or its width change;
-// and the context-menu request from the keyboard.
+// Keeping the clock's text on screen: the rules against monitor layouts,
+// the detours from the user's place and the way back.
 #include "platform/win32/placement.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <optional>
-#include <string>
 #include <vector>
-
-#include "platform/win32/form.h"
-#include "win32_test_support.h"
 
 namespace quorvo::platform::win32 {
 namespace {
-
-// ------------------------------------------------------------- the rule
 
 // A clock of 100 x 20 pixels with its text inset by 1 pixel on the left and
 // top and 5 on the right, its window's top-left corner at (x, y).
@@ -140,195 +132,154 @@ TEST(PlacementRuleTest, RefitKeepsTheLeftEdgeOrTheDockedTextEdge) {
   struct Row {
     const char* name;
     POINT from;
+    POINT user;                       // the user's place
     int width;                        // the window's new width
     std::optional<LONG> dockedRight;  // where the docked text ended
     POINT to;
+    POINT toUser;
   };
   // The text has grown from 94 to 144 pixels: the window's new width.
   const std::vector<Row> rows = {
       {"elsewhere the left edge stays",
        {300, 200},
+       {300, 200},
        150,
        std::nullopt,
+       {300, 200},
        {300, 200}},
-      {"docked: the text still ends at the edge",
+      {"docked: the text still ends at the edge, the user's place with it",
+       {1180, 200},
        {1180, 200},
        150,
        1275,
+       {1130, 200},
        {1130, 200}},
       {"docked past the edge: the text ends where it ended",
        {1190, 200},
+       {1190, 200},
        150,
        1280,
+       {1135, 200},
        {1135, 200}},
-      {"shrinking while docked", {1180, 200}, 60, 1275, {1220, 200}},
+      {"shrinking while docked",
+       {1180, 200},
+       {1180, 200},
+       60,
+       1275,
+       {1220, 200},
+       {1220, 200}},
       {"grown past the edge: half the text still shows",
+       {1200, 500},
        {1200, 500},
        150,
        std::nullopt,
+       {1200, 500},
        {1200, 500}},
-      {"grown off the screen: the whole text comes back",
+      {"grown off the screen: the whole text comes back, a detour",
+       {1275, 500},
        {1275, 500},
        150,
        std::nullopt,
-       {1135, 500}},
+       {1135, 500},
+       {1275, 500}},
+      {"docked on a detour: the user's place stays",
+       {1180, 200},
+       {1500, 200},
+       150,
+       1275,
+       {1130, 200},
+       {1500, 200}},
+      {"a detour whose text shows at the user's place again: back there",
+       {1000, 500},
+       {1200, 500},
+       60,
+       std::nullopt,
+       {1200, 500},
+       {1200, 500}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const RECT window = clockAt(row.from.x, row.from.y);
     RECT text = textOf(window);
     text.right = text.left + row.width - 6;  // at its new size, in place
-    const RECT to =
-        refittedWindow(window, row.width, text, kTaskbar, row.dockedRight);
-    EXPECT_EQ(to.left, row.to.x);
-    EXPECT_EQ(to.top, row.to.y);
-    EXPECT_EQ(to.right - to.left, row.width);
-    EXPECT_EQ(to.bottom - to.top, kHeight);
+    const Placement to = refittedWindow(window, row.width, text, row.user,
+                                        kTaskbar, row.dockedRight);
+    EXPECT_EQ(to.window.left, row.to.x);
+    EXPECT_EQ(to.window.top, row.to.y);
+    EXPECT_EQ(to.window.right - to.window.left, row.width);
+    EXPECT_EQ(to.window.bottom - to.window.top, kHeight);
+    EXPECT_EQ(to.userPlace.x, row.toUser.x);
+    EXPECT_EQ(to.userPlace.y, row.toUser.y);
   }
 }
 
-// ------------------------------------------------------------- the form
+// Two monitors side by side, and the first alone after the second went.
+const std::vector<RECT> kSideBySide{{0, 0, 1280, 984}, {1280, 0, 2304, 768}};
+const std::vector<RECT> kSecondGone{{0, 0, 1280, 984}};
 
-using win32_testing::MessageCounter;
-using win32_testing::RecordingFormEvents;
-using win32_testing::RecordingLabelEvents;
-using win32_testing::TestRuntime;
-
-// A shown clock-like form with a label, on this machine's monitors.
-class Win32FormPlacementTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    label = &form->addLabel({"Nine o'clock", 15, 15, "lblTime"}, labelEvents);
-    form->setWidth(label->width() + 90);
-    form->setHeight(label->height() + 65);
-    form->show();
-    ASSERT_FALSE(workAreas.empty());
-    work = workAreas.front();
-  }
-  HWND hwnd() { return form->window(); }
-  RECT rect() {
-    RECT r{};
-    EXPECT_TRUE(GetWindowRect(hwnd(), &r));
-    return r;
-  }
-  RECT textRect() {
-    RECT r{};
-    EXPECT_TRUE(GetWindowRect(static_cast<Win32Label*>(label)->window(), &r));
-    return r;
-  }
-  // The placements the system is asked for on the window: each one sends
-  // the window WM_WINDOWPOSCHANGING first.
-  int placements(const std::function<void()>& action) {
-    const MessageCounter counter(hwnd());
-    action();
-    return counter.count(WM_WINDOWPOSCHANGING);
-  }
-  // Moves the window as another program might, behind the form's back.
-  void moveTo(int x, int y) {
-    ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, x, y, 0, 0,
-                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
-  }
-
-  TestRuntime runtime;
-  RecordingFormEvents events;
-  RecordingLabelEvents labelEvents;
-  std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
-  Label* label = nullptr;
-  std::vector<RECT> workAreas = monitorWorkAreas();
-  RECT work{};
-};
-
-TEST_F(Win32FormPlacementTest, DisplayAndWorkAreaChangesBringTheTextBack) {
-  for (const UINT message : {WM_DISPLAYCHANGE, WM_SETTINGCHANGE}) {
-    SCOPED_TRACE(message);
-    moveTo(work.right + 400, work.bottom + 300);  // off every screen
-    SendMessageW(hwnd(), message,
-                 message == WM_SETTINGCHANGE ? SPI_SETWORKAREA : 32, 0);
-    EXPECT_DOUBLE_EQ(visibleShare(textRect(), workAreas), 1.0);
-    const RECT text = textRect();
-    EXPECT_EQ(text.right, work.right) << "moved no further than needed";
-    EXPECT_EQ(text.bottom, work.bottom);
-  }
-  // A window that shows most of its text stays exactly where it is.
-  moveTo(work.left - 3, work.top - 2);
-  SendMessageW(hwnd(), WM_DISPLAYCHANGE, 32, 0);
-  EXPECT_EQ(rect().left, work.left - 3);
-  EXPECT_EQ(rect().top, work.top - 2);
-  EXPECT_TRUE(runtime.reporter.errors.empty());
-}
-
-TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
-  // The tick's refit: a new caption, then the window's width after it, in
-  // one placement of the window; an unchanged text places nothing.
-  const auto showText = [this](const char* text) {
-    const bool changed = label->caption() != text;
-    EXPECT_EQ(placements([&] {
-                label->setCaption(text);
-                form->setWidth(label->width() + 90);
-              }),
-              changed ? 1 : 0);
+TEST(PlacementRuleTest, DetoursLastWhileTheUsersPlaceCannotShowTheText) {
+  struct Row {
+    const char* name;
+    const std::vector<RECT>* layout;
+    POINT from;
+    POINT user;  // the user's place
+    POINT to;
   };
-  const int width = rect().right - rect().left;
-  moveTo(work.right - width, 200);
-  for (const char* text : {"Nine o'clock on a long Wednesday", "9:05", ""}) {
-    SCOPED_TRACE(text);
-    showText(text);
-    EXPECT_EQ(rect().right, work.right);
-    EXPECT_EQ(rect().top, 200);
-    showText(text);
+  const std::vector<Row> rows = {
+      {"at the user's place, whole on screen",
+       &kTaskbar,
+       {300, 200},
+       {300, 200},
+       {300, 200}},
+      {"its monitor gone: onto the remaining one, a detour",
+       &kSecondGone,
+       {1500, 200},
+       {1500, 200},
+       {1185, 200}},
+      {"on the detour, the monitor back: back to the user's place",
+       &kSideBySide,
+       {1185, 200},
+       {1500, 200},
+       {1500, 200}},
+      {"on the detour, the monitor still gone: the detour stays",
+       &kSecondGone,
+       {1185, 200},
+       {1500, 200},
+       {1185, 200}},
+      {"started at the default place, the stored one's monitor gone",
+       &kSecondGone,
+       {362, -1},
+       {1500, 200},
+       {362, -1}},
+      {"the detour itself off the screens: recovered again",
+       &kSecondGone,
+       {1400, 900},
+       {1500, 200},
+       {1185, 900}},
+      {"half the text at the user's place is enough to go back",
+       &kTaskbar,
+       {1000, 500},
+       {1231, 500},
+       {1231, 500}},
+      {"a sliver at the user's place is not",
+       &kTaskbar,
+       {1185, 0},
+       {1278, 0},
+       {1185, 0}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const RECT window = clockAt(row.from.x, row.from.y);
+    const POINT to =
+        reachablePlace(window, textOf(window), row.user, *row.layout);
+    EXPECT_EQ(to.x, row.to.x);
+    EXPECT_EQ(to.y, row.to.y);
   }
-  // A text that ends at the edge while the window hangs past it, as after a
-  // start at the edge with a wider margin, stays whole as it grows.
-  showText("Nine o'clock");
-  moveTo(rect().left + (work.right - textRect().right), 200);
-  ASSERT_GT(rect().right, work.right);
-  showText("Nine o'clock on a long Wednesday");
-  EXPECT_EQ(textRect().right, work.right);
-
-  // Elsewhere the left edge stays.
-  moveTo(300, 200);
-  showText("9:05");
-  EXPECT_EQ(rect().left, 300);
-  EXPECT_EQ(rect().top, 200);
-}
-
-TEST_F(Win32FormPlacementTest, GrowingPastTheEdgeKeepsHalfTheTextInView) {
-  const int width = rect().right - rect().left;
-  moveTo(work.right - width - 80, 200);  // 80 pixels from the edge
-  static_cast<Win32Label*>(label)->setCaption(
-      "Nine o'clock on Wednesday, September 30 2026");
-  form->setWidth(label->width() + 90);
-  EXPECT_GE(visibleShare(textRect(), workAreas), 0.5);
-}
-
-TEST_F(Win32FormPlacementTest, NoDpiOrAPlaceOnNoScreenKeepsTheLastGoodOnes) {
-  moveTo(200, 150);
-  const unsigned dpi = form->dpi();
-  RECT nowhere{-32768, -32768, -32768 + 90, -32768 + 30};
-  SendMessageW(hwnd(), WM_DPICHANGED, 0, reinterpret_cast<LPARAM>(&nowhere));
-  EXPECT_EQ(form->dpi(), dpi);
-  EXPECT_EQ(rect().left, 200);
-  SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-               reinterpret_cast<LPARAM>(&nowhere));
-  EXPECT_EQ(rect().left, 200);
-  EXPECT_EQ(rect().top, 150);
-  EXPECT_TRUE(form->isOnAnyScreen());
-  EXPECT_TRUE(runtime.reporter.errors.empty());
-}
-
-TEST_F(Win32FormPlacementTest, ContextMenuRequestsReachTheProgram) {
-  // Shift+F10 and the Menu key send it without a point; a right button's
-  // release must not ask for the menu that its press opened.
-  SendMessageW(hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()),
-               MAKELPARAM(-1, -1));
-  SendMessageW(hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()),
-               MAKELPARAM(400, 300));
-  SendMessageW(hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-  SendMessageW(static_cast<Win32Label*>(label)->window(), WM_RBUTTONUP, 0,
-               MAKELPARAM(5, 5));
-  EXPECT_EQ(events.log,
-            (std::vector<std::string>{"Form_ContextMenu", "Form_ContextMenu"}));
-  EXPECT_EQ(events.contextMenusFromKeyboard, (std::vector<bool>{true, false}));
+  // No monitor at all: the window stays where it is.
+  const RECT window = clockAt(1185, 200);
+  const POINT to = reachablePlace(window, textOf(window), {1500, 200}, {});
+  EXPECT_EQ(to.x, 1185);
+  EXPECT_EQ(to.y, 200);
 }
 
 }  // namespace

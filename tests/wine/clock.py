@@ -135,6 +135,27 @@ class Probe:
                              ok_codes=(0, 1))
         return code == 0
 
+    def hold_focus(self, timeout: float) -> tuple["ProbeWatch", int]:
+        """A window of another program that has the keyboard, as the one
+        the user is typing into, until a window takes it or timeout
+        passes; returns the watch, whose result() says whether it kept the
+        keyboard and which window took it, and the window's handle."""
+        out = (self.session.work_dir / "tmp" /
+               f"focus-{time.monotonic_ns()}.out")
+        out.parent.mkdir(parents=True, exist_ok=True)
+        process = self.session.spawn(
+            [str(self.session.probe_exe), "hold-focus",
+             str(int(timeout * 1000))], out)
+        watch = ProbeWatch(process, out, timeout, ready_text='"holding"')
+        poll(watch.ready, WINE_COMMAND_TIMEOUT,
+             what="the other program's window to start")
+        first = json.loads(out.read_text().splitlines()[0])
+        if not first.get("holding"):
+            watch.end()
+            raise E2EFailure(f"no window of another program got the "
+                             f"keyboard: {first}")
+        return watch, first["hwnd"]
+
     def usage(self) -> list[dict]:
         """GDI objects, windows and private memory of each process of the
         clock's program."""
@@ -169,11 +190,19 @@ class ProbeWatch:
     process: subprocess.Popen
     out: Path
     timeout: float
+    ready_text: str = "watching"  # what the probe says once it is at work
 
     def ready(self) -> bool:
         """True once the probe has begun to look."""
-        return (self.out.exists() and "watching" in self.out.read_text()) \
-            or self.process.poll() is not None
+        return ((self.out.exists() and
+                 self.ready_text in self.out.read_text()) or
+                self.process.poll() is not None)
+
+    def end(self) -> None:
+        """Ends the probe if it still runs."""
+        if self.process.poll() is None:
+            end_pid(self.process.pid)
+        self.process.wait()
 
     def result(self) -> tuple[bool, dict]:
         try:

@@ -168,10 +168,10 @@ def wine_version() -> str:
 def boot_prefix(prefix: Path) -> None:
     """Makes the prefix once per Wine version, under a lock, and marks it
     ready: a prefix whose wineboot did not finish, or that an earlier Wine
-    made, is made again."""
+    or an earlier recipe made, is made again."""
     prefix.parent.mkdir(parents=True, exist_ok=True)
     ready = prefix / ".quorvo-ready"
-    version = wine_version()
+    version = f"{wine_version()}, windows unmanaged"
     with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         if ready.exists() and ready.read_text() == version:
@@ -184,9 +184,19 @@ def boot_prefix(prefix: Path) -> None:
             booted = subprocess.run(
                 ["wineboot", "-i"], env=booter.env(), stdin=subprocess.DEVNULL,
                 stdout=out, stderr=subprocess.STDOUT, timeout=300)
-        booter._wineserver("-w", timeout=120)
         check(booted.returncode == 0, "wineboot failed: " + Path(
             out.name).read_text(errors="replace"))
+        # No window manager runs on these X servers, so Wine is told to hand
+        # no window to one. Otherwise Wine turns a window that was shown
+        # without activation, as the clock is, into another X window the
+        # first time it is activated, and a move begun in that same press
+        # stops after its first step.
+        result = booter.run(["reg", "add", r"HKCU\Software\Wine\X11 Driver",
+                             "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f"],
+                            name="reg")
+        check(result.returncode == 0,
+              f"reg add Managed=N failed: {result.stdout} {result.stderr}")
+        booter._wineserver("-w", timeout=120)
         ready.write_text(version)
 
 

@@ -1,5 +1,6 @@
 // The accessible name of a window: the system's standard accessible object
-// behind a thin object of ours that answers only the question of its name.
+// behind a thin object of ours that answers only the question of its name,
+// for MSAA and UI Automation clients alike.
 #include "platform/win32/accessible_name.h"
 
 #include <ole2.h>
@@ -20,6 +21,8 @@ constexpr IID kIidUnknown = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID kIidDispatch = {
     0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr IID kIidOleWindow = {
+    0x00000114, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID kIidAccessible = {
     0x618736E0,
     0x3C3D,
@@ -32,6 +35,12 @@ using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
 using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 
+// A system DLL, from System32 only, kept for the life of the process: the
+// functions taken from it are used until the end.
+HMODULE systemLibrary(const wchar_t* name) {
+  return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 template <typename Function>
 Function function(HMODULE module, const char* name) {
   const FARPROC address =
@@ -39,33 +48,27 @@ Function function(HMODULE module, const char* name) {
   return address == nullptr ? nullptr : std::bit_cast<Function>(address);
 }
 
-// The accessibility library and what is used of it, loaded once from
-// System32; every member null where it cannot be had.
+// The functions of the system's accessibility library (oleacc.dll), of COM
+// (ole32.dll) and of OLE automation (oleaut32.dll) that are used here,
+// loaded once; each null where it cannot be had.
 struct Library {
   CreateStdAccessibleObjectFn createStandard = nullptr;
   LresultFromObjectFn resultFromObject = nullptr;
+  CoInitializeExFn initializeCom = nullptr;
   SysAllocStringFn allocString = nullptr;
 
   static const Library& get() {
     static const Library library = [] {
       Library loaded;
-      const HMODULE oleacc =
-          LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-      // oleacc brings COM and OLE automation with it.
-      const auto initialize = function<CoInitializeExFn>(
-          GetModuleHandleW(L"ole32.dll"), "CoInitializeEx");
-      // The window's thread answers for its objects as a single-threaded
-      // apartment, pumped by its message loop.
-      if (initialize == nullptr ||
-          FAILED(initialize(nullptr, COINIT_APARTMENTTHREADED))) {
-        return loaded;
-      }
+      const HMODULE oleacc = systemLibrary(L"oleacc.dll");
       loaded.createStandard = function<CreateStdAccessibleObjectFn>(
           oleacc, "CreateStdAccessibleObject");
       loaded.resultFromObject =
           function<LresultFromObjectFn>(oleacc, "LresultFromObject");
+      loaded.initializeCom = function<CoInitializeExFn>(
+          systemLibrary(L"ole32.dll"), "CoInitializeEx");
       loaded.allocString = function<SysAllocStringFn>(
-          GetModuleHandleW(L"oleaut32.dll"), "SysAllocString");
+          systemLibrary(L"oleaut32.dll"), "SysAllocString");
       return loaded;
     }();
     return library;
@@ -73,7 +76,21 @@ struct Library {
 
   bool ok() const {
     return createStandard != nullptr && resultFromObject != nullptr &&
-           allocString != nullptr;
+           initializeCom != nullptr && allocString != nullptr;
+  }
+
+  // Whether COM can be used on this thread, initialising it the first time.
+  // The window's thread answers for its objects as a single-threaded
+  // apartment, pumped by its message loop; where the thread already is in
+  // the multithreaded apartment COM serves all the same. A failure is tried
+  // again at the next request.
+  bool comReady() const {
+    thread_local bool ready = false;
+    if (!ready) {
+      const HRESULT result = initializeCom(nullptr, COINIT_APARTMENTTHREADED);
+      ready = SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+    }
+    return ready;
   }
 };
 
@@ -81,16 +98,21 @@ bool isSelf(const VARIANT& child) {
   return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
-// The standard object with a name of its own; every other question goes to
-// the standard object unchanged. Other interfaces the standard object has
-// (IEnumVARIANT, IOleWindow) are its own, as clients ask for them. COM
-// objects go only by their interfaces and end themselves at their last
-// Release, so the interface is a private base and there is no public
-// destructor.
-class NamedAccessible final : private IAccessible {
+// The standard object with a name of its own; every other question of
+// IAccessible and IDispatch goes to the standard object unchanged. It is
+// one COM object of its own: it answers for IUnknown, IDispatch,
+// IAccessible and IOleWindow itself and hands out no interface of the
+// standard object, so every interface leads back to it, and COM marshals it,
+// not the standard object. It offers no IServiceProvider: oleacc's own
+// objects answer IIS_IsOleaccProxy there, and UI Automation serves a window
+// whose object says so with proxies of its own, which read the window's
+// empty text. COM objects go only by their interfaces and end themselves at
+// their last Release, so the interfaces are private bases and there is no
+// public destructor.
+class NamedAccessible final : private IAccessible, private IOleWindow {
  public:
-  NamedAccessible(IAccessible* standard, std::wstring name)
-      : standard_(standard), name_(std::move(name)) {}
+  NamedAccessible(HWND window, IAccessible* standard, std::wstring name)
+      : window_(window), standard_(standard), name_(std::move(name)) {}
   NamedAccessible(const NamedAccessible&) = delete;
   NamedAccessible& operator=(const NamedAccessible&) = delete;
 
@@ -101,16 +123,30 @@ class NamedAccessible final : private IAccessible {
     if (IsEqualIID(id, kIidUnknown) || IsEqualIID(id, kIidDispatch) ||
         IsEqualIID(id, kIidAccessible)) {
       *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
+    } else if (IsEqualIID(id, kIidOleWindow)) {
+      *out = static_cast<IOleWindow*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
     }
-    return standard_->QueryInterface(id, out);
+    AddRef();
+    return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {
     const ULONG left = --references_;
     if (left == 0) delete this;
     return left;
+  }
+
+  // IOleWindow: how a client finds the window of an accessible object.
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    if (window == nullptr) return E_POINTER;
+    *window = window_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL /*enter*/) override {
+    return E_NOTIMPL;
   }
 
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
@@ -213,6 +249,7 @@ class NamedAccessible final : private IAccessible {
  private:
   ~NamedAccessible() { standard_->Release(); }
 
+  const HWND window_;
   IAccessible* standard_;
   const std::wstring name_;
   std::atomic<ULONG> references_{1};
@@ -228,7 +265,7 @@ std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
     return std::nullopt;
   }
   const Library& library = Library::get();
-  if (!library.ok()) return std::nullopt;
+  if (!library.ok() || !library.comReady()) return std::nullopt;
   IAccessible* standard = nullptr;
   if (FAILED(library.createStandard(window, id, kIidAccessible,
                                     reinterpret_cast<void**>(&standard))) ||
@@ -237,7 +274,7 @@ std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
   }
   NamedAccessible* named = nullptr;
   try {
-    named = new NamedAccessible(standard, name);
+    named = new NamedAccessible(window, standard, name);
   } catch (...) {
     standard->Release();
     return std::nullopt;
@@ -247,6 +284,9 @@ std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
   const LRESULT result =
       library.resultFromObject(kIidAccessible, flags, accessible);
   accessible->Release();
+  // A reference is a positive value; anything else is an error, and the
+  // system's default answer serves the client better than an error does.
+  if (result <= 0) return std::nullopt;
   return result;
 }
 

@@ -13,11 +13,13 @@ namespace quorvo::platform::win32 {
 // The answer to WM_GETOBJECT for a window with an accessible name of its
 // own: for its window and client objects, the system's standard object
 // with `name` as its name and everything else left as it is. Nothing (the
-// caller passes the message on to DefWindowProc) for other objects, or
-// where the system's accessibility library cannot be had.
+// caller passes the message on to DefWindowProc) for other objects, where
+// the system's accessibility library or COM cannot be had, or where the
+// object cannot be handed to the client.
 //
-// The library (oleacc.dll, from System32 only) is loaded the first time a
-// client asks, so a window nobody reads never loads it.
+// The libraries (oleacc.dll, ole32.dll and oleaut32.dll, from System32
+// only) are loaded the first time a client asks, so a window nobody reads
+// never loads them.
 std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
                                        LPARAM objectId,
                                        const std::wstring& name) noexcept;

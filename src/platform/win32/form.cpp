@@ -107,7 +107,10 @@ HWND Win32Form::requireWindow() const {
 }
 
 void Win32Form::show() {
-  (void)ShowWindow(requireWindow(), SW_SHOW);  // returns the old visibility
+  // Not activated: a clock started at sign-in, by an update or by a script
+  // must not take the keys from what the user is typing into. A click still
+  // activates it, as any window.
+  (void)ShowWindow(requireWindow(), SW_SHOWNA);  // returns the old visibility
 }
 
 void Win32Form::refresh() {
@@ -215,11 +218,16 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
       OnDpiChanged((wParam >> 16) & 0xFFFF,
                    *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    case WM_WINDOWPOSCHANGED:
-      if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags &
-           (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
-        raise("WM_WINDOWPOSCHANGED", [this] { noteDocking(); });
+    case WM_GETDPISCALEDSIZE:
+      // The size the window will have after the change, so that the size
+      // the system works with while it is dragged is the one it gets.
+      if (const auto size = sizeAtDpi(static_cast<unsigned>(wParam))) {
+        *reinterpret_cast<SIZE*>(lParam) = *size;
+        return TRUE;
       }
+      return FALSE;
+    case WM_WINDOWPOSCHANGED:
+      OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lParam));
       break;
     case WM_DISPLAYCHANGE:
       raise("WM_DISPLAYCHANGE", [this] { OnScreensChanged(); });
@@ -277,22 +285,6 @@ void Win32Form::OnContextMenu(LPARAM lParam) {
 void Win32Form::OnTimer(UINT_PTR id) {
   if (id == 0 || id > timers_.size()) return;
   timers_[id - 1]->tick();
-}
-
-void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
-  // While no monitor is there (for a moment, as monitors are switched) the
-  // system may offer no DPI or a place on no screen: the window keeps its
-  // last good DPI and position.
-  if (dpi == 0) return;
-  raise("WM_DPICHANGED", [&] {
-    dpi_ = dpi;
-    const bool onScreen =
-        MonitorFromRect(&suggested, MONITOR_DEFAULTTONULL) != nullptr;
-    placeWindow(suggested.left, suggested.top, suggested.right - suggested.left,
-                suggested.bottom - suggested.top, onScreen ? 0 : SWP_NOMOVE);
-    OnFontChanged();
-    keepTextOnScreen();
-  });
 }
 
 void Win32Form::OnSettingChange(WPARAM action, LPARAM area) {

@@ -1,6 +1,6 @@
 // The Win32 forms: a top-level window per form, with its labels and timers
-// (form.cpp: the window and its messages; form_geometry.cpp: position, size
-// and keeping the text on screen).
+// (form.cpp: the window and its messages; form_geometry.cpp: position, size,
+// the user's place, keeping the text on screen and changes of DPI).
 // Geometry crosses the interface in twips and is kept by the system in
 // pixels: positions convert with the system DPI, one scale for the whole
 // desktop, sizes with the DPI of the window's monitor.
@@ -39,10 +39,13 @@ class Win32Form final : public Form {
   float top() const override;
   float width() const override;
   float height() const override;
+  float userLeft() const override;
+  float userTop() const override;
   // A value that gives the pixel the window has already moves nothing.
   void setLeft(float twips) override;
   void setTop(float twips) override;
   void move(float left, float top) override;
+  void moveAside(float left, float top) override;
   // On a shown window, the refit after a new text (refittedWindow): the
   // left edge stays, or the text's right edge where the window hangs at the
   // right edge of its screen, and the text stays on screen.
@@ -88,6 +91,7 @@ class Win32Form final : public Form {
   void OnContextMenu(LPARAM lParam);
   void OnTimer(UINT_PTR id);
   void OnDpiChanged(unsigned dpi, const RECT& suggested);
+  void OnWindowPosChanged(const WINDOWPOS& position);
   void OnScreensChanged();
   void OnSettingChange(WPARAM action, LPARAM area);
   void OnFontChanged();
@@ -99,7 +103,19 @@ class Win32Form final : public Form {
   RECT windowRect() const;
   // Where its text is on the screen: the first label, else the window.
   RECT textRect() const;
+  // Moves or sizes the window; the form knows it is its own placement while
+  // the system carries it out.
   void placeWindow(int x, int y, int cx, int cy, UINT flags);
+  // Moves the window to a pixel without making it the user's place.
+  void moveWindowTo(POINT at);
+  // Brings the whole text back when less than half of it can be seen, and
+  // no more: not back to the user's place, which a move under way (a drag
+  // across monitors) may not have replaced yet.
+  void recoverText();
+  // The window's size at `dpi`: its first label's extent in the font for
+  // that DPI plus the margins the program gave the window around it.
+  // Nothing where those are not known.
+  std::optional<SIZE> sizeAtDpi(unsigned dpi) const;
   // Notes whether the window hangs at the right edge of its screen, after
   // anything moved or sized it or changed the screens.
   void noteDocking();
@@ -120,6 +136,17 @@ class Win32Form final : public Form {
   // Where the text ends while the window hangs at the right edge of its
   // screen, as the last placement left it; the refit keeps it there.
   std::optional<LONG> dockedTextRight_;
+  // The user's place, the window's top-left corner in pixels.
+  POINT userPlace_{};
+  // Set while placeWindow runs, with the pixel it asked for (nothing when
+  // it keeps the position): a WM_DPICHANGED sent from inside it belongs to
+  // the form's own placement.
+  bool placing_ = false;
+  std::optional<POINT> askedPlace_;
+  // The width and height beyond the first label, in twips, as the program
+  // last set them: the window keeps them at another DPI.
+  std::optional<float> widthMargin_;
+  std::optional<float> heightMargin_;
   std::vector<std::unique_ptr<Win32Label>> labels_;
   std::vector<std::unique_ptr<Win32Timer>> timers_;
 };

@@ -1,5 +1,6 @@
 // The geometry of Win32 forms: position and size in twips over the window's
-// pixels, and keeping the clock's text on the screens.
+// pixels, the user's place and the detours from it that keep the clock's
+// text on the screens, and the window's place and size at another DPI.
 #include <algorithm>
 
 #include "platform/win32/dpi.h"
@@ -17,10 +18,28 @@ RECT Win32Form::windowRect() const {
 }
 
 void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
-  if (!SetWindowPos(
-          requireWindow(), nullptr, x, y, cx, cy,
-          flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER)) {
+  const HWND window = requireWindow();
+  const bool outerPlacing = placing_;
+  const std::optional<POINT> outerAsked = askedPlace_;
+  placing_ = true;
+  askedPlace_ = (flags & SWP_NOMOVE) != 0 ? std::nullopt
+                                          : std::optional<POINT>(POINT{x, y});
+  const BOOL placed =
+      SetWindowPos(window, nullptr, x, y, cx, cy,
+                   flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  const DWORD error = GetLastError();
+  placing_ = outerPlacing;
+  askedPlace_ = outerAsked;
+  if (!placed) {
+    SetLastError(error);
     throwLastError("SetWindowPos");
+  }
+}
+
+void Win32Form::moveWindowTo(POINT at) {
+  const RECT rect = windowRect();
+  if (at.x != rect.left || at.y != rect.top) {
+    placeWindow(at.x, at.y, 0, 0, SWP_NOSIZE);
   }
 }
 
@@ -34,6 +53,16 @@ float Win32Form::left() const {
 
 float Win32Form::top() const {
   return pixelsToTwips(windowRect().top, systemDpi());
+}
+
+float Win32Form::userLeft() const {
+  requireWindow();
+  return pixelsToTwips(userPlace_.x, systemDpi());
+}
+
+float Win32Form::userTop() const {
+  requireWindow();
+  return pixelsToTwips(userPlace_.y, systemDpi());
 }
 
 float Win32Form::width() const {
@@ -52,13 +81,18 @@ void Win32Form::setTop(float twips) { move(left(), twips); }
 
 void Win32Form::move(float left, float top) {
   const unsigned dpi = systemDpi();
-  const int x = twipsToPixels(left, dpi);
-  const int y = twipsToPixels(top, dpi);
-  const RECT rect = windowRect();
-  if (x != rect.left || y != rect.top) placeWindow(x, y, 0, 0, SWP_NOSIZE);
+  const POINT at{twipsToPixels(left, dpi), twipsToPixels(top, dpi)};
+  moveWindowTo(at);
+  userPlace_ = at;
+}
+
+void Win32Form::moveAside(float left, float top) {
+  const unsigned dpi = systemDpi();
+  moveWindowTo({twipsToPixels(left, dpi), twipsToPixels(top, dpi)});
 }
 
 void Win32Form::setWidth(float twips) {
+  if (!labels_.empty()) widthMargin_ = twips - labels_.front()->width();
   const int cx = std::max(0, twipsToPixels(twips, dpi_));
   const RECT rect = windowRect();
   if (cx == rect.right - rect.left) return;
@@ -68,9 +102,11 @@ void Win32Form::setWidth(float twips) {
   }
   // The refit after a new text: one placement for width, docked edge and
   // keeping the text on screen.
-  const RECT to = refittedWindow(rect, cx, textRect(), monitorWorkAreas(),
-                                 dockedTextRight_);
-  placeWindow(to.left, to.top, cx, to.bottom - to.top, 0);
+  const Placement to = refittedWindow(rect, cx, textRect(), userPlace_,
+                                      monitorWorkAreas(), dockedTextRight_);
+  placeWindow(to.window.left, to.window.top, cx,
+              to.window.bottom - to.window.top, 0);
+  userPlace_ = to.userPlace;
 }
 
 void Win32Form::noteDocking() {
@@ -81,11 +117,65 @@ void Win32Form::noteDocking() {
 }
 
 void Win32Form::setHeight(float twips) {
+  if (!labels_.empty()) heightMargin_ = twips - labels_.front()->height();
   const int cy = std::max(0, twipsToPixels(twips, dpi_));
   const RECT rect = windowRect();
   if (cy != rect.bottom - rect.top) {
     placeWindow(0, 0, rect.right - rect.left, cy, SWP_NOMOVE);
   }
+}
+
+void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
+  // While no monitor is there (for a moment, as monitors are switched) the
+  // system may offer no DPI or a place on no screen: the window keeps its
+  // last good DPI and position.
+  if (dpi == 0) return;
+  raise("WM_DPICHANGED", [&] {
+    dpi_ = dpi;
+    const int cx = suggested.right - suggested.left;
+    const int cy = suggested.bottom - suggested.top;
+    if (placing_) {
+      // Sent from inside the form's own placement, onto a monitor of
+      // another scale: nothing promises the suggested corner is the pixel
+      // asked for, so only the size is taken.
+      const std::optional<POINT> asked = askedPlace_;
+      placeWindow(asked ? asked->x : 0, asked ? asked->y : 0, cx, cy,
+                  asked ? 0 : SWP_NOMOVE);
+      OnFontChanged();
+      return;
+    }
+    // A drag or another program's move, or a new scale of the monitor: the
+    // suggested rectangle keeps the window where the pointer holds it, and a
+    // window at the user's place takes the place along.
+    const RECT rect = windowRect();
+    const bool atUserPlace =
+        rect.left == userPlace_.x && rect.top == userPlace_.y;
+    const bool onScreen =
+        MonitorFromRect(&suggested, MONITOR_DEFAULTTONULL) != nullptr;
+    placeWindow(suggested.left, suggested.top, cx, cy,
+                onScreen ? 0 : SWP_NOMOVE);
+    if (onScreen && atUserPlace) userPlace_ = {suggested.left, suggested.top};
+    OnFontChanged();
+    recoverText();
+  });
+}
+
+void Win32Form::OnWindowPosChanged(const WINDOWPOS& position) {
+  if ((position.flags & (SWP_NOMOVE | SWP_NOSIZE)) ==
+      (SWP_NOMOVE | SWP_NOSIZE)) {
+    return;
+  }
+  raise("WM_WINDOWPOSCHANGED", [&] {
+    // A move the form did not make itself is the user's (a drag) or made on
+    // the user's behalf (another program): the new place is the user's. It
+    // is read from the window, which a WM_DPICHANGED sent meanwhile may
+    // have moved on.
+    if (!placing_ && (position.flags & SWP_NOMOVE) == 0) {
+      const RECT rect = windowRect();
+      userPlace_ = {rect.left, rect.top};
+    }
+    noteDocking();
+  });
 }
 
 WindowHandle Win32Form::hWnd() const {
@@ -99,10 +189,27 @@ bool Win32Form::isOnAnyScreen() const {
 
 void Win32Form::keepTextOnScreen() {
   // No position comes out of no monitors: the window then stays.
+  moveWindowTo(
+      reachablePlace(windowRect(), textRect(), userPlace_, monitorWorkAreas()));
+}
+
+void Win32Form::recoverText() {
   const RECT rect = windowRect();
   if (const auto to = recoveredPosition(rect, textRect(), monitorWorkAreas())) {
-    placeWindow(to->x, to->y, 0, 0, SWP_NOSIZE);
+    moveWindowTo(*to);
   }
+}
+
+std::optional<SIZE> Win32Form::sizeAtDpi(unsigned dpi) const {
+  if (labels_.empty() || !widthMargin_ || !heightMargin_) return std::nullopt;
+  // The font before the DC, so the DC lets go of it before it is deleted.
+  const UniqueFont font = createMessageFont(dpi);
+  MeasuringDc dc;
+  dc.selectFont(font.get());
+  if (dc.get() == nullptr) return std::nullopt;
+  const SIZE text = labels_.front()->extentIn(dc.get());
+  return SIZE{twipsToPixels(pixelsToTwips(text.cx, dpi) + *widthMargin_, dpi),
+              twipsToPixels(pixelsToTwips(text.cy, dpi) + *heightMargin_, dpi)};
 }
 
 RECT Win32Form::textRect() const {

@@ -9,6 +9,7 @@
 
 #include "platform/forms.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/text.h"
 
 namespace quorvo::platform::win32 {
 
@@ -38,6 +39,8 @@ class Win32Label final : public Label {
 
   // Takes the form's current font and DPI: position and size anew.
   void relayout();
+  // The caption's extent in pixels in the font selected into `dc`.
+  SIZE extentIn(HDC dc) const { return measureIn(dc, toUtf16(caption_)); }
   // Destroys the label's windows ahead of the form's window.
   void destroyWindows() noexcept;
 

@@ -100,6 +100,17 @@ std::optional<POINT> recoveredPosition(const RECT& window, const RECT& text,
   return POINT{window.left + dx, window.top + dy};
 }
 
+POINT reachablePlace(const RECT& window, const RECT& text, POINT userPlace,
+                     std::span<const RECT> workAreas) {
+  const LONG dx = userPlace.x - window.left;
+  const LONG dy = userPlace.y - window.top;
+  const RECT textThere{text.left + dx, text.top + dy, text.right + dx,
+                       text.bottom + dy};
+  if (visibleShare(textThere, workAreas) >= 0.5) return userPlace;
+  return recoveredPosition(window, text, workAreas)
+      .value_or(POINT{window.left, window.top});
+}
+
 bool isDockedRight(const RECT& window, const RECT& text,
                    std::span<const RECT> workAreas) {
   const RECT* work = nearestWorkArea(window, workAreas);
@@ -107,18 +118,19 @@ bool isDockedRight(const RECT& window, const RECT& text,
          text.right <= work->right;
 }
 
-RECT refittedWindow(const RECT& window, int width, const RECT& text,
-                    std::span<const RECT> workAreas,
-                    std::optional<LONG> dockedTextRight) {
+Placement refittedWindow(const RECT& window, int width, const RECT& text,
+                         POINT userPlace, std::span<const RECT> workAreas,
+                         std::optional<LONG> dockedTextRight) {
   const LONG dx = dockedTextRight ? *dockedTextRight - text.right : 0;
   const LONG height = window.bottom - window.top;
-  RECT to{window.left + dx, window.top, window.left + dx + width,
-          window.bottom};
+  const RECT fitted{window.left + dx, window.top, window.left + dx + width,
+                    window.bottom};
   const RECT movedText{text.left + dx, text.top, text.right + dx, text.bottom};
-  if (const auto at = recoveredPosition(to, movedText, workAreas)) {
-    to = {at->x, at->y, at->x + width, at->y + height};
+  if (userPlace.x == window.left && userPlace.y == window.top) {
+    userPlace.x += dx;
   }
-  return to;
+  const POINT at = reachablePlace(fitted, movedText, userPlace, workAreas);
+  return {{at.x, at.y, at.x + width, at.y + height}, userPlace};
 }
 
 }  // namespace quorvo::platform::win32

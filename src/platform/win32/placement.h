@@ -1,7 +1,8 @@
 // Keeping a window's text reachable: where the window goes when too little
-// of its text can be seen on the monitors' work areas, and whether it hangs
-// at the right edge of its screen. Pure rules on rectangles in physical
-// pixels, so any monitor layout can be tried without the monitors.
+// of its text can be seen on the monitors' work areas, when it goes back to
+// the place the user chose, and whether it hangs at the right edge of its
+// screen. Pure rules on rectangles in physical pixels, so any monitor layout
+// can be tried without the monitors.
 #pragma once
 
 #include <windows.h>
@@ -33,20 +34,36 @@ double visibleShare(const RECT& text, std::span<const RECT> workAreas);
 std::optional<POINT> recoveredPosition(const RECT& window, const RECT& text,
                                        std::span<const RECT> workAreas);
 
+// Where the window goes to keep its text reachable, given the place the user
+// chose for it (`userPlace`, a top-left corner): back to that place whenever
+// at least half of the text would be seen there, as it would at a start;
+// else where it is, when at least half of its text is seen there; else the
+// recoveredPosition. Anything but the user's place is a detour from it.
+POINT reachablePlace(const RECT& window, const RECT& text, POINT userPlace,
+                     std::span<const RECT> workAreas);
+
 // Whether the window hangs at the right edge of its work area: its right
 // edge at or past the work area's (its border and the space right of the
 // text may hang off), its text inside it.
 bool isDockedRight(const RECT& window, const RECT& text,
                    std::span<const RECT> workAreas);
 
+// A window's rectangle and the place the user chose for it.
+struct Placement {
+  RECT window;
+  POINT userPlace;
+};
+
 // Where a window goes when it takes a new width for a text of a new size:
 // one whose text ended at the right edge of its screen (`dockedTextRight`,
 // where it ended) keeps the text ending there, so it grows and shrinks to
-// the left; any other keeps its left edge. Then the rule of
-// recoveredPosition keeps the text on screen. `text` is where the text is
-// now, at its new size, while the window is still at `window`.
-RECT refittedWindow(const RECT& window, int width, const RECT& text,
-                    std::span<const RECT> workAreas,
-                    std::optional<LONG> dockedTextRight);
+// the left; any other keeps its left edge. A window standing at the user's
+// place takes that place along, since the edge it hangs at is what the user
+// chose; one on a detour leaves it. Then reachablePlace keeps the text on
+// screen. `text` is where the text is now, at its new size, while the window
+// is still at `window`.
+Placement refittedWindow(const RECT& window, int width, const RECT& text,
+                         POINT userPlace, std::span<const RECT> workAreas,
+                         std::optional<LONG> dockedTextRight);
 
 }  // namespace quorvo::platform::win32

@@ -1,9 +1,11 @@
-// The accessibility command of quorvo_probe: what a screen reader is told
-// the clock window is called, asked from this other process.
+// The accessibility command of quorvo_probe: what screen readers are told
+// the clock window is called, asked from this other process the way MSAA
+// clients (NVDA, JAWS) and UI Automation clients (Narrator) ask.
 #include <windows.h>
 // windows.h first: the headers below rely on its types.
 #include <ole2.h>
 #include <oleacc.h>
+#include <uiautomationcore.h>
 
 #include <cstdio>
 #include <string>
@@ -13,34 +15,173 @@
 
 namespace probe {
 
+// The first methods of UI Automation's client interfaces, in their vtable
+// order (UIAutomationClient.idl), up to the ones used here; mingw-w64's
+// headers lack them. The placeholders are never called. Released through
+// Release only, so the destructor is not for anyone. Outside the unnamed
+// namespace: there the compiler, seeing no class that implements them,
+// would take every call for one that cannot happen.
+struct UiaElement {
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) = 0;
+  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+  virtual ULONG STDMETHODCALLTYPE Release() = 0;
+  virtual HRESULT STDMETHODCALLTYPE unused1() = 0;   // SetFocus
+  virtual HRESULT STDMETHODCALLTYPE unused2() = 0;   // GetRuntimeId
+  virtual HRESULT STDMETHODCALLTYPE unused3() = 0;   // FindFirst
+  virtual HRESULT STDMETHODCALLTYPE unused4() = 0;   // FindAll
+  virtual HRESULT STDMETHODCALLTYPE unused5() = 0;   // FindFirstBuildCache
+  virtual HRESULT STDMETHODCALLTYPE unused6() = 0;   // FindAllBuildCache
+  virtual HRESULT STDMETHODCALLTYPE unused7() = 0;   // BuildUpdatedCache
+  virtual HRESULT STDMETHODCALLTYPE unused8() = 0;   // GetCurrentPropertyValue
+  virtual HRESULT STDMETHODCALLTYPE unused9() = 0;   // ...ValueEx
+  virtual HRESULT STDMETHODCALLTYPE unused10() = 0;  // GetCachedPropertyValue
+  virtual HRESULT STDMETHODCALLTYPE unused11() = 0;  // ...ValueEx
+  virtual HRESULT STDMETHODCALLTYPE unused12() = 0;  // GetCurrentPatternAs
+  virtual HRESULT STDMETHODCALLTYPE unused13() = 0;  // GetCachedPatternAs
+  virtual HRESULT STDMETHODCALLTYPE unused14() = 0;  // GetCurrentPattern
+  virtual HRESULT STDMETHODCALLTYPE unused15() = 0;  // GetCachedPattern
+  virtual HRESULT STDMETHODCALLTYPE unused16() = 0;  // GetCachedParent
+  virtual HRESULT STDMETHODCALLTYPE unused17() = 0;  // GetCachedChildren
+  virtual HRESULT STDMETHODCALLTYPE unused18() = 0;  // get_CurrentProcessId
+  virtual HRESULT STDMETHODCALLTYPE unused19() = 0;  // ...ControlType
+  virtual HRESULT STDMETHODCALLTYPE unused20() = 0;  // ...LocalizedControlType
+  virtual HRESULT STDMETHODCALLTYPE get_CurrentName(BSTR* name) = 0;
+
+ protected:
+  ~UiaElement() = default;
+};
+
+struct UiaAutomation {
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) = 0;
+  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+  virtual ULONG STDMETHODCALLTYPE Release() = 0;
+  virtual HRESULT STDMETHODCALLTYPE unused1() = 0;  // CompareElements
+  virtual HRESULT STDMETHODCALLTYPE unused2() = 0;  // CompareRuntimeIds
+  virtual HRESULT STDMETHODCALLTYPE unused3() = 0;  // GetRootElement
+  virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window,
+                                                      UiaElement** out) = 0;
+
+ protected:
+  ~UiaAutomation() = default;
+};
+
 namespace {
 
-// Written out: mingw-w64's oleacc import library has it only as an import.
+// Written out: mingw-w64's import libraries have them only as imports, or
+// its headers not at all.
 constexpr IID kIidAccessible = {
     0x618736E0,
     0x3C3D,
     0x11CF,
     {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+constexpr CLSID kClsidCUIAutomation = {
+    0xFF48DBA4,
+    0x60EF,
+    0x4201,
+    {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
+constexpr IID kIidUIAutomation = {
+    0x30CBE57D,
+    0xD9D0,
+    0x452A,
+    {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 
-// The name of the window's object `id`, as a JSON string, or null.
-std::string nameOf(HWND window, LONG id) {
+constexpr PROPERTYID kUiaNamePropertyId = 30005;
+
+using UiaProviderFromIAccessibleFn =
+    HRESULT(WINAPI*)(IAccessible*, long, DWORD, IRawElementProviderSimple**);
+
+std::string hresultText(HRESULT result) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX",
+                static_cast<unsigned long>(result));
+  return quoted(std::string(text));
+}
+
+// A name as JSON, and frees it; null where the call failed.
+std::string nameJson(HRESULT result, BSTR name) {
+  std::string json = "null";
+  if (SUCCEEDED(result)) {
+    json = quoted(std::wstring(name != nullptr ? name : L""));
+  }
+  SysFreeString(name);
+  return json;
+}
+
+IAccessible* accessibleOf(HWND window, LONG id) {
   IAccessible* accessible = nullptr;
   if (FAILED(AccessibleObjectFromWindow(
           window, static_cast<DWORD>(id), kIidAccessible,
-          reinterpret_cast<void**>(&accessible))) ||
-      accessible == nullptr) {
-    return "null";
+          reinterpret_cast<void**>(&accessible)))) {
+    return nullptr;
   }
+  return accessible;
+}
+
+// The MSAA name of the window's object `id`, as a JSON string, or null.
+std::string nameOf(HWND window, LONG id) {
+  IAccessible* accessible = accessibleOf(window, id);
+  if (accessible == nullptr) return "null";
   VARIANT self{};
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   BSTR name = nullptr;
   const HRESULT result = accessible->get_accName(self, &name);
   accessible->Release();
-  if (FAILED(result)) return "null";
-  const std::string text = quoted(std::wstring(name != nullptr ? name : L""));
-  SysFreeString(name);
-  return text;
+  return nameJson(result, name);
+}
+
+// What UI Automation makes of the window's client object:
+// {"result":HRESULT,"name":...}. It refuses oleacc's own stock objects
+// (E_INVALIDARG), which it serves with proxies of its own instead.
+std::string providerOf(HWND window) {
+  const HMODULE core = LoadLibraryExW(L"uiautomationcore.dll", nullptr,
+                                      LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const auto fromAccessible =
+      core == nullptr ? nullptr
+                      : reinterpret_cast<UiaProviderFromIAccessibleFn>(
+                            reinterpret_cast<void*>(GetProcAddress(
+                                core, "UiaProviderFromIAccessible")));
+  if (fromAccessible == nullptr) return "null";
+  IAccessible* accessible = accessibleOf(window, OBJID_CLIENT);
+  if (accessible == nullptr) return "null";
+  IRawElementProviderSimple* provider = nullptr;
+  const HRESULT result = fromAccessible(accessible, CHILDID_SELF,
+                                        0 /*UIA_PFIA_DEFAULT*/, &provider);
+  accessible->Release();
+  std::string name = "null";
+  if (SUCCEEDED(result) && provider != nullptr) {
+    VARIANT value{};
+    if (SUCCEEDED(provider->GetPropertyValue(kUiaNamePropertyId, &value)) &&
+        value.vt == VT_BSTR) {
+      name =
+          quoted(std::wstring(value.bstrVal != nullptr ? value.bstrVal : L""));
+    }
+    VariantClear(&value);
+    provider->Release();
+  }
+  return "{\"result\":" + hresultText(result) + ",\"name\":" + name + "}";
+}
+
+// The Name a UI Automation client reads for the window:
+// {"result":HRESULT,"name":...}, or null without UI Automation.
+std::string automationNameOf(HWND window) {
+  UiaAutomation* automation = nullptr;
+  if (FAILED(CoCreateInstance(kClsidCUIAutomation, nullptr,
+                              CLSCTX_INPROC_SERVER, kIidUIAutomation,
+                              reinterpret_cast<void**>(&automation))) ||
+      automation == nullptr) {
+    return "null";
+  }
+  UiaElement* element = nullptr;
+  HRESULT result = automation->ElementFromHandle(window, &element);
+  BSTR name = nullptr;
+  if (SUCCEEDED(result) && element != nullptr) {
+    result = element->get_CurrentName(&name);
+    element->Release();
+  }
+  automation->Release();
+  return "{\"result\":" + hresultText(result) +
+         ",\"name\":" + nameJson(result, name) + "}";
 }
 
 }  // namespace
@@ -51,10 +192,13 @@ int commandAccessibleName(const std::wstring& exeName) {
     std::printf("{\"error\":\"no clock window\"}\n");
     return kExitFailed;
   }
-  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  std::printf("{\"window\":%s,\"client\":%s}\n",
-              nameOf(clock, OBJID_WINDOW).c_str(),
-              nameOf(clock, OBJID_CLIENT).c_str());
+  // A client in the multithreaded apartment, as Microsoft advises for UI
+  // Automation clients.
+  (void)CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  std::printf(
+      "{\"window\":%s,\"client\":%s,\"uia_provider\":%s,\"uia_client\":%s}\n",
+      nameOf(clock, OBJID_WINDOW).c_str(), nameOf(clock, OBJID_CLIENT).c_str(),
+      providerOf(clock).c_str(), automationNameOf(clock).c_str());
   CoUninitialize();
   return 0;
 }

@@ -33,8 +33,13 @@ int commandModes();
 int commandSetMode(DWORD width, DWORD height);
 int commandMessageFont(bool set, LONG height);
 
-// The accessible name of the clock window (accessibility.cpp).
+// The accessible name of the clock window, for MSAA and UI Automation
+// clients (accessibility.cpp).
 int commandAccessibleName(const std::wstring& exeName);
+
+// A window of this process that holds the keyboard until another takes it
+// or `timeoutMs` passes (focus.cpp).
+int commandHoldFocus(DWORD timeoutMs);
 
 // What a process holds, and whether menus are still alive (meter.cpp).
 int commandUsage(const std::vector<std::wstring>& names);

@@ -133,7 +133,12 @@ const Command kCommands[] = {
      "change the screen's resolution"},
     {"accessible-name", "", 0, 0,
      [](const Call& c) { return commandAccessibleName(c.exe); },
-     "the clock window's accessible name, as a screen reader gets it"},
+     "the clock window's accessible name, as a screen reader gets it\n"
+     "      through MSAA and through UI Automation"},
+    {"hold-focus", "MS", 1, 1,
+     [](const Call& c) { return commandHoldFocus(dword(c.args[0])); },
+     "a window that has the keyboard until another window takes it or MS\n"
+     "      pass; says when it holds it, then who took it"},
     {"message-font", "[H]", 0, 1,
      [](const Call& c) {
        return commandMessageFont(!c.args.empty(),
