@@ -418,9 +418,18 @@ int commandState(const std::wstring& exeName, const std::string& condition,
     std::fflush(stdout);
   }
   const DWORD start = GetTickCount();
+  // A short-lived process (a settings program that finds nothing to show)
+  // can come and go between two full looks; the process list alone is read
+  // in a moment, so it is watched on its own.
+  bool seen = false;
+  while (condition == "process" && !seen &&
+         GetTickCount() - start < timeoutMs) {
+    seen = !processesNamed({exeName}).empty();
+    if (!seen) Sleep(1);
+  }
   for (;;) {
     Snapshot snap = takeSnapshot(exeName);
-    const bool held = conditionHolds(condition, snap);
+    const bool held = seen || conditionHolds(condition, snap);
     if (held || GetTickCount() - start >= timeoutMs) {
       std::printf(
           "{\"condition\":%s,\"held\":%s,\"waited_ms\":%lu,\"state\":%s}\n",
