@@ -48,6 +48,9 @@ SCREEN = (1280, 1024)
 # a prefix's servers take a few seconds on a loaded machine.
 WINE_COMMAND_TIMEOUT = 60.0
 KEEPER_SECONDS = 1800
+# Less time than any Windows program takes to start and end under Wine (a
+# warm `cmd /c exit` takes about a tenth of a second).
+NOT_STARTED_SECONDS = 0.05
 BASE_DPI = 96
 
 
@@ -460,7 +463,21 @@ class WineSession:
 
     def run(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
             name: str = "wine") -> RunResult:
-        """Runs a Wine program to its end; its output goes through files."""
+        """Runs a Wine program to its end; its output goes through files. One
+        that ends with an error, without a word, sooner than any program
+        starts under Wine never ran (seen on a loaded machine): it runs once
+        more, on the record."""
+        started = time.monotonic()
+        result = self._run_once(args, timeout, name)
+        if (result.returncode != 0 and not result.stdout + result.stderr and
+                time.monotonic() - started < NOT_STARTED_SECONDS):
+            log(f"wine {args[0]} ended with {result.returncode} at once and "
+                "said nothing; running it again")
+            result = self._run_once(args, timeout, name)
+        return result
+
+    def _run_once(self, args: list[str], timeout: float,
+                  name: str) -> RunResult:
         out_path, err_path = self._next_files(name)
         with open(out_path, "w") as out, open(err_path, "w") as err:
             process = subprocess.Popen(["wine", *args], env=self.env(),
