@@ -188,8 +188,13 @@ class Test:
         out = self.work / "export.reg"
         out.unlink(missing_ok=True)
         result = self.session.run(["reg", "export", key, winpath(out), "/y"])
-        if result.returncode != 0:
+        said = result.stdout + result.stderr
+        # Only a key that is not there reads as empty: an export that
+        # failed otherwise must not pass for "removed".
+        if result.returncode != 0 and "Unable to find" in said:
             return {}
+        check(result.returncode == 0, f"reg export {key}: exit "
+              f"{result.returncode}: {said}")
         return parse_reg(out.read_bytes().decode("utf-16"))
 
     def bat(self, name: str, command: str) -> list[str]:
