@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/placement.h"
+#include "platform/twips.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form.h"
-#include "platform/win32/placement.h"
-#include "platform/win32/twips.h"
+#include "platform/win32/monitors.h"
 #include "win32_test_support.h"
 
 namespace quorvo::platform::win32 {
@@ -75,15 +76,15 @@ class Win32FormPlacementTest : public ::testing::Test {
     work = workAreas.front();
   }
   HWND hwnd() { return form->window(); }
-  RECT rect() {
+  Rect rect() {
     RECT r{};
     EXPECT_TRUE(GetWindowRect(hwnd(), &r));
-    return r;
+    return toRect(r);
   }
-  RECT textRect() {
+  Rect textRect() {
     RECT r{};
     EXPECT_TRUE(GetWindowRect(static_cast<Win32Label*>(label)->window(), &r));
-    return r;
+    return toRect(r);
   }
   // The placements the system is asked for on the window: each one sends
   // the window WM_WINDOWPOSCHANGING first.
@@ -100,7 +101,7 @@ class Win32FormPlacementTest : public ::testing::Test {
   static float twips(LONG pixels) {
     return pixelsToTwips(static_cast<int>(pixels), systemDpi());
   }
-  void expectUserPlace(POINT at) {
+  void expectUserPlace(Point at) {
     EXPECT_FLOAT_EQ(form->userLeft(), twips(at.x));
     EXPECT_FLOAT_EQ(form->userTop(), twips(at.y));
   }
@@ -110,8 +111,8 @@ class Win32FormPlacementTest : public ::testing::Test {
   RecordingLabelEvents labelEvents;
   std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
   Label* label = nullptr;
-  std::vector<RECT> workAreas = monitorWorkAreas();
-  RECT work{};
+  std::vector<Rect> workAreas = monitorWorkAreas();
+  Rect work{};
 };
 
 TEST_F(Win32FormPlacementTest, DisplayAndWorkAreaChangesBringTheTextBack) {
@@ -121,7 +122,7 @@ TEST_F(Win32FormPlacementTest, DisplayAndWorkAreaChangesBringTheTextBack) {
     SendMessageW(hwnd(), message,
                  message == WM_SETTINGCHANGE ? SPI_SETWORKAREA : 32, 0);
     EXPECT_DOUBLE_EQ(visibleShare(textRect(), workAreas), 1.0);
-    const RECT text = textRect();
+    const Rect text = textRect();
     EXPECT_EQ(text.right, work.right) << "moved no further than needed";
     EXPECT_EQ(text.bottom, work.bottom);
   }
@@ -134,17 +135,17 @@ TEST_F(Win32FormPlacementTest, DisplayAndWorkAreaChangesBringTheTextBack) {
 }
 
 TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
-  const POINT p1{work.left + 100, work.top + 150};
-  const POINT p2{work.left + 300, work.top + 250};
-  const POINT off{work.right + 400, work.bottom + 300};
+  const Point p1{work.left + 100, work.top + 150};
+  const Point p2{work.left + 300, work.top + 250};
+  const Point off{work.right + 400, work.bottom + 300};
   const auto displayChange = [this] {
     SendMessageW(hwnd(), WM_DISPLAYCHANGE, 32, 0);
   };
   struct Step {
     const char* name;
     std::function<void()> act;
-    std::optional<POINT> at;  // nothing: somewhere the whole text shows
-    POINT user;
+    std::optional<Point> at;  // nothing: somewhere the whole text shows
+    Point user;
   };
   const std::vector<Step> steps = {
       {"placed by the program", [&] { form->move(twips(p1.x), twips(p1.y)); },
@@ -181,14 +182,14 @@ TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
 }
 
 TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
-  const POINT p1{work.left + 100, work.top + 150};
-  const POINT p2{work.left + 300, work.top + 250};
-  const POINT off{work.right + 400, work.bottom + 300};
+  const Point p1{work.left + 100, work.top + 150};
+  const Point p2{work.left + 300, work.top + 250};
+  const Point off{work.right + 400, work.bottom + 300};
   const unsigned base = form->dpi();
   struct Row {
     const char* name;
-    POINT from;                  // where another program put the window
-    std::function<POINT()> act;  // returns the pixel asked for
+    Point from;                  // where another program put the window
+    std::function<Point()> act;  // returns the pixel asked for
     bool own;                    // a move of the form's own
   };
   const std::vector<Row> rows = {
@@ -206,7 +207,7 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
        true},
       {"bringing the text back", off,
        [&] {
-         const POINT to = reachablePlace(rect(), textRect(), off, workAreas);
+         const Point to = reachablePlace(rect(), textRect(), off, workAreas);
          form->keepTextOnScreen();
          return to;
        },
@@ -223,11 +224,11 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
     moveTo(row.from.x, row.from.y);
     const unsigned dpi = form->dpi() == base ? base * 3 / 2 : base;
     const DpiChangeInNextMove change(hwnd(), dpi);
-    const POINT asked = row.act();
+    const Point asked = row.act();
     ASSERT_TRUE(change.suggested.has_value());
     const RECT suggested = *change.suggested;
-    const POINT expected =
-        row.own ? asked : POINT{suggested.left, suggested.top};
+    const Point expected =
+        row.own ? asked : Point{suggested.left, suggested.top};
     EXPECT_EQ(rect().left, expected.x);
     EXPECT_EQ(rect().top, expected.y);
     EXPECT_EQ(rect().right - rect().left, suggested.right - suggested.left)
@@ -248,7 +249,7 @@ TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
     ASSERT_EQ(SendMessageW(hwnd(), WM_GETDPISCALEDSIZE, dpi,
                            reinterpret_cast<LPARAM>(&answered)),
               TRUE);
-    const RECT before = rect();
+    const Rect before = rect();
     RECT suggested{before.left, before.top, before.left + answered.cx,
                    before.top + answered.cy};
     SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),

@@ -10,11 +10,11 @@
 #include <cstdio>
 
 #include "platform/services.h"
+#include "platform/twips.h"
 #include "platform/win32/date_time.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/runtime.h"
-#include "platform/win32/twips.h"
 #include "win32_test_support.h"
 
 namespace quorvo::platform::win32 {

@@ -10,10 +10,10 @@
 
 #include <string>
 
+#include "platform/twips.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
-#include "platform/win32/twips.h"
 #include "win32_test_support.h"
 
 namespace quorvo::platform::win32 {

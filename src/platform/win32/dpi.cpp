@@ -1,9 +1,9 @@
 // DPI awareness, window DPI and the message font.
 #include "platform/win32/dpi.h"
 
+#include "platform/twips.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/system_functions.h"
-#include "platform/win32/twips.h"
 
 namespace quorvo::platform::win32 {
 

@@ -8,6 +8,7 @@
 
 #include "platform/handler_guard.h"
 #include "platform/menu_item.h"
+#include "platform/twips.h"
 #include "platform/win32/accessible_name.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/errors.h"
@@ -15,7 +16,6 @@
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/runtime.h"
 #include "platform/win32/text.h"
-#include "platform/win32/twips.h"
 #include "platform/win32/window_corners.h"
 #include "resource_ids.h"
 
@@ -125,7 +125,7 @@ void Win32Form::popupMenu(MenuItem& menu, int flags, PopupPlace place) {
   const HWND window = requireWindow();
   POINT at{};
   if (place == PopupPlace::kBelowWindow) {
-    const RECT rect = windowRect();
+    const Rect rect = windowRect();
     at = {rect.left, rect.bottom};
   } else {
     // At the pointer as it was when the click that opens the menu happened.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "platform/geometry.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/label.h"
 #include "platform/win32/timer.h"
@@ -100,14 +101,16 @@ class Win32Form final : public Form {
 
   HWND requireWindow() const;
   // The window's rectangle on the screen, in pixels.
-  RECT windowRect() const;
+  Rect windowRect() const;
   // Where its text is on the screen: the first label, else the window.
-  RECT textRect() const;
+  Rect textRect() const;
   // Moves or sizes the window; the form knows it is its own placement while
-  // the system carries it out.
-  void placeWindow(int x, int y, int cx, int cy, UINT flags);
+  // the system carries it out, and the monitors' work areas where the
+  // caller has them already.
+  void placeWindow(int x, int y, int cx, int cy, UINT flags,
+                   const std::vector<Rect>* workAreas = nullptr);
   // Moves the window to a pixel without making it the user's place.
-  void moveWindowTo(POINT at);
+  void moveWindowTo(Point at);
   // Brings the whole text back when less than half of it can be seen, and
   // no more: not back to the user's place, which a move under way (a drag
   // across monitors) may not have replaced yet.
@@ -135,14 +138,16 @@ class Win32Form final : public Form {
   unsigned dpi_ = 0;
   // Where the text ends while the window hangs at the right edge of its
   // screen, as the last placement left it; the refit keeps it there.
-  std::optional<LONG> dockedTextRight_;
+  std::optional<int> dockedTextRight_;
   // The user's place, the window's top-left corner in pixels.
-  POINT userPlace_{};
+  Point userPlace_{};
   // Set while placeWindow runs, with the pixel it asked for (nothing when
   // it keeps the position): a WM_DPICHANGED sent from inside it belongs to
-  // the form's own placement.
+  // the form's own placement. And the work areas it was given, for the
+  // WM_WINDOWPOSCHANGED it sends.
   bool placing_ = false;
-  std::optional<POINT> askedPlace_;
+  std::optional<Point> askedPlace_;
+  const std::vector<Rect>* placingWorkAreas_ = nullptr;
   // The width and height beyond the first label, in twips, as the program
   // last set them: the window keeps them at another DPI.
   std::optional<float> widthMargin_;

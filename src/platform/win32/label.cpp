@@ -7,12 +7,12 @@
 #include <cstddef>
 
 #include "platform/handler_guard.h"
+#include "platform/twips.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/form.h"
 #include "platform/win32/mouse_input.h"
 #include "platform/win32/text.h"
-#include "platform/win32/twips.h"
 
 namespace quorvo::platform::win32 {
 

@@ -1,37 +1,46 @@
 // Keeping the clock's text on screen: the rules against monitor layouts,
 // the detours from the user's place and the way back.
-#include "platform/win32/placement.h"
+#include "platform/placement.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <optional>
+#include <ostream>
 #include <vector>
 
-namespace quorvo::platform::win32 {
+namespace quorvo::platform {
+
+void PrintTo(const Point& p, std::ostream* out) {
+  *out << "(" << p.x << ", " << p.y << ")";
+}
+void PrintTo(const Rect& r, std::ostream* out) {
+  *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
+       << "}";
+}
+
 namespace {
 
 // A clock of 100 x 20 pixels with its text inset by 1 pixel on the left and
 // top and 5 on the right, its window's top-left corner at (x, y).
 constexpr int kWidth = 100;
 constexpr int kHeight = 20;
-RECT clockAt(int x, int y) { return {x, y, x + kWidth, y + kHeight}; }
-RECT textOf(const RECT& window) {
+Rect clockAt(int x, int y) { return {x, y, x + kWidth, y + kHeight}; }
+Rect textOf(const Rect& window) {
   return {window.left + 1, window.top + 1, window.right - 5, window.bottom - 1};
 }
 
 // Layouts, in physical pixels: one screen with a taskbar at the bottom; a
 // second monitor left of the primary (negative coordinates) at a higher DPI
 // and so more pixels; a small monitor above and right of a large one.
-const std::vector<RECT> kTaskbar{{0, 0, 1280, 984}};
-const std::vector<RECT> kLeftHiDpi{{0, 0, 1920, 1040}, {-3840, -200, 0, 1960}};
-const std::vector<RECT> kStacked{{0, 0, 2560, 1400}, {2560, -768, 3584, 0}};
+const std::vector<Rect> kTaskbar{{0, 0, 1280, 984}};
+const std::vector<Rect> kLeftHiDpi{{0, 0, 1920, 1040}, {-3840, -200, 0, 1960}};
+const std::vector<Rect> kStacked{{0, 0, 2560, 1400}, {2560, -768, 3584, 0}};
 
 struct RecoveryRow {
   const char* name;
-  const std::vector<RECT>* layout;
-  POINT from;
-  std::optional<POINT> to;  // nothing: stays exactly where it is
+  const std::vector<Rect>* layout;
+  Point from;
+  std::optional<Point> to;  // nothing: stays exactly where it is
 };
 
 TEST(PlacementRuleTest, MovesOnlyWhatShowsLessThanHalfItsTextAndNoFurther) {
@@ -45,11 +54,11 @@ TEST(PlacementRuleTest, MovesOnlyWhatShowsLessThanHalfItsTextAndNoFurther) {
        &kTaskbar,
        {1231, 500},
        std::nullopt},
-      {"a sliver at the right edge", &kTaskbar, {1278, 0}, POINT{1185, 0}},
-      {"a sliver at the left edge", &kTaskbar, {-97, 300}, POINT{-1, 300}},
-      {"a sliver above the top", &kTaskbar, {600, -18}, POINT{600, -1}},
-      {"under the taskbar", &kTaskbar, {600, 990}, POINT{600, 965}},
-      {"far beyond every corner", &kTaskbar, {-32768, -32768}, POINT{-1, -1}},
+      {"a sliver at the right edge", &kTaskbar, {1278, 0}, Point{1185, 0}},
+      {"a sliver at the left edge", &kTaskbar, {-97, 300}, Point{-1, 300}},
+      {"a sliver above the top", &kTaskbar, {600, -18}, Point{600, -1}},
+      {"under the taskbar", &kTaskbar, {600, 990}, Point{600, 965}},
+      {"far beyond every corner", &kTaskbar, {-32768, -32768}, Point{-1, -1}},
       {"on the monitor left of the primary",
        &kLeftHiDpi,
        {-2000, 900},
@@ -57,39 +66,37 @@ TEST(PlacementRuleTest, MovesOnlyWhatShowsLessThanHalfItsTextAndNoFurther) {
       {"beyond the left monitor's left edge",
        &kLeftHiDpi,
        {-3938, 900},
-       POINT{-3841, 900}},
+       Point{-3841, 900}},
       {"across both monitors", &kLeftHiDpi, {-50, 500}, std::nullopt},
       {"in the gap below the small monitor",
        &kStacked,
        {3000, 10},
-       POINT{3000, -19}},
+       Point{3000, -19}},
       {"on the small monitor", &kStacked, {2600, -500}, std::nullopt},
       {"beyond the small monitor's top",
        &kStacked,
        {3000, -790},
-       POINT{3000, -769}},
+       Point{3000, -769}},
       {"left of the large monitor's bottom",
        &kStacked,
        {-200, 1390},
-       POINT{-1, 1381}},
+       Point{-1, 1381}},
   };
   for (const RecoveryRow& row : rows) {
     SCOPED_TRACE(row.name);
-    const RECT window = clockAt(row.from.x, row.from.y);
-    const std::optional<POINT> to =
+    const Rect window = clockAt(row.from.x, row.from.y);
+    const std::optional<Point> to =
         recoveredPosition(window, textOf(window), *row.layout);
-    ASSERT_EQ(to.has_value(), row.to.has_value());
+    EXPECT_EQ(to, row.to);
     if (!to) continue;
-    EXPECT_EQ(to->x, row.to->x);
-    EXPECT_EQ(to->y, row.to->y);
     // The text is then whole inside one work area.
-    const RECT moved = clockAt(to->x, to->y);
+    const Rect moved = clockAt(to->x, to->y);
     EXPECT_DOUBLE_EQ(visibleShare(textOf(moved), *row.layout), 1.0);
   }
 }
 
 TEST(PlacementRuleTest, NoMonitorGivesNoPlaceAndNoShare) {
-  const RECT window = clockAt(100, 100);
+  const Rect window = clockAt(100, 100);
   EXPECT_FALSE(recoveredPosition(window, textOf(window), {}).has_value());
   EXPECT_EQ(visibleShare(textOf(window), {}), 0.0);
   EXPECT_EQ(nearestWorkArea(window, {}), nullptr);
@@ -97,14 +104,12 @@ TEST(PlacementRuleTest, NoMonitorGivesNoPlaceAndNoShare) {
 }
 
 TEST(PlacementRuleTest, AnEmptyTextCountsByItsCorner) {
-  const RECT onScreen{500, 500, 500, 500};
-  const RECT offScreen{-500, 500, -500, 500};
+  const Rect onScreen{500, 500, 500, 500};
+  const Rect offScreen{-500, 500, -500, 500};
   EXPECT_EQ(visibleShare(onScreen, kTaskbar), 1.0);
   EXPECT_EQ(visibleShare(offScreen, kTaskbar), 0.0);
-  const std::optional<POINT> to =
-      recoveredPosition(clockAt(-501, 499), offScreen, kTaskbar);
-  ASSERT_TRUE(to.has_value());
-  EXPECT_EQ(to->x, -1);
+  EXPECT_EQ(recoveredPosition(clockAt(-501, 499), offScreen, kTaskbar),
+            (Point{-1, 499}));
 }
 
 TEST(PlacementRuleTest, DockedRightWhenTheWindowReachesTheEdgeAndTheTextNot) {
@@ -115,28 +120,28 @@ TEST(PlacementRuleTest, DockedRightWhenTheWindowReachesTheEdgeAndTheTextNot) {
   for (const Row row : {Row{1280, true}, Row{1281, true}, Row{1285, true},
                         Row{1286, false}, Row{1279, false}, Row{700, false}}) {
     SCOPED_TRACE(row.right);
-    const RECT window{row.right - kWidth, 0, row.right, kHeight};
+    const Rect window{row.right - kWidth, 0, row.right, kHeight};
     EXPECT_EQ(isDockedRight(window, textOf(window), kTaskbar), row.docked);
   }
   // The right edge of the monitor the window is on, not of another one.
-  for (const RECT window :
-       {RECT{-100, 500, 0, 520}, RECT{3484, -300, 3584, -280}}) {
+  for (const Rect window :
+       {Rect{-100, 500, 0, 520}, Rect{3484, -300, 3584, -280}}) {
     EXPECT_TRUE(isDockedRight(window, textOf(window),
                               window.left < 0 ? kLeftHiDpi : kStacked));
   }
-  const RECT besideSmall{2460, -300, 2560, -280};
+  const Rect besideSmall{2460, -300, 2560, -280};
   EXPECT_FALSE(isDockedRight(besideSmall, textOf(besideSmall), kStacked));
 }
 
 TEST(PlacementRuleTest, RefitKeepsTheLeftEdgeOrTheDockedTextEdge) {
   struct Row {
     const char* name;
-    POINT from;
-    POINT user;                       // the user's place
-    int width;                        // the window's new width
-    std::optional<LONG> dockedRight;  // where the docked text ended
-    POINT to;
-    POINT toUser;
+    Point from;
+    Point user;                      // the user's place
+    int width;                       // the window's new width
+    std::optional<int> dockedRight;  // where the docked text ended
+    Point to;
+    Point toUser;
   };
   // The text has grown from 94 to 144 pixels: the window's new width.
   const std::vector<Row> rows = {
@@ -199,31 +204,28 @@ TEST(PlacementRuleTest, RefitKeepsTheLeftEdgeOrTheDockedTextEdge) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const RECT window = clockAt(row.from.x, row.from.y);
-    RECT text = textOf(window);
+    const Rect window = clockAt(row.from.x, row.from.y);
+    Rect text = textOf(window);
     text.right = text.left + row.width - 6;  // at its new size, in place
     const Placement to = refittedWindow(window, row.width, text, row.user,
                                         kTaskbar, row.dockedRight);
-    EXPECT_EQ(to.window.left, row.to.x);
-    EXPECT_EQ(to.window.top, row.to.y);
-    EXPECT_EQ(to.window.right - to.window.left, row.width);
-    EXPECT_EQ(to.window.bottom - to.window.top, kHeight);
-    EXPECT_EQ(to.userPlace.x, row.toUser.x);
-    EXPECT_EQ(to.userPlace.y, row.toUser.y);
+    EXPECT_EQ(to.window, (Rect{row.to.x, row.to.y, row.to.x + row.width,
+                               row.to.y + kHeight}));
+    EXPECT_EQ(to.userPlace, row.toUser);
   }
 }
 
 // Two monitors side by side, and the first alone after the second went.
-const std::vector<RECT> kSideBySide{{0, 0, 1280, 984}, {1280, 0, 2304, 768}};
-const std::vector<RECT> kSecondGone{{0, 0, 1280, 984}};
+const std::vector<Rect> kSideBySide{{0, 0, 1280, 984}, {1280, 0, 2304, 768}};
+const std::vector<Rect> kSecondGone{{0, 0, 1280, 984}};
 
 TEST(PlacementRuleTest, DetoursLastWhileTheUsersPlaceCannotShowTheText) {
   struct Row {
     const char* name;
-    const std::vector<RECT>* layout;
-    POINT from;
-    POINT user;  // the user's place
-    POINT to;
+    const std::vector<Rect>* layout;
+    Point from;
+    Point user;  // the user's place
+    Point to;
   };
   const std::vector<Row> rows = {
       {"at the user's place, whole on screen",
@@ -269,18 +271,15 @@ TEST(PlacementRuleTest, DetoursLastWhileTheUsersPlaceCannotShowTheText) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const RECT window = clockAt(row.from.x, row.from.y);
-    const POINT to =
-        reachablePlace(window, textOf(window), row.user, *row.layout);
-    EXPECT_EQ(to.x, row.to.x);
-    EXPECT_EQ(to.y, row.to.y);
+    const Rect window = clockAt(row.from.x, row.from.y);
+    EXPECT_EQ(reachablePlace(window, textOf(window), row.user, *row.layout),
+              row.to);
   }
   // No monitor at all: the window stays where it is.
-  const RECT window = clockAt(1185, 200);
-  const POINT to = reachablePlace(window, textOf(window), {1500, 200}, {});
-  EXPECT_EQ(to.x, 1185);
-  EXPECT_EQ(to.y, 200);
+  const Rect window = clockAt(1185, 200);
+  EXPECT_EQ(reachablePlace(window, textOf(window), {1500, 200}, {}),
+            (Point{1185, 200}));
 }
 
 }  // namespace
-}  // namespace quorvo::platform::win32
+}  // namespace quorvo::platform
