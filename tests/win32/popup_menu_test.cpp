@@ -130,41 +130,11 @@ TEST_F(PopupMenuTest, ChangedStatesShowAtTheNextBuild) {
   EXPECT_TRUE(shown[2].checked);
 }
 
-TEST_F(PopupMenuTest, ItemWithItemsOpensASubmenu) {
-  MenuItem top{{"Top"}};
-  MenuItem more{{"&More"}};
-  MenuItem inner{{"Inner", true}};
-  MenuItem hiddenInner{{"Hidden"}};
-  hiddenInner.setVisible(false);
-  more.addItem(inner);
-  more.addItem(hiddenInner);
-  top.addItem(more);
-  const PopupMenu popup = buildPopupMenu(top);
-  const std::vector<Entry> shown = entries(popup.menu.get());
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_TRUE(shown[0].submenu);
-  const std::vector<Entry> sub = entries(GetSubMenu(popup.menu.get(), 0));
-  ASSERT_EQ(sub.size(), 1u);
-  EXPECT_EQ(sub[0].text, "Inner");
-  EXPECT_TRUE(sub[0].checked);
-  ASSERT_EQ(popup.commands.size(), 1u);
-  EXPECT_EQ(popup.commands[0], &inner);
-}
-
 TEST_F(PopupMenuTest, EmptyMenuIsEmpty) {
   MenuItem lonely{{"Config"}};
   const PopupMenu popup = buildPopupMenu(lonely);
   EXPECT_EQ(GetMenuItemCount(popup.menu.get()), 0);
   EXPECT_TRUE(popup.commands.empty());
-}
-
-TEST(PopupFlagsTest, RuntimeFlagsMapToTrackPopupFlags) {
-  EXPECT_EQ(trackPopupFlags(0),
-            static_cast<UINT>(TPM_LEFTALIGN | TPM_TOPALIGN));
-  EXPECT_EQ(trackPopupFlags(kPopupMenuRightButton),
-            static_cast<UINT>(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON));
-  EXPECT_NE(trackPopupFlags(4) & TPM_CENTERALIGN, 0u);
-  EXPECT_NE(trackPopupFlags(8) & TPM_RIGHTALIGN, 0u);
 }
 
 // Keys the test types into an open popup menu.

@@ -27,7 +27,6 @@ namespace {
 // resizable; no taskbar button, since the clock is never meant to be in the
 // way; child windows clipped so the label does not flicker.
 constexpr DWORD kFormStyle = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN;
-constexpr DWORD kHiddenFormStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 
 HICON loadIcon(HINSTANCE instance, int size) {
@@ -66,14 +65,13 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
   }
   const std::wstring caption = toUtf16(design.caption);
   // The window procedure takes ownership of the handle at WM_NCCREATE.
-  if (CreateWindowExW(kFormExStyle, kFormClassName, caption.c_str(),
-                      design.visibleFrame ? kFormStyle : kHiddenFormStyle, 0, 0,
-                      0, 0, nullptr, nullptr, runtime.instance(),
+  if (CreateWindowExW(kFormExStyle, kFormClassName, caption.c_str(), kFormStyle,
+                      0, 0, 0, 0, nullptr, nullptr, runtime.instance(),
                       this) == nullptr ||
       !window_) {
     throwLastError("CreateWindowExW(form)");
   }
-  if (design.visibleFrame) requestSquareCorners(window_.get());
+  requestSquareCorners(window_.get());
   try {
     dpi_ = windowDpi(window_.get());
     font_ = createMessageFont(dpi_);
