@@ -20,6 +20,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/label.h"
 #include "platform/win32/timer.h"
+#include "platform/win32/window_procedure.h"
 
 namespace quorvo::platform::win32 {
 
@@ -83,10 +84,13 @@ class Win32Form final : public Form {
   void raise(std::string_view name, const std::function<void()>& handler);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
-                                     LPARAM lParam) noexcept;
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT passOn(HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) noexcept {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   void OnClose();
   void OnEndSession();
   void OnContextMenu(LPARAM lParam);
@@ -130,10 +134,10 @@ class Win32Form final : public Form {
   UniqueFont font_;
   // After the font, so the font is deselected from it before it is deleted.
   MeasuringDc measuringDc_;
-  // The form's window. The window procedure adopts the handle at
-  // WM_NCCREATE, while CreateWindowExW is still running, and lets go of it
-  // at WM_NCDESTROY, when the system destroys the window on its own (the
-  // end of the session); unload() and the destructor destroy it.
+  // The form's window. OnMessage adopts the handle at WM_NCCREATE, while
+  // CreateWindowExW is still running, and lets go of it at WM_NCDESTROY, when
+  // the system destroys the window on its own (the end of the session);
+  // unload() and the destructor destroy it.
   UniqueWindow window_;
   unsigned dpi_ = 0;
   // Where the text ends while the window hangs at the right edge of its
