@@ -3,27 +3,12 @@
 
 #include <string>
 
+#include "platform/win32/application.h"
 #include "platform/win32/system_functions.h"
 
 namespace quorvo::platform::win32 {
 
 namespace {
-
-// The full path of the running program; empty when it cannot be had.
-std::wstring programPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(),
-                                            static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    if (path.size() >= 32768) return {};  // longer than any Windows path
-    path.resize(path.size() * 2);
-  }
-}
 
 // Made once, on first use, and kept for the life of the process.
 HANDLE commonControlsContext() noexcept {

@@ -24,10 +24,6 @@ namespace {
 constexpr DWORD kLabelStyle =
     WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
 
-// The size of TOOLINFOW that comctl32 5 and 6 both accept.
-constexpr UINT kToolInfoSize =
-    static_cast<UINT>(offsetof(TTTOOLINFOW, lParam) + sizeof(LPARAM));
-
 // The mouse messages a tooltip watches to know when to show and hide.
 bool isToolTipRelayed(UINT message) {
   switch (message) {
