@@ -133,7 +133,7 @@ TEST_F(Win32HandlerGuardTest, EveryEntryPointReportsUnderItsHandlerName) {
     std::function<bool()> next;  // whether the next event runs
   };
   const std::vector<Row> rows = {
-      {"Form_MouseDown", "mouse down",
+      {"Form_MouseDown", "Form_MouseDown failed",
        [&] {
          events.throwFrom = "Form_MouseDown";
          SendMessageW(hwnd(), WM_RBUTTONDOWN, 0, MAKELPARAM(1, 1));
@@ -144,7 +144,7 @@ TEST_F(Win32HandlerGuardTest, EveryEntryPointReportsUnderItsHandlerName) {
          SendMessageW(hwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(1, 1));
          return events.log.back() == "Form_DblClick";
        }},
-      {"lblTime_MouseDown", "label mouse down",
+      {"lblTime_MouseDown", "MouseDown failed",
        [&] {
          labelEvents.throwFrom = "MouseDown";
          SendMessageW(label.window(), WM_RBUTTONDOWN, 0, MAKELPARAM(1, 1));

@@ -20,51 +20,43 @@ std::wstring uniqueName(const std::wstring& prefix) {
          std::to_wstring(GetTickCount64()) + L"." + std::to_wstring(++counter);
 }
 
-void RecordingFormEvents::Form_MouseDown(std::int16_t button,
-                                         std::int16_t shift, float x, float y) {
-  log.push_back("Form_MouseDown");
-  mouseDowns.push_back({button, shift, x, y});
-  if (throwFrom == "Form_MouseDown") throw std::runtime_error("mouse down");
+void RecordedEvents::note(const char* event) {
+  log.push_back(event);
+  if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
 }
 
-void RecordingFormEvents::Form_DblClick() {
-  log.push_back("Form_DblClick");
-  if (throwFrom == "Form_DblClick") throw std::runtime_error("double click");
+void RecordingFormEvents::Form_MouseDown(std::int16_t button,
+                                         std::int16_t shift, float x, float y) {
+  mouseDowns.push_back({button, shift, x, y});
+  note("Form_MouseDown");
 }
 
 void RecordingFormEvents::Form_ContextMenu(bool fromKeyboard) {
-  log.push_back("Form_ContextMenu");
   contextMenusFromKeyboard.push_back(fromKeyboard);
+  note("Form_ContextMenu");
 }
 
 void RecordingFormEvents::Form_QueryUnload(std::int16_t& cancel,
                                            UnloadReason reason) {
-  log.push_back("Form_QueryUnload");
   queryUnloadReasons.push_back(reason);
   cancel = cancelWith;
-  if (throwFrom == "Form_QueryUnload") throw std::runtime_error("query");
+  note("Form_QueryUnload");
 }
 
 void RecordingFormEvents::Form_Closed(UnloadReason reason) {
-  log.push_back("Form_Closed");
   closedReasons.push_back(reason);
+  note("Form_Closed");
 }
 
 void RecordingFormEvents::Form_FontChanged() {
-  log.push_back("Form_FontChanged");
+  note("Form_FontChanged");
   if (onFontChanged) onFontChanged();
 }
 
 void RecordingLabelEvents::MouseDown(std::int16_t button, std::int16_t shift,
                                      float x, float y) {
-  log.push_back("MouseDown");
   mouseDowns.push_back({button, shift, x, y});
-  if (throwFrom == "MouseDown") throw std::runtime_error("label mouse down");
-}
-
-void RecordingLabelEvents::DblClick() {
-  log.push_back("DblClick");
-  if (throwFrom == "DblClick") throw std::runtime_error("label double click");
+  note("MouseDown");
 }
 
 TestRuntime::TestRuntime() {

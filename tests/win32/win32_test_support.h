@@ -54,41 +54,44 @@ class RecordingReporter : public platform::ErrorReporter {
   std::vector<Error> errors;
 };
 
-// Form events, recorded; `throwFrom` names an event that throws.
-class RecordingFormEvents : public platform::FormEvents {
- public:
+// Events by name, in order; the one `throwFrom` names throws
+// "<name> failed" after it was noted.
+struct RecordedEvents {
   struct MouseDown {
     std::int16_t button, shift;
     float x, y;
   };
+  void note(const char* event);
+
+  std::vector<std::string> log;
+  std::vector<MouseDown> mouseDowns;
+  std::string throwFrom;
+};
+
+class RecordingFormEvents : public platform::FormEvents, public RecordedEvents {
+ public:
   void Form_MouseDown(std::int16_t button, std::int16_t shift, float x,
                       float y) override;
-  void Form_DblClick() override;
+  void Form_DblClick() override { note("Form_DblClick"); }
   void Form_ContextMenu(bool fromKeyboard) override;
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override;
   void Form_Closed(platform::UnloadReason reason) override;
   void Form_FontChanged() override;
 
-  std::vector<std::string> log;         // event names in order
   std::function<void()> onFontChanged;  // what the program would do
   std::vector<bool> contextMenusFromKeyboard;
-  std::vector<MouseDown> mouseDowns;
   std::vector<platform::UnloadReason> queryUnloadReasons;
   std::vector<platform::UnloadReason> closedReasons;
   std::int16_t cancelWith = 0;
-  std::string throwFrom;
 };
 
-class RecordingLabelEvents : public platform::LabelEvents {
+class RecordingLabelEvents : public platform::LabelEvents,
+                             public RecordedEvents {
  public:
   void MouseDown(std::int16_t button, std::int16_t shift, float x,
                  float y) override;
-  void DblClick() override;
-
-  std::vector<std::string> log;
-  std::vector<RecordingFormEvents::MouseDown> mouseDowns;
-  std::string throwFrom;
+  void DblClick() override { note("DblClick"); }
 };
 
 // A runtime as the tests use it: its own instance mutex, en-US formats,
