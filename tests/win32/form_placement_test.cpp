@@ -163,36 +163,23 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
   struct Row {
     const char* name;
     Point from;                  // where another program put the window
-    std::function<Point()> act;  // returns the pixel asked for
     bool own;                    // a move of the form's own
+    std::function<Point()> act;  // returns the pixel asked for
   };
+  // clang-format off
   const std::vector<Row> rows = {
-      {"to a place the program gives", p2,
-       [&] {
-         form->move(twips(p1.x), twips(p1.y));
-         return p1;
-       },
-       true},
-      {"aside", p1,
-       [&] {
-         form->moveAside(twips(p2.x), twips(p2.y));
-         return p2;
-       },
-       true},
-      {"bringing the text back", off,
-       [&] {
+      {"to a place the program gives", p2, true,
+       [&] { form->move(twips(p1.x), twips(p1.y)); return p1; }},
+      {"aside", p1, true,
+       [&] { form->moveAside(twips(p2.x), twips(p2.y)); return p2; }},
+      {"bringing the text back", off, true, [&] {
          const Point to = reachablePlace(rect(), textRect(), off, workAreas);
          form->keepTextOnScreen();
-         return to;
-       },
-       true},
-      {"dragged, or moved by another program", p2,
-       [&] {
-         moveTo(p1);
-         return p1;
-       },
-       false},
+         return to; }},
+      {"dragged, or moved by another program", p2, false,
+       [&] { moveTo(p1); return p1; }},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     moveTo(row.from);

@@ -47,7 +47,7 @@ TEST_F(WindowManagerTest, TheCallsReachTheSystem) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST(MessagePosTest, HalvesAreSigned) {
+TEST_F(WindowManagerTest, MessagePositionHalvesAreSigned) {
   EXPECT_EQ(screenPointFromMessagePos(0x00960064).x, 100);
   EXPECT_EQ(screenPointFromMessagePos(0x00960064).y, 150);
   EXPECT_EQ(screenPointFromMessagePos(0xFFFF0010).x, 16);
