@@ -1,6 +1,7 @@
 // The events a form and its label raise into the program as the system's
-// messages come (presses, double clicks, requests for the context menu),
-// and the guard every entry point of the program runs in.
+// messages come (presses, double clicks, requests for the context menu, a
+// close, the session's end), and the guard every entry point of the program
+// runs in.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -18,6 +19,8 @@
 
 namespace quorvo::platform::win32 {
 namespace {
+
+using win32_testing::Win32FormTest;
 
 class Win32FormMouseTest : public win32_testing::FormFixture {
  protected:
@@ -107,6 +110,72 @@ TEST_F(Win32FormMouseTest, EachInputRaisesItsEventOnTheWindowItCameTo) {
   EXPECT_EQ(SendMessageW(label.window(), WM_NCHITTEST, 0,
                          MAKELPARAM(r.left + 1, r.top + 1)),
             HTCLIENT);
+}
+
+// A close request (Alt+F4, another program) may be refused; the end of the
+// session closes whatever the program answers, and the program learns the
+// window is gone. The runtime never destroys the window itself.
+TEST_F(Win32FormTest,
+       CloseRequestsAndTheSessionsEndRaiseQueryUnloadThenClosed) {
+  using Log = std::vector<std::string>;
+  const Log closed{"Form_QueryUnload", "Form_Closed"};
+  struct Row {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    std::int16_t cancel;
+    const char* throwFrom;
+    Log log;
+    UnloadReason reason;
+  };
+  const std::vector<Row> rows = {
+      {"a close request", WM_CLOSE, 0, 0, "", closed,
+       UnloadReason::kControlMenu},
+      {"a refused close",
+       WM_CLOSE,
+       0,
+       -1,
+       "",
+       {"Form_QueryUnload"},
+       UnloadReason::kControlMenu},
+      {"a close whose QueryUnload fails", WM_CLOSE, 0, 0, "Form_QueryUnload",
+       closed, UnloadReason::kControlMenu},
+      {"the session ends", WM_ENDSESSION, TRUE, 0, "", closed,
+       UnloadReason::kSessionEnding},
+      {"the session ends, refused", WM_ENDSESSION, TRUE, -1, "", closed,
+       UnloadReason::kSessionEnding},
+      {"the session goes on",
+       WM_ENDSESSION,
+       FALSE,
+       0,
+       "",
+       {},
+       UnloadReason::kSessionEnding},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    events.log.clear();
+    events.queryUnloadReasons.clear();
+    events.closedReasons.clear();
+    events.cancelWith = row.cancel;
+    events.throwFrom = row.throwFrom;
+    const std::size_t errors = runtime.reporter.errors.size();
+    if (row.message == WM_ENDSESSION) {
+      // Asked first whether the session may end: yes, and no event yet.
+      EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+      EXPECT_TRUE(events.log.empty());
+    }
+    SendMessageW(hwnd(), row.message, row.wParam, 0);
+    EXPECT_EQ(events.log, row.log);
+    EXPECT_EQ(events.queryUnloadReasons,
+              std::vector<UnloadReason>(row.log.empty() ? 0 : 1, row.reason));
+    EXPECT_EQ(
+        events.closedReasons,
+        std::vector<UnloadReason>(row.log.size() == 2 ? 1 : 0, row.reason));
+    EXPECT_EQ(runtime.reporter.errors.size() - errors,
+              *row.throwFrom != '\0' ? 1u : 0u);
+    EXPECT_TRUE(IsWindow(hwnd()));
+  }
 }
 
 class Win32HandlerGuardTest : public win32_testing::FormFixture {};

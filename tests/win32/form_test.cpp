@@ -1,6 +1,5 @@
-// The clock window's form: its window, geometry in twips, the close and
-// session-end events, the program's end, and changes of DPI and of the
-// system's fonts.
+// The clock window's form: its window, geometry in twips, the program's
+// end, and changes of DPI and of the system's settings.
 #include "platform/win32/form.h"
 
 #include <gtest/gtest.h>
@@ -27,26 +26,7 @@ namespace {
 using win32_testing::MessageCounter;
 using win32_testing::RecordingFormEvents;
 
-class Win32FormTest : public win32_testing::FormFixture {
- protected:
-  unsigned dpi() { return form->dpi(); }
-};
-
-TEST_F(Win32FormTest, ChangedRegionalFormatsAreFormattedAnew) {
-  Win32DateTime& dateTime = runtime->dateTime();
-  const LocalDateTime reading{2024, 3, 4, 1, 21, 5, 3};
-  (void)dateTime.format(reading, kLongDatePattern);
-  const std::size_t before = dateTime.systemFormatCount();
-  // Other settings, with or without a section name, keep the texts.
-  SendMessageW(hwnd(), WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
-  SendMessageW(hwnd(), WM_SETTINGCHANGE, 0,
-               reinterpret_cast<LPARAM>(L"Policy"));
-  (void)dateTime.format(reading, kLongDatePattern);
-  EXPECT_EQ(dateTime.systemFormatCount(), before);
-  SendMessageW(hwnd(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
-  (void)dateTime.format(reading, kLongDatePattern);
-  EXPECT_EQ(dateTime.systemFormatCount(), before + 1);
-}
+using win32_testing::Win32FormTest;
 
 // Hidden until shown, with a border of one pixel and nothing else around
 // its client area: no caption, no sizing frame, no buttons, and no taskbar
@@ -172,72 +152,6 @@ TEST_F(Win32FormTest, ShowMakesVisibleAndRefreshPaints) {
   EXPECT_FALSE(GetUpdateRect(hwnd(), &update, FALSE));
 }
 
-// A close request (Alt+F4, another program) may be refused; the end of the
-// session closes whatever the program answers, and the program learns the
-// window is gone. The runtime never destroys the window itself.
-TEST_F(Win32FormTest,
-       CloseRequestsAndTheSessionsEndRaiseQueryUnloadThenClosed) {
-  using Log = std::vector<std::string>;
-  const Log closed{"Form_QueryUnload", "Form_Closed"};
-  struct Row {
-    const char* name;
-    UINT message;
-    WPARAM wParam;
-    std::int16_t cancel;
-    const char* throwFrom;
-    Log log;
-    UnloadReason reason;
-  };
-  const std::vector<Row> rows = {
-      {"a close request", WM_CLOSE, 0, 0, "", closed,
-       UnloadReason::kControlMenu},
-      {"a refused close",
-       WM_CLOSE,
-       0,
-       -1,
-       "",
-       {"Form_QueryUnload"},
-       UnloadReason::kControlMenu},
-      {"a close whose QueryUnload fails", WM_CLOSE, 0, 0, "Form_QueryUnload",
-       closed, UnloadReason::kControlMenu},
-      {"the session ends", WM_ENDSESSION, TRUE, 0, "", closed,
-       UnloadReason::kSessionEnding},
-      {"the session ends, refused", WM_ENDSESSION, TRUE, -1, "", closed,
-       UnloadReason::kSessionEnding},
-      {"the session goes on",
-       WM_ENDSESSION,
-       FALSE,
-       0,
-       "",
-       {},
-       UnloadReason::kSessionEnding},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    events.log.clear();
-    events.queryUnloadReasons.clear();
-    events.closedReasons.clear();
-    events.cancelWith = row.cancel;
-    events.throwFrom = row.throwFrom;
-    const std::size_t errors = runtime.reporter.errors.size();
-    if (row.message == WM_ENDSESSION) {
-      // Asked first whether the session may end: yes, and no event yet.
-      EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
-      EXPECT_TRUE(events.log.empty());
-    }
-    SendMessageW(hwnd(), row.message, row.wParam, 0);
-    EXPECT_EQ(events.log, row.log);
-    EXPECT_EQ(events.queryUnloadReasons,
-              std::vector<UnloadReason>(row.log.empty() ? 0 : 1, row.reason));
-    EXPECT_EQ(
-        events.closedReasons,
-        std::vector<UnloadReason>(row.log.size() == 2 ? 1 : 0, row.reason));
-    EXPECT_EQ(runtime.reporter.errors.size() - errors,
-              *row.throwFrom != '\0' ? 1u : 0u);
-    EXPECT_TRUE(IsWindow(hwnd()));
-  }
-}
-
 TEST_F(Win32FormTest, UnloadDestroysTheWindowWithoutEvents) {
   const HWND window = hwnd();
   form->show();
@@ -338,20 +252,31 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   EXPECT_TRUE(runtime.reporter.errors.empty());
 }
 
-TEST_F(Win32FormTest, SystemFontChangesReachTheProgram) {
+// The system's fonts reach the program, and new regional formats make the
+// clock's texts anew; other settings, named or not, change neither.
+TEST_F(Win32FormTest, SettingChangesReachTheFontsAndTheTexts) {
+  Win32DateTime& dateTime = runtime->dateTime();
+  const LocalDateTime reading{2024, 3, 4, 1, 21, 5, 3};
   struct Row {
     WPARAM action;
     const wchar_t* area;
     bool fontChanged;
+    bool textsAnew;
   };
   for (const Row& row :
-       {Row{SPI_SETNONCLIENTMETRICS, nullptr, true},
-        Row{0, L"WindowMetrics", true},
-        Row{SPI_SETDESKWALLPAPER, nullptr, false}, Row{0, L"intl", false}}) {
+       {Row{SPI_SETNONCLIENTMETRICS, nullptr, true, false},
+        Row{0, L"WindowMetrics", true, false},
+        Row{SPI_SETDESKWALLPAPER, nullptr, false, false},
+        Row{0, L"Policy", false, false}, Row{0, L"intl", false, true}}) {
+    SCOPED_TRACE(row.action);
+    (void)dateTime.format(reading, kLongDatePattern);
+    const std::size_t before = dateTime.systemFormatCount();
     events.log.clear();
     SendMessageW(hwnd(), WM_SETTINGCHANGE, row.action,
                  reinterpret_cast<LPARAM>(row.area));
-    EXPECT_EQ(events.log.size(), row.fontChanged ? 1u : 0u) << row.action;
+    EXPECT_EQ(events.log.size(), row.fontChanged ? 1u : 0u);
+    (void)dateTime.format(reading, kLongDatePattern);
+    EXPECT_EQ(dateTime.systemFormatCount() - before, row.textsAnew ? 1u : 0u);
   }
   EXPECT_TRUE(runtime.reporter.errors.empty());
 }

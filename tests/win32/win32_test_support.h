@@ -119,6 +119,7 @@ std::unique_ptr<platform::win32::Win32Form> createForm(
 class FormFixture : public ::testing::Test {
  protected:
   HWND hwnd() const { return form->window(); }
+  unsigned dpi() const { return form->dpi(); }
   // The window's rectangle on the screen, in pixels.
   platform::Rect rect() const;
   // Puts the window on the primary screen, at (1500, 1500) twips.
@@ -132,6 +133,9 @@ class FormFixture : public ::testing::Test {
   std::unique_ptr<platform::win32::Win32Form> form =
       createForm(*runtime, events);
 };
+
+// The form's own suite, in more than one file.
+class Win32FormTest : public FormFixture {};
 
 // Delivers messages until `done` is true or the deadline passes; returns
 // `done()`.
