@@ -88,7 +88,6 @@ class Timer {
  public:
   virtual ~Timer() = default;
   virtual int interval() const = 0;
-  virtual void setInterval(int milliseconds) = 0;
   virtual bool enabled() const = 0;
   virtual void setEnabled(bool on) = 0;
 };
@@ -96,7 +95,6 @@ class Timer {
 // How a form looks before any code of the program runs.
 struct FormDesign {
   std::string caption;
-  bool visibleFrame = true;  // false for a form that is never shown
   // What screen readers call the window where its caption is empty; it
   // changes nothing that can be seen, nor what the caption reads.
   std::string accessibleName = {};

@@ -48,8 +48,8 @@ class MemoryForm : public platform::Form {
   void setHeight(float twips) override;
   platform::WindowHandle hWnd() const override { return handle_; }
   bool isOnAnyScreen() const override;
-  // Only noted in the journal: where the text lands is the real runtime's
-  // rule, tested against monitor layouts there.
+  // Only noted in the journal: where the text lands is the placement rules'
+  // (platform/placement.h), tested against monitor layouts of their own.
   void keepTextOnScreen() override;
   void show() override;
   void refresh() override;

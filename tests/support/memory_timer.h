@@ -21,7 +21,6 @@ class MemoryTimer : public platform::Timer {
         enabled_(design.enabled),
         onTimer_(std::move(onTimer)) {}
   int interval() const override { return interval_; }
-  void setInterval(int milliseconds) override { interval_ = milliseconds; }
   bool enabled() const override { return enabled_; }
   void setEnabled(bool on) override { enabled_ = on; }
   // Raises the timer event when the timer is enabled and its window exists;
@@ -32,7 +31,7 @@ class MemoryTimer : public platform::Timer {
  private:
   // Made once, as the real timer does: nothing composed at every tick.
   const std::string handlerName_;
-  int interval_;
+  const int interval_;
   bool enabled_;
   std::function<void()> onTimer_;
 };

@@ -6,11 +6,8 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "platform/command_line.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/process_setup.h"
 #include "platform/win32/text.h"
@@ -20,14 +17,6 @@ namespace quorvo::platform::win32 {
 namespace {
 
 using win32_testing::uniqueName;
-
-std::wstring thisProgram() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  EXPECT_GT(length, 0u);
-  EXPECT_LT(length, static_cast<DWORD>(MAX_PATH));
-  return path;
-}
 
 std::wstring tempFile() {
   wchar_t directory[MAX_PATH] = {};
@@ -54,7 +43,7 @@ ProbeResult probe(const std::wstring& commandLine,
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  const std::wstring program = thisProgram();
+  const std::wstring program = programPath();
   const BOOL started =
       CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
                      nullptr, nullptr, &startup, &process);
@@ -92,29 +81,31 @@ ProbeResult probe(const std::wstring& commandLine,
 
 std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-TEST(Win32ApplicationTest, FirstInstanceIsNotAPreviousOne) {
-  const std::wstring name = L"Local\\" + uniqueName(L"Quorvo.Test");
-  Win32Application first(name);
-  EXPECT_FALSE(first.prevInstance());
-  Win32Application second(name);
-  EXPECT_TRUE(second.prevInstance());
-  EXPECT_FALSE(first.prevInstance());  // fixed at construction
-}
+class Win32ApplicationTest : public win32_testing::FormFixture {
+ protected:
+  const std::wstring mutexName = L"Local\\" + uniqueName(L"Quorvo.Test");
+};
 
-TEST(Win32ApplicationTest, MarkGoesWithTheLastHolder) {
-  const std::wstring name = L"Local\\" + uniqueName(L"Quorvo.Test");
-  { Win32Application first(name); }
-  Win32Application again(name);
+// The first holder of the mark is no previous instance, the second is, and
+// the mark goes with its last holder.
+TEST_F(Win32ApplicationTest, FirstInstanceIsNotAPreviousOne) {
+  {
+    Win32Application first(mutexName);
+    EXPECT_FALSE(first.prevInstance());
+    Win32Application second(mutexName);
+    EXPECT_TRUE(second.prevInstance());
+    EXPECT_FALSE(first.prevInstance());  // fixed at construction
+  }
+  Win32Application again(mutexName);
   EXPECT_FALSE(again.prevInstance());
 }
 
-TEST(Win32ApplicationTest, OtherProcessSeesTheRunningInstance) {
-  const std::wstring name = L"Local\\" + uniqueName(L"Quorvo.Test");
-  const ProbeResult alone = probe(quoted(thisProgram()), name);
+TEST_F(Win32ApplicationTest, OtherProcessSeesTheRunningInstance) {
+  const ProbeResult alone = probe(quoted(programPath()), mutexName);
   ASSERT_TRUE(alone.ok);
   EXPECT_FALSE(alone.previousInstance);
-  Win32Application running(name);
-  const ProbeResult second = probe(quoted(thisProgram()), name);
+  Win32Application running(mutexName);
+  const ProbeResult second = probe(quoted(programPath()), mutexName);
   ASSERT_TRUE(second.ok);
   EXPECT_TRUE(second.previousInstance);
 }
@@ -127,7 +118,7 @@ struct CommandCase {
 class Win32CommandTest : public ::testing::TestWithParam<CommandCase> {};
 
 TEST_P(Win32CommandTest, ArgumentStringFollowsTheProgramName) {
-  const ProbeResult result = probe(quoted(thisProgram()) + GetParam().arguments,
+  const ProbeResult result = probe(quoted(programPath()) + GetParam().arguments,
                                    L"Local\\" + uniqueName(L"Quorvo.Test"));
   ASSERT_TRUE(result.ok);
   EXPECT_EQ(result.command, GetParam().expected);
@@ -141,14 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{L" -time ", "-time "},
                       CommandCase{L" -date -noadjust", "-date -noadjust"},
                       CommandCase{L" -D\u00E4te", "-D\xC3\xA4te"},
-                      CommandCase{L" \"-date\"", "\"-date\""}));
+                      CommandCase{L" \"-date\"", "\"-date\""},
+                      // As this test program is started itself.
+                      CommandCase{L" --gtest_filter=Win32CommandTest.*",
+                                  "--gtest_filter=Win32CommandTest.*"}));
 
-TEST(Win32ApplicationTest, CommandOfThisProcessMatchesItsCommandLine) {
-  Win32Application app(L"Local\\" + uniqueName(L"Quorvo.Test"));
-  EXPECT_EQ(app.command(), argumentString(toUtf8(GetCommandLineW())));
-}
-
-TEST(Win32ApplicationTest, RestartAfterAnUpdateWithTheSameSwitchOnly) {
+TEST_F(Win32ApplicationTest, RestartAfterAnUpdateWithTheSameSwitchOnly) {
   registerForRestart("-timesec");
   WCHAR commandLine[RESTART_MAX_CMD_LINE]{};
   DWORD size = RESTART_MAX_CMD_LINE;
@@ -163,8 +152,8 @@ TEST(Win32ApplicationTest, RestartAfterAnUpdateWithTheSameSwitchOnly) {
   EXPECT_EQ(flags, static_cast<DWORD>(RESTART_NO_CRASH | RESTART_NO_HANG));
 }
 
-TEST(Win32ApplicationTest, EndPostsOneQuitAndCallsTheEndHandlerOnce) {
-  Win32Application app(L"Local\\" + uniqueName(L"Quorvo.Test"));
+TEST_F(Win32ApplicationTest, EndPostsOneQuitAndCallsTheEndHandlerOnce) {
+  Win32Application app(mutexName);
   int ends = 0;
   app.setEndHandler([&ends] { ++ends; });
   EXPECT_FALSE(app.ended());
@@ -217,14 +206,8 @@ void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
-TEST(Win32ApplicationTest, MessageBoxBelongsToTheVisibleForm) {
-  win32_testing::TestRuntime runtime;
-  win32_testing::RecordingFormEvents events;
-  auto form = win32_testing::createForm(*runtime, events);
-  form->setWidth(1500);
-  form->setHeight(450);
-  form->setLeft(1500);
-  form->setTop(1500);
+TEST_F(Win32ApplicationTest, MessageBoxBelongsToTheVisibleForm) {
+  placeAt();
   form->show();
   gBoxOwner = nullptr;
   gBoxText.clear();

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/services.h"
 #include "platform/win32/text.h"
@@ -19,101 +20,65 @@ LocalDateTime march4(int hour, int minute, int second) {
   return {2024, 3, 4, 1, hour, minute, second};
 }
 
-struct EnUsCase {
-  int hour, minute, second;
-  const char* longTime;
-  const char* mediumTime;
-  const char* hourMinuteSecond;
-  const char* hourMinute;
-};
-
-class EnUsFormatTest : public ::testing::TestWithParam<EnUsCase> {
- protected:
-  Win32DateTime dateTime{L"en-US"};
-};
-
-TEST_P(EnUsFormatTest, AllPatterns) {
-  const EnUsCase& c = GetParam();
-  const LocalDateTime value = march4(c.hour, c.minute, c.second);
-  EXPECT_EQ(dateTime.format(value, kLongDatePattern), "Monday, March 4 2024");
-  EXPECT_EQ(dateTime.format(value, kLongTimePattern), c.longTime);
-  EXPECT_EQ(dateTime.format(value, kMediumTimePattern), c.mediumTime);
-  EXPECT_EQ(dateTime.format(value, kHourMinuteSecondPattern),
-            c.hourMinuteSecond);
-  EXPECT_EQ(dateTime.format(value, kHourMinutePattern), c.hourMinute);
+TEST(DateTimeFormatTest, EveryPatternInEnUs) {
+  Win32DateTime dateTime(L"en-US");
+  struct Row {
+    int hour, minute, second;
+    const char *longTime, *mediumTime, *hourMinuteSecond, *hourMinute;
+  };
+  // clang-format off
+  for (const Row& row : {
+           Row{21, 5, 3, "9:05:03 PM", "09:05 PM", "21:5:3", "21:5"},
+           Row{9, 5, 3, "9:05:03 AM", "09:05 AM", "9:5:3", "9:5"},
+           Row{0, 5, 3, "12:05:03 AM", "12:05 AM", "0:5:3", "0:5"},
+           Row{12, 5, 3, "12:05:03 PM", "12:05 PM", "12:5:3", "12:5"},
+           Row{23, 59, 0, "11:59:00 PM", "11:59 PM", "23:59:0", "23:59"}}) {
+    // clang-format on
+    SCOPED_TRACE(row.longTime);
+    const LocalDateTime value = march4(row.hour, row.minute, row.second);
+    EXPECT_EQ(dateTime.format(value, kLongDatePattern), "Monday, March 4 2024");
+    EXPECT_EQ(dateTime.format(value, kLongTimePattern), row.longTime);
+    EXPECT_EQ(dateTime.format(value, kMediumTimePattern), row.mediumTime);
+    EXPECT_EQ(dateTime.format(value, kHourMinuteSecondPattern),
+              row.hourMinuteSecond);
+    EXPECT_EQ(dateTime.format(value, kHourMinutePattern), row.hourMinute);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Times, EnUsFormatTest,
-    ::testing::Values(
-        EnUsCase{21, 5, 3, "9:05:03 PM", "09:05 PM", "21:5:3", "21:5"},
-        EnUsCase{9, 5, 3, "9:05:03 AM", "09:05 AM", "9:5:3", "9:5"},
-        EnUsCase{0, 5, 3, "12:05:03 AM", "12:05 AM", "0:5:3", "0:5"},
-        EnUsCase{12, 5, 3, "12:05:03 PM", "12:05 PM", "12:5:3", "12:5"},
-        EnUsCase{23, 59, 0, "11:59:00 PM", "11:59 PM", "23:59:0", "23:59"}),
-    [](const ::testing::TestParamInfo<EnUsCase>& tested) {
-      char name[16];
-      std::snprintf(name, sizeof(name), "At%02d%02d%02d", tested.param.hour,
-                    tested.param.minute, tested.param.second);
-      return std::string(name);
-    });
 
 // A text is asked of the system again exactly when a field its pattern shows
 // changed: the clock asks for it ten times a second.
-struct KeptTextCase {
-  const char* name;
-  std::string_view pattern;
-  LocalDateTime next;  // after 21:05:03 on Monday, 4 March 2024
-  bool asksAgain;
-  const char* text;
-};
-
-class KeptTextTest : public ::testing::TestWithParam<KeptTextCase> {};
-
-TEST_P(KeptTextTest, AsksTheSystemOnlyWhenAShownFieldChanged) {
-  const KeptTextCase& c = GetParam();
-  Win32DateTime dateTime(L"en-US");
-  (void)dateTime.format(march4(21, 5, 3), c.pattern);
-  const std::size_t before = dateTime.systemFormatCount();
-  EXPECT_EQ(dateTime.format(c.next, c.pattern), c.text);
-  EXPECT_EQ(dateTime.systemFormatCount() - before, c.asksAgain ? 1u : 0u);
+TEST(DateTimeFormatTest, AsksTheSystemOnlyWhenAShownFieldChanged) {
+  struct Row {
+    std::string_view pattern;
+    LocalDateTime next;  // after 21:05:03 on Monday, 4 March 2024
+    bool asksAgain;
+    const char* text;
+  };
+  // clang-format off
+  const std::vector<Row> rows = {
+      {kLongDatePattern, march4(21, 5, 4), false, "Monday, March 4 2024"},
+      {kLongDatePattern, {2024, 3, 5, 2, 0, 0, 0}, true,
+       "Tuesday, March 5 2024"},
+      {kLongDatePattern, {2025, 3, 4, 2, 21, 5, 3}, true,
+       "Tuesday, March 4 2025"},
+      {kMediumTimePattern, march4(21, 5, 4), false, "09:05 PM"},
+      {kMediumTimePattern, march4(21, 6, 0), true, "09:06 PM"},
+      {kMediumTimePattern, {2024, 3, 5, 2, 21, 5, 3}, false, "09:05 PM"},
+      {kLongTimePattern, march4(21, 5, 4), true, "9:05:04 PM"},
+      {kHourMinuteSecondPattern, march4(21, 5, 4), true, "21:5:4"},
+      {kHourMinutePattern, march4(21, 5, 4), false, "21:5"},
+      {kHourMinutePattern, march4(22, 5, 3), true, "22:5"},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    Win32DateTime dateTime(L"en-US");
+    (void)dateTime.format(march4(21, 5, 3), row.pattern);
+    const std::size_t before = dateTime.systemFormatCount();
+    EXPECT_EQ(dateTime.format(row.next, row.pattern), row.text);
+    EXPECT_EQ(dateTime.systemFormatCount() - before, row.asksAgain ? 1u : 0u);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Readings, KeptTextTest,
-    ::testing::Values(KeptTextCase{"DateNextSecond", kLongDatePattern,
-                                   march4(21, 5, 4), false,
-                                   "Monday, March 4 2024"},
-                      KeptTextCase{"DateNextDay",
-                                   kLongDatePattern,
-                                   {2024, 3, 5, 2, 0, 0, 0},
-                                   true,
-                                   "Tuesday, March 5 2024"},
-                      KeptTextCase{"DateNextYear",
-                                   kLongDatePattern,
-                                   {2025, 3, 4, 2, 21, 5, 3},
-                                   true,
-                                   "Tuesday, March 4 2025"},
-                      KeptTextCase{"MediumNextSecond", kMediumTimePattern,
-                                   march4(21, 5, 4), false, "09:05 PM"},
-                      KeptTextCase{"MediumNextMinute", kMediumTimePattern,
-                                   march4(21, 6, 0), true, "09:06 PM"},
-                      KeptTextCase{"MediumOtherDay",
-                                   kMediumTimePattern,
-                                   {2024, 3, 5, 2, 21, 5, 3},
-                                   false,
-                                   "09:05 PM"},
-                      KeptTextCase{"LongTimeNextSecond", kLongTimePattern,
-                                   march4(21, 5, 4), true, "9:05:04 PM"},
-                      KeptTextCase{"HmsNextSecond", kHourMinuteSecondPattern,
-                                   march4(21, 5, 4), true, "21:5:4"},
-                      KeptTextCase{"HmNextSecond", kHourMinutePattern,
-                                   march4(21, 5, 4), false, "21:5"},
-                      KeptTextCase{"HmNextHour", kHourMinutePattern,
-                                   march4(22, 5, 3), true, "22:5"}),
-    [](const ::testing::TestParamInfo<KeptTextCase>& tested) {
-      return std::string(tested.param.name);
-    });
 
 TEST(DateTimeFormatTest, ForgottenTextsAreAskedAgain) {
   Win32DateTime dateTime(L"en-US");
@@ -168,12 +133,6 @@ TEST(DateTimeFormatTest, TwentyFourHourPatternsUseTheLocaleTimeSeparator) {
   }
 }
 
-TEST(DateTimeFormatTest, PictureTextIsQuoted) {
-  EXPECT_EQ(quotedPictureText(L":"), L"':'");
-  EXPECT_EQ(quotedPictureText(L"h'"), L"'h'''");
-  EXPECT_EQ(quotedPictureText(L""), L"''");
-}
-
 std::string formatWithPicture(const std::wstring& picture,
                               const LocalDateTime& value) {
   SYSTEMTIME time{};
@@ -191,46 +150,47 @@ std::string formatWithPicture(const std::wstring& picture,
 TEST(DateTimeFormatTest, AnySeparatorIsCopiedLiterally) {
   // Separators made of picture letters and quotes would be read as format
   // fields if they went into the picture unquoted.
+  struct Row {
+    std::string_view pattern;
+    const wchar_t* separator;
+    const char* text;
+  };
+  for (const Row& row : {Row{kHourMinuteSecondPattern, L":", "21:5:3"},
+                         Row{kHourMinuteSecondPattern, L"h'", "21h'5h'3"},
+                         Row{kHourMinutePattern, L".", "21.5"},
+                         Row{kMediumTimePattern, L" m ", "09 m 05 PM"},
+                         Row{kHourMinuteSecondPattern, L"''", "21''5''3"},
+                         Row{kHourMinuteSecondPattern, L"", "2153"}}) {
+    EXPECT_EQ(formatWithPicture(timePicture(row.pattern, row.separator),
+                                march4(21, 5, 3)),
+              row.text)
+        << toUtf8(row.separator);
+  }
+}
+
+// Unknown patterns and locales, readings that are no time, and a picture
+// asked for a pattern without one.
+TEST(DateTimeFormatTest, WhatCannotBeFormattedIsAnError) {
+  Win32DateTime dateTime(L"en-US");
+  Win32DateTime unknown(L"xx-not-a-locale");
   const LocalDateTime value = march4(21, 5, 3);
-  EXPECT_EQ(
-      formatWithPicture(timePicture(kHourMinuteSecondPattern, L"h'"), value),
-      "21h'5h'3");
-  EXPECT_EQ(formatWithPicture(timePicture(kHourMinutePattern, L"."), value),
-            "21.5");
-  EXPECT_EQ(formatWithPicture(timePicture(kMediumTimePattern, L" m "), value),
-            "09 m 05 PM");
-  EXPECT_EQ(
-      formatWithPicture(timePicture(kHourMinuteSecondPattern, L"''"), value),
-      "21''5''3");
-}
-
-TEST(DateTimeFormatTest, OnlyTheTimePatternsHaveAPicture) {
-  EXPECT_THROW((void)timePicture(kLongTimePattern, L":"), RuntimeError);
-  EXPECT_THROW((void)timePicture(kLongDatePattern, L":"), RuntimeError);
-}
-
-TEST(DateTimeFormatTest, UnknownPatternIsAnError) {
-  Win32DateTime dateTime(L"en-US");
-  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), "hh:mm"), RuntimeError);
-  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), ""), RuntimeError);
-  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), "long time"),
-               RuntimeError);
-}
-
-TEST(DateTimeFormatTest, InvalidReadingIsAnError) {
-  Win32DateTime dateTime(L"en-US");
-  EXPECT_THROW(
-      (void)dateTime.format({2024, 13, 4, 1, 21, 5, 3}, kLongDatePattern),
-      RuntimeError);
-  EXPECT_THROW(
-      (void)dateTime.format({2024, 3, 4, 1, 24, 0, 0}, kLongTimePattern),
-      RuntimeError);
-}
-
-TEST(DateTimeFormatTest, UnknownLocaleIsAnError) {
-  Win32DateTime dateTime(L"xx-not-a-locale");
-  EXPECT_THROW((void)dateTime.format(march4(21, 5, 3), kLongDatePattern),
-               RuntimeError);
+  const std::vector<std::function<void()>> refused = {
+      [&] { (void)dateTime.format(value, "hh:mm"); },
+      [&] { (void)dateTime.format(value, ""); },
+      [&] { (void)dateTime.format(value, "long time"); },
+      [&] {
+        (void)dateTime.format({2024, 13, 4, 1, 21, 5, 3}, kLongDatePattern);
+      },
+      [&] {
+        (void)dateTime.format({2024, 3, 4, 1, 24, 0, 0}, kLongTimePattern);
+      },
+      [&] { (void)unknown.format(value, kLongDatePattern); },
+      [] { (void)timePicture(kLongTimePattern, L":"); },
+      [] { (void)timePicture(kLongDatePattern, L":"); },
+  };
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    EXPECT_THROW(refused[i](), RuntimeError) << "row " << i;
+  }
 }
 
 TEST(DateTimeFormatTest, NowIsTheLocalTime) {

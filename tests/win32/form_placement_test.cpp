@@ -1,6 +1,6 @@
 // The Win32 form keeping the clock's text on screen when displays, work
 // areas, DPI or its width change, its user's place and the detours from it,
-// its size at another DPI; and the context-menu request from the keyboard.
+// and its size at another DPI.
 #include <gtest/gtest.h>
 #include <windows.h>
 // windows.h first: commctrl.h relies on its types.
@@ -12,19 +12,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/placement.h"
+#include "platform/twips.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form.h"
-#include "platform/win32/placement.h"
-#include "platform/win32/twips.h"
+#include "platform/win32/monitors.h"
 #include "win32_test_support.h"
 
 namespace quorvo::platform::win32 {
 namespace {
 
 using win32_testing::MessageCounter;
-using win32_testing::RecordingFormEvents;
-using win32_testing::RecordingLabelEvents;
-using win32_testing::TestRuntime;
 
 // Sends the window WM_DPICHANGED from inside its next move, as Windows does
 // when a move takes a window onto a monitor of another scale: the suggested
@@ -64,26 +62,20 @@ class DpiChangeInNextMove {
 };
 
 // A shown clock-like form with a label, on this machine's monitors.
-class Win32FormPlacementTest : public ::testing::Test {
+class Win32FormPlacementTest : public win32_testing::FormFixture {
  protected:
   void SetUp() override {
-    label = &form->addLabel({"Nine o'clock", 15, 15, "lblTime"}, labelEvents);
-    form->setWidth(label->width() + 90);
-    form->setHeight(label->height() + 65);
+    form->setWidth(label.width() + 90);
+    form->setHeight(label.height() + 65);
     form->show();
     ASSERT_FALSE(workAreas.empty());
     work = workAreas.front();
   }
-  HWND hwnd() { return form->window(); }
-  RECT rect() {
+  Point corner() const { return {rect().left, rect().top}; }
+  Rect textRect() const {
     RECT r{};
-    EXPECT_TRUE(GetWindowRect(hwnd(), &r));
-    return r;
-  }
-  RECT textRect() {
-    RECT r{};
-    EXPECT_TRUE(GetWindowRect(static_cast<Win32Label*>(label)->window(), &r));
-    return r;
+    EXPECT_TRUE(GetWindowRect(label.window(), &r));
+    return toRect(r);
   }
   // The placements the system is asked for on the window: each one sends
   // the window WM_WINDOWPOSCHANGING first.
@@ -93,154 +85,125 @@ class Win32FormPlacementTest : public ::testing::Test {
     return counter.count(WM_WINDOWPOSCHANGING);
   }
   // Moves the window as another program might, behind the form's back.
-  void moveTo(int x, int y) {
-    ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, x, y, 0, 0,
+  void moveTo(Point at) {
+    ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
   }
-  static float twips(LONG pixels) {
-    return pixelsToTwips(static_cast<int>(pixels), systemDpi());
-  }
-  void expectUserPlace(POINT at) {
-    EXPECT_FLOAT_EQ(form->userLeft(), twips(at.x));
-    EXPECT_FLOAT_EQ(form->userTop(), twips(at.y));
+  static float twips(int pixels) { return pixelsToTwips(pixels, systemDpi()); }
+  Point userPlace() const {
+    return {twipsToPixels(form->userLeft(), systemDpi()),
+            twipsToPixels(form->userTop(), systemDpi())};
   }
 
-  TestRuntime runtime;
-  RecordingFormEvents events;
-  RecordingLabelEvents labelEvents;
-  std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
-  Label* label = nullptr;
-  std::vector<RECT> workAreas = monitorWorkAreas();
-  RECT work{};
+  Win32Label& label = addLabel("Nine o'clock");
+  std::vector<Rect> workAreas = monitorWorkAreas();
+  Rect work{};
 };
 
-TEST_F(Win32FormPlacementTest, DisplayAndWorkAreaChangesBringTheTextBack) {
-  for (const UINT message : {WM_DISPLAYCHANGE, WM_SETTINGCHANGE}) {
-    SCOPED_TRACE(message);
-    moveTo(work.right + 400, work.bottom + 300);  // off every screen
-    SendMessageW(hwnd(), message,
-                 message == WM_SETTINGCHANGE ? SPI_SETWORKAREA : 32, 0);
-    EXPECT_DOUBLE_EQ(visibleShare(textRect(), workAreas), 1.0);
-    const RECT text = textRect();
-    EXPECT_EQ(text.right, work.right) << "moved no further than needed";
-    EXPECT_EQ(text.bottom, work.bottom);
-  }
-  // A window that shows most of its text stays exactly where it is.
-  moveTo(work.left - 3, work.top - 2);
-  SendMessageW(hwnd(), WM_DISPLAYCHANGE, 32, 0);
-  EXPECT_EQ(rect().left, work.left - 3);
-  EXPECT_EQ(rect().top, work.top - 2);
-  EXPECT_TRUE(runtime.reporter.errors.empty());
-}
-
 TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
-  const POINT p1{work.left + 100, work.top + 150};
-  const POINT p2{work.left + 300, work.top + 250};
-  const POINT off{work.right + 400, work.bottom + 300};
+  const Point p1{work.left + 100, work.top + 150};
+  const Point p2{work.left + 300, work.top + 250};
+  const Point off{work.right + 400, work.bottom + 300};  // off every screen
+  const Point edge{work.left - 3, work.top - 2};  // most of the text shows
   const auto displayChange = [this] {
     SendMessageW(hwnd(), WM_DISPLAYCHANGE, 32, 0);
   };
+  const auto workAreaChange = [this] {
+    SendMessageW(hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+  };
+  const auto aside = [&] { form->moveAside(twips(p2.x), twips(p2.y)); };
   struct Step {
     const char* name;
     std::function<void()> act;
-    std::optional<POINT> at;  // nothing: somewhere the whole text shows
-    POINT user;
+    std::optional<Point> at;  // nothing: the whole text at the nearest edges
+    Point user;
   };
   const std::vector<Step> steps = {
       {"placed by the program", [&] { form->move(twips(p1.x), twips(p1.y)); },
        p1, p1},
-      {"moved aside", [&] { form->moveAside(twips(p2.x), twips(p2.y)); }, p2,
-       p1},
+      {"moved aside", aside, p2, p1},
       {"the display changes: back", displayChange, p1, p1},
-      {"moved by another program", [&] { moveTo(off.x, off.y); }, off, off},
+      {"moved by another program", [&] { moveTo(off); }, off, off},
       {"the display changes: recovered", displayChange, std::nullopt, off},
-      {"moved aside again", [&] { form->moveAside(twips(p2.x), twips(p2.y)); },
-       p2, off},
-      {"dragged", [&] { moveTo(p1.x, p1.y); }, p1, p1},
-      {"moved aside once more",
-       [&] { form->moveAside(twips(p2.x), twips(p2.y)); }, p2, p1},
+      {"moved off again", [&] { moveTo(off); }, off, off},
+      {"the work area changes: recovered", workAreaChange, std::nullopt, off},
+      {"moved aside again", aside, p2, off},
+      {"dragged", [&] { moveTo(p1); }, p1, p1},
+      {"moved aside once more", aside, p2, p1},
       {"a new text: back with the refit",
        [&] {
-         label->setCaption("9:05");
-         form->setWidth(label->width() + 90);
+         label.setCaption("9:05");
+         form->setWidth(label.width() + 90);
        },
        p1, p1},
+      {"moved mostly onto the screen", [&] { moveTo(edge); }, edge, edge},
+      {"the display changes: it stays exactly", displayChange, edge, edge},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.name);
     step.act();
     if (step.at) {
-      EXPECT_EQ(rect().left, step.at->x);
-      EXPECT_EQ(rect().top, step.at->y);
+      EXPECT_EQ(corner(), *step.at);
     } else {
+      // Moved no further than the whole text needs.
       EXPECT_DOUBLE_EQ(visibleShare(textRect(), workAreas), 1.0);
+      EXPECT_EQ(textRect().right, work.right);
+      EXPECT_EQ(textRect().bottom, work.bottom);
     }
-    expectUserPlace(step.user);
+    EXPECT_EQ(userPlace(), step.user);
   }
   EXPECT_TRUE(runtime.reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
-  const POINT p1{work.left + 100, work.top + 150};
-  const POINT p2{work.left + 300, work.top + 250};
-  const POINT off{work.right + 400, work.bottom + 300};
+  const Point p1{work.left + 100, work.top + 150};
+  const Point p2{work.left + 300, work.top + 250};
+  const Point off{work.right + 400, work.bottom + 300};
   const unsigned base = form->dpi();
   struct Row {
     const char* name;
-    POINT from;                  // where another program put the window
-    std::function<POINT()> act;  // returns the pixel asked for
+    Point from;                  // where another program put the window
     bool own;                    // a move of the form's own
+    std::function<Point()> act;  // returns the pixel asked for
   };
+  // clang-format off
   const std::vector<Row> rows = {
-      {"to a place the program gives", p2,
-       [&] {
-         form->move(twips(p1.x), twips(p1.y));
-         return p1;
-       },
-       true},
-      {"aside", p1,
-       [&] {
-         form->moveAside(twips(p2.x), twips(p2.y));
-         return p2;
-       },
-       true},
-      {"bringing the text back", off,
-       [&] {
-         const POINT to = reachablePlace(rect(), textRect(), off, workAreas);
+      {"to a place the program gives", p2, true,
+       [&] { form->move(twips(p1.x), twips(p1.y)); return p1; }},
+      {"aside", p1, true,
+       [&] { form->moveAside(twips(p2.x), twips(p2.y)); return p2; }},
+      {"bringing the text back", off, true, [&] {
+         const Point to = reachablePlace(rect(), textRect(), off, workAreas);
          form->keepTextOnScreen();
-         return to;
-       },
-       true},
-      {"dragged, or moved by another program", p2,
-       [&] {
-         moveTo(p1.x, p1.y);
-         return p1;
-       },
-       false},
+         return to; }},
+      {"dragged, or moved by another program", p2, false,
+       [&] { moveTo(p1); return p1; }},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    moveTo(row.from.x, row.from.y);
+    moveTo(row.from);
     const unsigned dpi = form->dpi() == base ? base * 3 / 2 : base;
     const DpiChangeInNextMove change(hwnd(), dpi);
-    const POINT asked = row.act();
+    const Point asked = row.act();
     ASSERT_TRUE(change.suggested.has_value());
     const RECT suggested = *change.suggested;
-    const POINT expected =
-        row.own ? asked : POINT{suggested.left, suggested.top};
-    EXPECT_EQ(rect().left, expected.x);
-    EXPECT_EQ(rect().top, expected.y);
+    const Point expected =
+        row.own ? asked : Point{suggested.left, suggested.top};
+    EXPECT_EQ(corner(), expected);
     EXPECT_EQ(rect().right - rect().left, suggested.right - suggested.left)
         << "the suggested size is taken";
     EXPECT_EQ(form->dpi(), dpi);
-    if (!row.own) expectUserPlace(expected);
+    if (!row.own) {
+      EXPECT_EQ(userPlace(), expected);
+    }
   }
   EXPECT_TRUE(runtime.reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
   // What the program does after a font change, and at the next tick.
-  events.onFontChanged = [this] { form->setHeight(label->height() + 65); };
+  events.onFontChanged = [this] { form->setHeight(label.height() + 65); };
   std::map<unsigned, SIZE> sizes;
   for (const unsigned dpi : {120u, 144u, 192u, 96u}) {
     SCOPED_TRACE(dpi);
@@ -248,12 +211,12 @@ TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
     ASSERT_EQ(SendMessageW(hwnd(), WM_GETDPISCALEDSIZE, dpi,
                            reinterpret_cast<LPARAM>(&answered)),
               TRUE);
-    const RECT before = rect();
+    const Rect before = rect();
     RECT suggested{before.left, before.top, before.left + answered.cx,
                    before.top + answered.cy};
     SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
-    form->setWidth(label->width() + 90);
+    form->setWidth(label.width() + 90);
     EXPECT_EQ(rect().right - rect().left, answered.cx);
     EXPECT_EQ(rect().bottom - rect().top, answered.cy);
     sizes[dpi] = answered;
@@ -268,15 +231,15 @@ TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
   // The tick's refit: a new caption, then the window's width after it, in
   // one placement of the window; an unchanged text places nothing.
   const auto showText = [this](const char* text) {
-    const bool changed = label->caption() != text;
+    const bool changed = label.caption() != text;
     EXPECT_EQ(placements([&] {
-                label->setCaption(text);
-                form->setWidth(label->width() + 90);
+                label.setCaption(text);
+                form->setWidth(label.width() + 90);
               }),
               changed ? 1 : 0);
   };
   const int width = rect().right - rect().left;
-  moveTo(work.right - width, 200);
+  moveTo({work.right - width, 200});
   for (const char* text : {"Nine o'clock on a long Wednesday", "9:05", ""}) {
     SCOPED_TRACE(text);
     showText(text);
@@ -287,55 +250,36 @@ TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
   // A text that ends at the edge while the window hangs past it, as after a
   // start at the edge with a wider margin, stays whole as it grows.
   showText("Nine o'clock");
-  moveTo(rect().left + (work.right - textRect().right), 200);
+  moveTo({rect().left + (work.right - textRect().right), 200});
   ASSERT_GT(rect().right, work.right);
   showText("Nine o'clock on a long Wednesday");
   EXPECT_EQ(textRect().right, work.right);
 
   // Elsewhere the left edge stays.
-  moveTo(300, 200);
+  moveTo({300, 200});
   showText("9:05");
-  EXPECT_EQ(rect().left, 300);
-  EXPECT_EQ(rect().top, 200);
+  EXPECT_EQ(corner(), (Point{300, 200}));
 }
 
 TEST_F(Win32FormPlacementTest, GrowingPastTheEdgeKeepsHalfTheTextInView) {
-  const int width = rect().right - rect().left;
-  moveTo(work.right - width - 80, 200);  // 80 pixels from the edge
-  static_cast<Win32Label*>(label)->setCaption(
-      "Nine o'clock on Wednesday, September 30 2026");
-  form->setWidth(label->width() + 90);
+  moveTo({work.right - (rect().right - rect().left) - 80, 200});
+  label.setCaption("Nine o'clock on Wednesday, September 30 2026");
+  form->setWidth(label.width() + 90);
   EXPECT_GE(visibleShare(textRect(), workAreas), 0.5);
 }
 
 TEST_F(Win32FormPlacementTest, NoDpiOrAPlaceOnNoScreenKeepsTheLastGoodOnes) {
-  moveTo(200, 150);
+  moveTo({200, 150});
   const unsigned dpi = form->dpi();
   RECT nowhere{-32768, -32768, -32768 + 90, -32768 + 30};
   SendMessageW(hwnd(), WM_DPICHANGED, 0, reinterpret_cast<LPARAM>(&nowhere));
   EXPECT_EQ(form->dpi(), dpi);
-  EXPECT_EQ(rect().left, 200);
+  EXPECT_EQ(corner(), (Point{200, 150}));
   SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                reinterpret_cast<LPARAM>(&nowhere));
-  EXPECT_EQ(rect().left, 200);
-  EXPECT_EQ(rect().top, 150);
+  EXPECT_EQ(corner(), (Point{200, 150}));
   EXPECT_TRUE(form->isOnAnyScreen());
   EXPECT_TRUE(runtime.reporter.errors.empty());
-}
-
-TEST_F(Win32FormPlacementTest, ContextMenuRequestsReachTheProgram) {
-  // Shift+F10 and the Menu key send it without a point; a right button's
-  // release must not ask for the menu that its press opened.
-  SendMessageW(hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()),
-               MAKELPARAM(-1, -1));
-  SendMessageW(hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd()),
-               MAKELPARAM(400, 300));
-  SendMessageW(hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-  SendMessageW(static_cast<Win32Label*>(label)->window(), WM_RBUTTONUP, 0,
-               MAKELPARAM(5, 5));
-  EXPECT_EQ(events.log,
-            (std::vector<std::string>{"Form_ContextMenu", "Form_ContextMenu"}));
-  EXPECT_EQ(events.contextMenusFromKeyboard, (std::vector<bool>{true, false}));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <stdexcept>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,35 +16,43 @@
 namespace quorvo::platform::win32 {
 namespace {
 
-struct Entry {
-  std::string text;
-  bool separator;
-  bool checked;
-  bool grayed;
-  bool submenu;
-};
-
-std::vector<Entry> entries(HMENU menu) {
-  std::vector<Entry> result;
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
+// What a popup shows, item by item: "-" for a separator line, else the
+// caption with " [checked]" and " [grayed]" where they apply. Checks on
+// the way that the command ids lead back to the menu items, in order.
+std::vector<std::string> shown(const PopupMenu& popup) {
+  std::vector<std::string> result;
+  UINT command = 0;
+  for (int i = 0; i < GetMenuItemCount(popup.menu.get()); ++i) {
     wchar_t text[128] = {};
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_ID;
     info.dwTypeData = text;
     info.cch = 128;
-    EXPECT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
-    result.push_back({toUtf8(text), (info.fType & MFT_SEPARATOR) != 0,
-                      (info.fState & MFS_CHECKED) != 0,
-                      (info.fState & MFS_GRAYED) != 0,
-                      info.hSubMenu != nullptr});
+    EXPECT_TRUE(
+        GetMenuItemInfoW(popup.menu.get(), static_cast<UINT>(i), TRUE, &info));
+    if ((info.fType & MFT_SEPARATOR) != 0) {
+      result.push_back("-");
+      continue;
+    }
+    const std::string caption = toUtf8(text);
+    EXPECT_EQ(info.wID, ++command) << caption;
+    EXPECT_LE(command, popup.commands.size());
+    if (command <= popup.commands.size()) {
+      EXPECT_EQ(popup.commands[command - 1]->caption(), caption);
+    }
+    result.push_back(caption +
+                     ((info.fState & MFS_CHECKED) != 0 ? " [checked]" : "") +
+                     ((info.fState & MFS_GRAYED) != 0 ? " [grayed]" : ""));
   }
+  EXPECT_EQ(popup.commands.size(), command);
+  EXPECT_EQ(GetMenuDefaultItem(popup.menu.get(), FALSE, 0),
+            static_cast<UINT>(-1));
   return result;
 }
 
 // The options menu's shape: modes, a switch, separators, a command.
-class PopupMenuTest : public ::testing::Test {
+class PopupMenuTest : public win32_testing::FormFixture {
  protected:
   PopupMenuTest() {
     for (MenuItem* item : {&jDate, &jTime, &dateTime, &seconds, &split1, &set,
@@ -68,188 +76,69 @@ class PopupMenuTest : public ::testing::Test {
   MenuItem exitItem{{"E&xit"}, [this] { clicks.push_back("exit"); }};
 };
 
-TEST_F(PopupMenuTest, ListsTheItemsBelowTheMenuWithTheirStates) {
-  const PopupMenu popup = buildPopupMenu(config);
-  const std::vector<Entry> shown = entries(popup.menu.get());
-  ASSERT_EQ(shown.size(), 10u);
-  EXPECT_EQ(shown[0].text, "Just &Date");
-  EXPECT_FALSE(shown[0].checked);
-  EXPECT_EQ(shown[1].text, "Just &Time");
-  EXPECT_TRUE(shown[1].checked);
-  EXPECT_EQ(shown[2].text, "Dat&e && Time");  // Win32 reads "&" the same way
-  EXPECT_TRUE(shown[3].checked);
-  EXPECT_TRUE(shown[4].separator);
-  EXPECT_EQ(shown[5].text, "&Adjust Date/Time");
-  EXPECT_TRUE(shown[7].separator);
-  EXPECT_EQ(shown[9].text, "E&xit");
-  for (const Entry& entry : shown) {
-    if (!entry.separator) {
-      EXPECT_FALSE(entry.grayed) << entry.text;
-    }
-    EXPECT_FALSE(entry.submenu);
-  }
-  EXPECT_EQ(GetMenuDefaultItem(popup.menu.get(), FALSE, 0),
-            static_cast<UINT>(-1));
-  // Command ids lead back to the items, separators excluded.
-  ASSERT_EQ(popup.commands.size(), 8u);
-  EXPECT_EQ(popup.commands[0], &jDate);
-  EXPECT_EQ(popup.commands[7], &exitItem);
-  EXPECT_EQ(GetMenuItemID(popup.menu.get(), 0), 1u);
-  EXPECT_EQ(GetMenuItemID(popup.menu.get(), 9), 8u);
-}
-
-TEST_F(PopupMenuTest, HiddenItemsAreLeftOutAndDisabledOnesGrayed) {
-  // The "-noadjust" and "-date" states.
-  set.setEnabled(false);
-  set.setVisible(false);
-  split1.setVisible(false);
-  seconds.setVisible(false);
-  hours24.setEnabled(false);
-  const PopupMenu popup = buildPopupMenu(config);
-  const std::vector<Entry> shown = entries(popup.menu.get());
-  std::vector<std::string> texts;
-  int separators = 0;
-  for (const Entry& entry : shown) {
-    if (entry.separator) ++separators;
-    texts.push_back(entry.separator ? "-" : entry.text);
-  }
-  EXPECT_EQ(texts, (std::vector<std::string>{"Just &Date", "Just &Time",
-                                             "Dat&e && Time", "24 hour time",
-                                             "-", "About", "E&xit"}));
-  EXPECT_EQ(separators, 1);
-  EXPECT_TRUE(shown[3].grayed);
-  EXPECT_EQ(popup.commands.size(), 6u);
-}
-
-TEST_F(PopupMenuTest, ChangedStatesShowAtTheNextBuild) {
-  (void)buildPopupMenu(config);
-  jTime.setChecked(false);
-  dateTime.setChecked(true);
-  const std::vector<Entry> shown = entries(buildPopupMenu(config).menu.get());
-  EXPECT_FALSE(shown[1].checked);
-  EXPECT_TRUE(shown[2].checked);
-}
-
-TEST_F(PopupMenuTest, ItemWithItemsOpensASubmenu) {
-  MenuItem top{{"Top"}};
-  MenuItem more{{"&More"}};
-  MenuItem inner{{"Inner", true}};
-  MenuItem hiddenInner{{"Hidden"}};
-  hiddenInner.setVisible(false);
-  more.addItem(inner);
-  more.addItem(hiddenInner);
-  top.addItem(more);
-  const PopupMenu popup = buildPopupMenu(top);
-  const std::vector<Entry> shown = entries(popup.menu.get());
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_TRUE(shown[0].submenu);
-  const std::vector<Entry> sub = entries(GetSubMenu(popup.menu.get(), 0));
-  ASSERT_EQ(sub.size(), 1u);
-  EXPECT_EQ(sub[0].text, "Inner");
-  EXPECT_TRUE(sub[0].checked);
-  ASSERT_EQ(popup.commands.size(), 1u);
-  EXPECT_EQ(popup.commands[0], &inner);
-}
-
-TEST_F(PopupMenuTest, EmptyMenuIsEmpty) {
-  MenuItem lonely{{"Config"}};
-  const PopupMenu popup = buildPopupMenu(lonely);
-  EXPECT_EQ(GetMenuItemCount(popup.menu.get()), 0);
-  EXPECT_TRUE(popup.commands.empty());
-}
-
-TEST(PopupFlagsTest, RuntimeFlagsMapToTrackPopupFlags) {
-  EXPECT_EQ(trackPopupFlags(0),
-            static_cast<UINT>(TPM_LEFTALIGN | TPM_TOPALIGN));
-  EXPECT_EQ(trackPopupFlags(kPopupMenuRightButton),
-            static_cast<UINT>(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON));
-  EXPECT_NE(trackPopupFlags(4) & TPM_CENTERALIGN, 0u);
-  EXPECT_NE(trackPopupFlags(8) & TPM_RIGHTALIGN, 0u);
-}
-
-// Keys the test types into an open popup menu.
-std::vector<WPARAM> gKeys;
-HWND gKeyTarget = nullptr;
-
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found) {
-  wchar_t className[16] = {};
-  if (GetClassNameW(window, className, 16) > 0 &&
-      std::wstring(className) == L"#32768" && IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-void CALLBACK TypeIntoMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND menu = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindMenuWindow,
-                    reinterpret_cast<LPARAM>(&menu));
-  if (menu == nullptr) return;  // not open yet: try at the next tick
-  KillTimer(nullptr, timer);
-  for (const WPARAM key : gKeys) {
-    PostMessageW(gKeyTarget, WM_KEYDOWN, key, 0);
-    PostMessageW(gKeyTarget, WM_KEYUP, key, 0);
+// Captions go in as they are: Win32 reads "&" as the program does.
+TEST_F(PopupMenuTest, EachBuildShowsTheVisibleItemsWithTheirStatesThen) {
+  MenuItem empty{{"Config"}};
+  struct Step {
+    const char* name;
+    std::function<void()> change;
+    const MenuItem* menu;
+    std::vector<std::string> shown;
+  };
+  const std::vector<Step> steps = {
+      {"at design time",
+       [] {},
+       &config,
+       {"Just &Date", "Just &Time [checked]", "Dat&e && Time",
+        "&Seconds [checked]", "-", "&Adjust Date/Time", "24 hour time", "-",
+        "About", "E&xit"}},
+      {"marks changed after a build",
+       [&] {
+         (void)buildPopupMenu(config);
+         jTime.setChecked(false);
+         dateTime.setChecked(true);
+       },
+       &config,
+       {"Just &Date", "Just &Time", "Dat&e && Time [checked]",
+        "&Seconds [checked]", "-", "&Adjust Date/Time", "24 hour time", "-",
+        "About", "E&xit"}},
+      {"-noadjust and -date: hidden items left out, disabled ones grayed",
+       [&] {
+         set.setEnabled(false);
+         set.setVisible(false);
+         split1.setVisible(false);
+         seconds.setVisible(false);
+         hours24.setEnabled(false);
+       },
+       &config,
+       {"Just &Date", "Just &Time", "Dat&e && Time [checked]",
+        "24 hour time [grayed]", "-", "About", "E&xit"}},
+      {"no items", [] {}, &empty, {}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.change();
+    EXPECT_EQ(shown(buildPopupMenu(*step.menu)), step.shown);
   }
 }
 
-// Safety net: a menu that no key reached is closed after a while.
-void CALLBACK CloseStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  EndMenu();
-}
-
-class PopupChoiceTest : public PopupMenuTest {
- protected:
-  PopupChoiceTest() {
-    form->setWidth(1500);
-    form->setHeight(450);
-    form->setLeft(1500);
-    form->setTop(1500);
-    form->show();
-    gKeyTarget = form->window();
+TEST_F(PopupMenuTest, TheChosenItemRaisesItsClickAndNoChoiceNothing) {
+  placeAt();
+  form->show();
+  struct Row {
+    std::vector<WPARAM> keys;
+    std::vector<std::string> clicks;
+  };
+  for (const Row& row :
+       {Row{{VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, {"dateTime"}},
+        Row{{VK_DOWN, VK_ESCAPE}, {}}}) {
+    clicks.clear();
+    win32_testing::popupTyping(*form, config, row.keys);
+    EXPECT_EQ(clicks, row.clicks);
   }
-
-  void popupTyping(std::vector<WPARAM> keys) {
-    gKeys = std::move(keys);
-    const UINT_PTR typer = SetTimer(nullptr, 0, 50, TypeIntoMenu);
-    const UINT_PTR closer = SetTimer(nullptr, 0, 10000, CloseStuckMenu);
-    form->popupMenu(config, kPopupMenuRightButton, PopupPlace::kAtPointer);
-    KillTimer(nullptr, typer);
-    KillTimer(nullptr, closer);
-  }
-
-  win32_testing::TestRuntime runtime;
-  win32_testing::RecordingFormEvents events;
-  std::unique_ptr<Win32Form> form = win32_testing::createForm(*runtime, events);
-};
-
-TEST_F(PopupChoiceTest, ChosenItemRaisesItsClick) {
-  popupTyping({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-  EXPECT_EQ(clicks, (std::vector<std::string>{"dateTime"}));
 }
 
-TEST_F(PopupChoiceTest, ClosedWithoutChoiceRaisesNothing) {
-  popupTyping({VK_DOWN, VK_ESCAPE});
-  EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(PopupChoiceTest, FailingClickIsReportedAndTheWindowStays) {
-  MenuItem failing{{"&Fail"}, [] { throw std::runtime_error("click"); }};
-  MenuItem menu{{"Config"}};
-  menu.addItem(failing);
-  gKeys = {VK_DOWN, VK_RETURN};
-  const UINT_PTR typer = SetTimer(nullptr, 0, 50, TypeIntoMenu);
-  const UINT_PTR closer = SetTimer(nullptr, 0, 10000, CloseStuckMenu);
-  form->popupMenu(menu, kPopupMenuRightButton, PopupPlace::kAtPointer);
-  KillTimer(nullptr, typer);
-  KillTimer(nullptr, closer);
-  EXPECT_TRUE(IsWindow(form->window()));
-  ASSERT_EQ(runtime.reporter.errors.size(), 1u);
-  EXPECT_EQ(runtime.reporter.errors[0].what, "click");
-}
-
-TEST_F(PopupChoiceTest, UnloadedFormCannotOpenAMenu) {
+TEST_F(PopupMenuTest, UnloadedFormCannotOpenAMenu) {
   form->unload();
   EXPECT_THROW(
       form->popupMenu(config, kPopupMenuRightButton, PopupPlace::kAtPointer),

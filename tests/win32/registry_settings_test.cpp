@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/services.h"
 #include "platform/win32/handles.h"
@@ -39,12 +40,6 @@ class RegistrySettingsTest : public ::testing::Test {
               ERROR_SUCCESS);
   }
 
-  void putRawText(const std::string& key, const std::wstring& text,
-                  DWORD type = REG_SZ) {
-    putRaw(key, type, text.c_str(),
-           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  }
-
   std::string get(const std::string& key, const std::string& fallback = "D") {
     return store.getSetting(app, section, key, fallback);
   }
@@ -54,11 +49,35 @@ class RegistrySettingsTest : public ::testing::Test {
   const std::string section = "Quorvo";
 };
 
+// Whatever is saved reads back as it was saved, the last save winning.
 TEST_F(RegistrySettingsTest, SavedTextReadsBack) {
-  store.saveSetting(app, section, "Left", "5430");
-  store.saveSetting(app, section, "24 Hour", "True");
-  EXPECT_EQ(get("Left"), "5430");
-  EXPECT_EQ(get("24 Hour"), "True");
+  struct Row {
+    std::string section, key;
+    std::vector<std::string> saved;  // in order; the last one reads back
+  };
+  const std::vector<Row> rows = {
+      {"Quorvo", "Left", {"5430"}},
+      {"Quorvo", "24 Hour", {"True"}},
+      {"Quorvo", "JTime", {"True", "False"}},
+      {"Quorvo", "Top", {""}},
+      {"Sekti\xC3\xB6n",
+       "Schl\xC3\xBCssel",
+       {"Gr\xC3\xBC\xC3\x9F"
+        "e \xE6\x99\x82\xE8\xA8\x88 \xF0\x9F\x95\x98"}},
+      {"Quorvo",
+       "Long",
+       {std::string(kMaxSettingBytes / sizeof(wchar_t) - 1, 'x')}},
+  };
+  for (const Row& row : rows) {
+    for (const std::string& text : row.saved) {
+      store.saveSetting(app, row.section, row.key, text);
+    }
+  }
+  for (const Row& row : rows) {
+    EXPECT_EQ(store.getSetting(app, row.section, row.key, "D"),
+              row.saved.back())
+        << row.key;
+  }
 }
 
 TEST_F(RegistrySettingsTest, StoredAsStringValueUnderProgramSettings) {
@@ -77,103 +96,79 @@ TEST_F(RegistrySettingsTest, StoredAsStringValueUnderProgramSettings) {
   EXPECT_STREQ(buffer, L"-15");
 }
 
-TEST_F(RegistrySettingsTest, MissingKeyPathGivesDefault) {
+TEST_F(RegistrySettingsTest, AbsentValuesGiveTheDefault) {
   EXPECT_EQ(get("Left", "5430"), "5430");
   EXPECT_EQ(store.getSetting(app, "No Such Section", "Left", "-15"), "-15");
-}
-
-TEST_F(RegistrySettingsTest, AbsentValueGivesDefault) {
   store.saveSetting(app, section, "Left", "100");
   EXPECT_EQ(get("Top", "-15"), "-15");
   EXPECT_EQ(get("left"), "100");  // registry names ignore letter case
 }
 
-TEST_F(RegistrySettingsTest, LaterSaveReplacesEarlierText) {
-  store.saveSetting(app, section, "JTime", "True");
-  store.saveSetting(app, section, "JTime", "False");
-  EXPECT_EQ(get("JTime"), "False");
-}
-
-TEST_F(RegistrySettingsTest, ValuesOfOtherTypesGiveDefault) {
+// Values written by others: of another type than REG_SZ or oversized they
+// give the default; a text ends at an embedded null or where the data ends,
+// terminated or not.
+TEST_F(RegistrySettingsTest, RawValuesReadSafely) {
   const DWORD number = 5430;
   const ULONGLONG wide = 5430;
   const BYTE bytes[] = {'5', 0, '4', 0, 0, 0};
-  putRaw("Dword", REG_DWORD, &number, sizeof(number));
-  putRaw("Qword", REG_QWORD, &wide, sizeof(wide));
-  putRaw("Binary", REG_BINARY, bytes, sizeof(bytes));
-  putRawText("Expand", L"%TEMP%", REG_EXPAND_SZ);
-  putRaw("Multi", REG_MULTI_SZ, L"a\0b\0", 5 * sizeof(wchar_t));
-  putRaw("None", REG_NONE, nullptr, 0);
-  for (const char* key :
-       {"Dword", "Qword", "Binary", "Expand", "Multi", "None"}) {
-    EXPECT_EQ(get(key, "default"), "default") << key;
-  }
-}
-
-TEST_F(RegistrySettingsTest, EmptyTextReadsBackEmpty) {
-  store.saveSetting(app, section, "Left", "");
-  EXPECT_EQ(get("Left", "5430"), "");
-}
-
-TEST_F(RegistrySettingsTest, UnicodeTextReadsBack) {
-  const std::string text =
-      "Gr\xC3\xBC\xC3\x9F"
-      "e \xE6\x99\x82\xE8\xA8\x88 "
-      "\xF0\x9F\x95\x98";
-  store.saveSetting(app, "Sekti\xC3\xB6n", "Schl\xC3\xBCssel", text);
-  EXPECT_EQ(store.getSetting(app, "Sekti\xC3\xB6n", "Schl\xC3\xBCssel", ""),
-            text);
-}
-
-TEST_F(RegistrySettingsTest, LongTextUpToTheLimitReadsBack) {
-  const std::string text(kMaxSettingBytes / sizeof(wchar_t) - 1, 'x');
-  store.saveSetting(app, section, "Long", text);
-  EXPECT_EQ(get("Long"), text);
-}
-
-TEST_F(RegistrySettingsTest, TextOverTheLimitIsNotStored) {
-  const std::string text(kMaxSettingBytes / sizeof(wchar_t), 'x');
-  EXPECT_THROW(store.saveSetting(app, section, "Long", text), RuntimeError);
-  EXPECT_EQ(get("Long"), "D");
-}
-
-TEST_F(RegistrySettingsTest, OversizedStoredValueGivesDefault) {
-  const std::wstring huge(200 * 1024, L'9');  // 400 KiB written by others
-  putRawText("Left", huge);
-  EXPECT_EQ(get("Left", "5430"), "5430");
-}
-
-TEST_F(RegistrySettingsTest, EmbeddedNullEndsTheText) {
-  const wchar_t data[] =
+  const std::wstring expand = L"%TEMP%";
+  const std::wstring huge(200 * 1024, L'9');  // 400 KiB
+  const wchar_t embedded[] =
       L"12\0"
       L"34";
-  putRaw("Left", REG_SZ, data, sizeof(data));
-  EXPECT_EQ(get("Left"), "12");
+  const wchar_t unterminated[] = {L'7', L'5', L'0'};
+  struct Row {
+    const char* key;
+    DWORD type;
+    const void* data;
+    DWORD size;
+    const char* expected;
+  };
+  const auto textSize = [](const std::wstring& text) {
+    return static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+  };
+  const std::vector<Row> rows = {
+      {"Dword", REG_DWORD, &number, sizeof(number), "D"},
+      {"Qword", REG_QWORD, &wide, sizeof(wide), "D"},
+      {"Binary", REG_BINARY, bytes, sizeof(bytes), "D"},
+      {"Expand", REG_EXPAND_SZ, expand.c_str(), textSize(expand), "D"},
+      {"Multi", REG_MULTI_SZ, L"a\0b\0", 5 * sizeof(wchar_t), "D"},
+      {"None", REG_NONE, nullptr, 0, "D"},
+      {"Huge", REG_SZ, huge.c_str(), textSize(huge), "D"},
+      {"Embedded", REG_SZ, embedded, sizeof(embedded), "12"},
+      // Two whole characters and half a third, without a terminating null.
+      {"OddSized", REG_SZ, unterminated, 5, "75"},
+      {"Unterminated", REG_SZ, unterminated, 4, "75"},
+      {"NoData", REG_SZ, unterminated, 0, ""},
+  };
+  for (const Row& row : rows) putRaw(row.key, row.type, row.data, row.size);
+  for (const Row& row : rows) EXPECT_EQ(get(row.key), row.expected) << row.key;
 }
 
-TEST_F(RegistrySettingsTest, UnterminatedOddSizedValueReadsSafely) {
-  const wchar_t data[] = {L'7', L'5', L'0'};
-  // Two whole characters and half a third, without a terminating null.
-  putRaw("Left", REG_SZ, data, 5);
-  EXPECT_EQ(get("Left"), "75");
-  putRaw("Top", REG_SZ, data, 4);  // two characters, no terminator
-  EXPECT_EQ(get("Top"), "75");
-  putRaw("Width", REG_SZ, data, 0);  // no data at all
-  EXPECT_EQ(get("Width"), "");
-}
-
-TEST_F(RegistrySettingsTest, EmptyNamesAreRefused) {
-  EXPECT_THROW(store.saveSetting(app, section, "", "x"), RuntimeError);
-  EXPECT_THROW(store.saveSetting(app, "", "Left", "x"), RuntimeError);
-  EXPECT_THROW(store.saveSetting("", section, "Left", "x"), RuntimeError);
-  EXPECT_EQ(store.getSetting(app, section, "", "D"), "D");
-}
-
-TEST_F(RegistrySettingsTest, RefusedWriteThrows) {
-  // A section name longer than the registry allows for a key.
-  const std::string tooLong(300, 's');
-  EXPECT_THROW(store.saveSetting(app, tooLong, "Left", "1"), RuntimeError);
-  EXPECT_EQ(store.getSetting(app, tooLong, "Left", "D"), "D");
+// What the registry cannot hold or the store could not read back is
+// refused, and nothing is stored.
+TEST_F(RegistrySettingsTest, RefusedWritesThrowAndStoreNothing) {
+  struct Row {
+    const char* name;
+    std::string app, section, key, value;
+  };
+  const std::vector<Row> rows = {
+      {"over the limit", app, section, "Long",
+       std::string(kMaxSettingBytes / sizeof(wchar_t), 'x')},
+      {"no key", app, section, "", "x"},
+      {"no section", app, "", "Left", "x"},
+      {"no application", "", section, "Left", "x"},
+      {"a section name the registry refuses", app, std::string(300, 's'),
+       "Left", "1"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_THROW(store.saveSetting(row.app, row.section, row.key, row.value),
+                 RuntimeError);
+    if (!row.app.empty() && !row.section.empty()) {
+      EXPECT_EQ(store.getSetting(row.app, row.section, row.key, "D"), "D");
+    }
+  }
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <thread>
+#include <utility>
 
+#include "platform/win32/monitors.h"
 #include "platform/win32/text.h"
 
 namespace quorvo::win32_testing {
@@ -19,51 +20,43 @@ std::wstring uniqueName(const std::wstring& prefix) {
          std::to_wstring(GetTickCount64()) + L"." + std::to_wstring(++counter);
 }
 
-void RecordingFormEvents::Form_MouseDown(std::int16_t button,
-                                         std::int16_t shift, float x, float y) {
-  log.push_back("Form_MouseDown");
-  mouseDowns.push_back({button, shift, x, y});
-  if (throwFrom == "Form_MouseDown") throw std::runtime_error("mouse down");
+void RecordedEvents::note(const char* event) {
+  log.push_back(event);
+  if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
 }
 
-void RecordingFormEvents::Form_DblClick() {
-  log.push_back("Form_DblClick");
-  if (throwFrom == "Form_DblClick") throw std::runtime_error("double click");
+void RecordingFormEvents::Form_MouseDown(std::int16_t button,
+                                         std::int16_t shift, float x, float y) {
+  mouseDowns.push_back({button, shift, x, y});
+  note("Form_MouseDown");
 }
 
 void RecordingFormEvents::Form_ContextMenu(bool fromKeyboard) {
-  log.push_back("Form_ContextMenu");
   contextMenusFromKeyboard.push_back(fromKeyboard);
+  note("Form_ContextMenu");
 }
 
 void RecordingFormEvents::Form_QueryUnload(std::int16_t& cancel,
                                            UnloadReason reason) {
-  log.push_back("Form_QueryUnload");
   queryUnloadReasons.push_back(reason);
   cancel = cancelWith;
-  if (throwFrom == "Form_QueryUnload") throw std::runtime_error("query");
+  note("Form_QueryUnload");
 }
 
 void RecordingFormEvents::Form_Closed(UnloadReason reason) {
-  log.push_back("Form_Closed");
   closedReasons.push_back(reason);
+  note("Form_Closed");
 }
 
 void RecordingFormEvents::Form_FontChanged() {
-  log.push_back("Form_FontChanged");
+  note("Form_FontChanged");
   if (onFontChanged) onFontChanged();
 }
 
 void RecordingLabelEvents::MouseDown(std::int16_t button, std::int16_t shift,
                                      float x, float y) {
-  log.push_back("MouseDown");
   mouseDowns.push_back({button, shift, x, y});
-  if (throwFrom == "MouseDown") throw std::runtime_error("label mouse down");
-}
-
-void RecordingLabelEvents::DblClick() {
-  log.push_back("DblClick");
-  if (throwFrom == "DblClick") throw std::runtime_error("label double click");
+  note("MouseDown");
 }
 
 TestRuntime::TestRuntime() {
@@ -85,6 +78,23 @@ std::unique_ptr<platform::win32::Win32Form> createForm(
     const std::string& caption) {
   return std::make_unique<platform::win32::Win32Form>(
       runtime, platform::FormDesign{caption}, events);
+}
+
+platform::Rect FormFixture::rect() const {
+  RECT r{};
+  EXPECT_TRUE(GetWindowRect(hwnd(), &r));
+  return platform::win32::toRect(r);
+}
+
+void FormFixture::placeAt(float width, float height) {
+  form->setWidth(width);
+  form->setHeight(height);
+  form->move(1500, 1500);
+}
+
+platform::win32::Win32Label& FormFixture::addLabel(const std::string& caption) {
+  return static_cast<platform::win32::Win32Label&>(
+      form->addLabel({caption, 15, 15, "lblTime"}, labelEvents));
 }
 
 bool pumpUntil(const std::function<bool()>& done,
@@ -168,6 +178,53 @@ std::string windowText(HWND window) {
   const int copied = GetWindowTextW(window, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(copied));
   return platform::win32::toUtf8(text);
+}
+
+namespace {
+
+// The keys to type into the popup menu that is about to open, and where.
+std::vector<WPARAM> gKeys;
+HWND gKeyTarget = nullptr;
+
+BOOL CALLBACK findMenuWindow(HWND window, LPARAM found) {
+  wchar_t className[16] = {};
+  if (GetClassNameW(window, className, 16) > 0 &&
+      std::wstring(className) == L"#32768" && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK typeIntoMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND menu = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), findMenuWindow,
+                    reinterpret_cast<LPARAM>(&menu));
+  if (menu == nullptr) return;  // not open yet: try at the next tick
+  KillTimer(nullptr, timer);
+  for (const WPARAM key : gKeys) {
+    PostMessageW(gKeyTarget, WM_KEYDOWN, key, 0);
+    PostMessageW(gKeyTarget, WM_KEYUP, key, 0);
+  }
+}
+
+void CALLBACK closeStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EndMenu();
+}
+
+}  // namespace
+
+void popupTyping(platform::win32::Win32Form& form, platform::MenuItem& menu,
+                 std::vector<WPARAM> keys) {
+  gKeys = std::move(keys);
+  gKeyTarget = form.window();
+  const UINT_PTR typer = SetTimer(nullptr, 0, 50, typeIntoMenu);
+  const UINT_PTR closer = SetTimer(nullptr, 0, 10000, closeStuckMenu);
+  form.popupMenu(menu, platform::kPopupMenuRightButton,
+                 platform::PopupPlace::kAtPointer);
+  KillTimer(nullptr, typer);
+  KillTimer(nullptr, closer);
 }
 
 }  // namespace quorvo::win32_testing

@@ -1,8 +1,10 @@
 // Helpers of the Win32 tests: a runtime of their own (own instance mutex,
-// errors recorded, locale pinned), recorded events, message pumping with a
-// deadline, and counting the messages a window receives.
+// errors recorded, locale pinned), recorded events, a form to test on,
+// message pumping with a deadline, counting the messages a window receives,
+// and keys typed into a popup menu.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
@@ -10,13 +12,29 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/forms.h"
+#include "platform/geometry.h"
+#include "platform/menu_item.h"
 #include "platform/services.h"
 #include "platform/win32/form.h"
 #include "platform/win32/runtime.h"
+
+namespace quorvo::platform {
+
+// How GoogleTest shows them when a check fails.
+inline void PrintTo(const Point& p, std::ostream* out) {
+  *out << "(" << p.x << ", " << p.y << ")";
+}
+inline void PrintTo(const Rect& r, std::ostream* out) {
+  *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
+       << "}";
+}
+
+}  // namespace quorvo::platform
 
 namespace quorvo::win32_testing {
 
@@ -36,41 +54,44 @@ class RecordingReporter : public platform::ErrorReporter {
   std::vector<Error> errors;
 };
 
-// Form events, recorded; `throwFrom` names an event that throws.
-class RecordingFormEvents : public platform::FormEvents {
- public:
+// Events by name, in order; the one `throwFrom` names throws
+// "<name> failed" after it was noted.
+struct RecordedEvents {
   struct MouseDown {
     std::int16_t button, shift;
     float x, y;
   };
+  void note(const char* event);
+
+  std::vector<std::string> log;
+  std::vector<MouseDown> mouseDowns;
+  std::string throwFrom;
+};
+
+class RecordingFormEvents : public platform::FormEvents, public RecordedEvents {
+ public:
   void Form_MouseDown(std::int16_t button, std::int16_t shift, float x,
                       float y) override;
-  void Form_DblClick() override;
+  void Form_DblClick() override { note("Form_DblClick"); }
   void Form_ContextMenu(bool fromKeyboard) override;
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override;
   void Form_Closed(platform::UnloadReason reason) override;
   void Form_FontChanged() override;
 
-  std::vector<std::string> log;         // event names in order
   std::function<void()> onFontChanged;  // what the program would do
   std::vector<bool> contextMenusFromKeyboard;
-  std::vector<MouseDown> mouseDowns;
   std::vector<platform::UnloadReason> queryUnloadReasons;
   std::vector<platform::UnloadReason> closedReasons;
   std::int16_t cancelWith = 0;
-  std::string throwFrom;
 };
 
-class RecordingLabelEvents : public platform::LabelEvents {
+class RecordingLabelEvents : public platform::LabelEvents,
+                             public RecordedEvents {
  public:
   void MouseDown(std::int16_t button, std::int16_t shift, float x,
                  float y) override;
-  void DblClick() override;
-
-  std::vector<std::string> log;
-  std::vector<RecordingFormEvents::MouseDown> mouseDowns;
-  std::string throwFrom;
+  void DblClick() override { note("DblClick"); }
 };
 
 // A runtime as the tests use it: its own instance mutex, en-US formats,
@@ -93,6 +114,28 @@ class TestRuntime {
 std::unique_ptr<platform::win32::Win32Form> createForm(
     platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
     const std::string& caption = "");
+
+// A test runtime and a hidden form of it, as most Win32 tests use them.
+class FormFixture : public ::testing::Test {
+ protected:
+  HWND hwnd() const { return form->window(); }
+  unsigned dpi() const { return form->dpi(); }
+  // The window's rectangle on the screen, in pixels.
+  platform::Rect rect() const;
+  // Puts the window on the primary screen, at (1500, 1500) twips.
+  void placeAt(float width = 1500, float height = 450);
+  // Adds the clock's label, lblTime, 15 twips inside the client area.
+  platform::win32::Win32Label& addLabel(const std::string& caption = "Time");
+
+  TestRuntime runtime;
+  RecordingFormEvents events;
+  RecordingLabelEvents labelEvents;
+  std::unique_ptr<platform::win32::Win32Form> form =
+      createForm(*runtime, events);
+};
+
+// The form's own suite, in more than one file.
+class Win32FormTest : public FormFixture {};
 
 // Delivers messages until `done` is true or the deadline passes; returns
 // `done()`.
@@ -127,5 +170,11 @@ class MessageCounter {
 
 // The window text of a window, as UTF-8.
 std::string windowText(HWND window);
+
+// Opens `menu` as the form's popup menu and types the keys into it once it
+// is open; returns when the menu has closed. A menu no key reached is
+// closed after ten seconds.
+void popupTyping(platform::win32::Win32Form& form, platform::MenuItem& menu,
+                 std::vector<WPARAM> keys);
 
 }  // namespace quorvo::win32_testing

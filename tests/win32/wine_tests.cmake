@@ -25,8 +25,7 @@ list(SORT quorvo_win32_suites)
 
 # The suites whose results depend on the screen's DPI.
 set(quorvo_win32_dpi_suites
-  Win32FormTest Win32FormMouseTest Win32LabelTest Win32LabelMouseTest
-  WindowManagerTest)
+  Win32FormTest Win32FormMouseTest Win32LabelTest WindowManagerTest)
 
 function(quorvo_add_win32_test name session filter)
   quorvo_wine_test(${name} ${session}

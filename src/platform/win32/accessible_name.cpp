@@ -8,8 +8,9 @@
 #include <oleacc.h>
 
 #include <atomic>
-#include <bit>
 #include <utility>
+
+#include "platform/win32/system_functions.h"
 
 namespace quorvo::platform::win32 {
 
@@ -29,70 +30,26 @@ constexpr IID kIidAccessible = {
     0x11CF,
     {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
-using CreateStdAccessibleObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID,
-                                                     void**);
-using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
-using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-
-// A system DLL, from System32 only, kept for the life of the process: the
-// functions taken from it are used until the end.
-HMODULE systemLibrary(const wchar_t* name) {
-  return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+// Whether every function used here can be had.
+bool available(const AccessibilityFunctions& f) {
+  return f.createStdAccessibleObject != nullptr &&
+         f.lresultFromObject != nullptr && f.coInitializeEx != nullptr &&
+         f.sysAllocString != nullptr;
 }
 
-template <typename Function>
-Function function(HMODULE module, const char* name) {
-  const FARPROC address =
-      module == nullptr ? nullptr : GetProcAddress(module, name);
-  return address == nullptr ? nullptr : std::bit_cast<Function>(address);
+// Whether COM can be used on this thread, initialising it the first time.
+// The window's thread answers for its objects as a single-threaded
+// apartment, pumped by its message loop; where the thread already is in the
+// multithreaded apartment COM serves all the same. A failure is tried again
+// at the next request.
+bool comReady(const AccessibilityFunctions& f) {
+  thread_local bool ready = false;
+  if (!ready) {
+    const HRESULT result = f.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ready = SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
+  }
+  return ready;
 }
-
-// The functions of the system's accessibility library (oleacc.dll), of COM
-// (ole32.dll) and of OLE automation (oleaut32.dll) that are used here,
-// loaded once; each null where it cannot be had.
-struct Library {
-  CreateStdAccessibleObjectFn createStandard = nullptr;
-  LresultFromObjectFn resultFromObject = nullptr;
-  CoInitializeExFn initializeCom = nullptr;
-  SysAllocStringFn allocString = nullptr;
-
-  static const Library& get() {
-    static const Library library = [] {
-      Library loaded;
-      const HMODULE oleacc = systemLibrary(L"oleacc.dll");
-      loaded.createStandard = function<CreateStdAccessibleObjectFn>(
-          oleacc, "CreateStdAccessibleObject");
-      loaded.resultFromObject =
-          function<LresultFromObjectFn>(oleacc, "LresultFromObject");
-      loaded.initializeCom = function<CoInitializeExFn>(
-          systemLibrary(L"ole32.dll"), "CoInitializeEx");
-      loaded.allocString = function<SysAllocStringFn>(
-          systemLibrary(L"oleaut32.dll"), "SysAllocString");
-      return loaded;
-    }();
-    return library;
-  }
-
-  bool ok() const {
-    return createStandard != nullptr && resultFromObject != nullptr &&
-           initializeCom != nullptr && allocString != nullptr;
-  }
-
-  // Whether COM can be used on this thread, initialising it the first time.
-  // The window's thread answers for its objects as a single-threaded
-  // apartment, pumped by its message loop; where the thread already is in
-  // the multithreaded apartment COM serves all the same. A failure is tried
-  // again at the next request.
-  bool comReady() const {
-    thread_local bool ready = false;
-    if (!ready) {
-      const HRESULT result = initializeCom(nullptr, COINIT_APARTMENTTHREADED);
-      ready = SUCCEEDED(result) || result == RPC_E_CHANGED_MODE;
-    }
-    return ready;
-  }
-};
 
 bool isSelf(const VARIANT& child) {
   return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
@@ -152,7 +109,7 @@ class NamedAccessible final : private IAccessible, private IOleWindow {
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!isSelf(child)) return standard_->get_accName(child, name);
     if (name == nullptr) return E_INVALIDARG;
-    *name = Library::get().allocString(name_.c_str());
+    *name = accessibilityFunctions().sysAllocString(name_.c_str());
     return *name != nullptr ? S_OK : E_OUTOFMEMORY;
   }
 
@@ -264,11 +221,11 @@ std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
   if (name.empty() || (id != OBJID_CLIENT && id != OBJID_WINDOW)) {
     return std::nullopt;
   }
-  const Library& library = Library::get();
-  if (!library.ok() || !library.comReady()) return std::nullopt;
+  const AccessibilityFunctions& library = accessibilityFunctions();
+  if (!available(library) || !comReady(library)) return std::nullopt;
   IAccessible* standard = nullptr;
-  if (FAILED(library.createStandard(window, id, kIidAccessible,
-                                    reinterpret_cast<void**>(&standard))) ||
+  if (FAILED(library.createStdAccessibleObject(
+          window, id, kIidAccessible, reinterpret_cast<void**>(&standard))) ||
       standard == nullptr) {
     return std::nullopt;
   }
@@ -282,7 +239,7 @@ std::optional<LRESULT> answerGetObject(HWND window, WPARAM flags,
   // The result holds a reference of its own for the client.
   IAccessible* const accessible = named->accessible();
   const LRESULT result =
-      library.resultFromObject(kIidAccessible, flags, accessible);
+      library.lresultFromObject(kIidAccessible, flags, accessible);
   accessible->Release();
   // A reference is a positive value; anything else is an error, and the
   // system's default answer serves the client better than an error does.

@@ -10,6 +10,21 @@
 
 namespace quorvo::platform::win32 {
 
+std::wstring programPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(),
+                                            static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    if (path.size() >= 32768) return {};  // longer than any Windows path
+    path.resize(path.size() * 2);
+  }
+}
+
 Win32Application::Win32Application(const std::wstring& mutexName) {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, mutexName.c_str());
   const DWORD error = GetLastError();

@@ -16,6 +16,9 @@ namespace quorvo::platform::win32 {
 inline constexpr const wchar_t* kSingleInstanceMutex =
     L"Local\\Velmora.Quorvo.SingleInstance";
 
+// The full path of the running program; empty when it cannot be had.
+std::wstring programPath();
+
 class Win32Application : public Application {
  public:
   // Creates (or opens) the named mutex at once, so two programs started

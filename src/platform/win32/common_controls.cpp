@@ -1,30 +1,14 @@
 // Version 6 of the common controls, activated only where Quorvo shows them.
 #include "platform/win32/common_controls.h"
 
-#include <commctrl.h>
-
-#include <bit>
 #include <string>
+
+#include "platform/win32/application.h"
+#include "platform/win32/system_functions.h"
 
 namespace quorvo::platform::win32 {
 
 namespace {
-
-// The full path of the running program; empty when it cannot be had.
-std::wstring programPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(),
-                                            static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    if (path.size() >= 32768) return {};  // longer than any Windows path
-    path.resize(path.size() * 2);
-  }
-}
 
 // Made once, on first use, and kept for the life of the process.
 HANDLE commonControlsContext() noexcept {
@@ -61,18 +45,14 @@ CommonControlsScope::~CommonControlsScope() {
 }
 
 bool toolTipClassReady() noexcept {
-  // The DLL is found through the active context (version 6) or, without
-  // one, in the system directory, the only place the process searches.
+  // Bound here first, inside the caller's scope: version 6.
   static const bool ready = []() noexcept {
-    const HMODULE module = LoadLibraryW(L"comctl32.dll");
-    if (module == nullptr) return false;
-    using InitControls = decltype(&InitCommonControlsEx);
-    const FARPROC address = GetProcAddress(module, "InitCommonControlsEx");
-    if (address == nullptr) return false;
+    const auto initialize = commonControlsFunctions().initCommonControlsEx;
+    if (initialize == nullptr) return false;
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_BAR_CLASSES;
-    return std::bit_cast<InitControls>(address)(&controls) != FALSE;
+    return initialize(&controls) != FALSE;
   }();
   return ready;
 }

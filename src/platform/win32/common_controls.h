@@ -8,8 +8,16 @@
 #pragma once
 
 #include <windows.h>
+// windows.h first: commctrl.h relies on its types.
+#include <commctrl.h>
+
+#include <cstddef>
 
 namespace quorvo::platform::win32 {
+
+// The size of TOOLINFOW that comctl32 5 and 6 both accept.
+inline constexpr UINT kToolInfoSize =
+    static_cast<UINT>(offsetof(TTTOOLINFOW, lParam) + sizeof(LPARAM));
 
 class CommonControlsScope {
  public:

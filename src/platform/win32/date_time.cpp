@@ -61,9 +61,11 @@ std::string formatted(const char* call, const Format& format) {
   return toUtf8(text);
 }
 
-}  // namespace
-
+// Encloses text in single quotes for a date or time picture, doubling any
+// quote inside, so the system copies it literally. No text is no quotes:
+// two quotes side by side are the picture of one quote.
 std::wstring quotedPictureText(std::wstring_view text) {
+  if (text.empty()) return {};
   std::wstring quoted = L"'";
   for (const wchar_t c : text) {
     quoted += c;
@@ -72,6 +74,8 @@ std::wstring quotedPictureText(std::wstring_view text) {
   quoted += L'\'';
   return quoted;
 }
+
+}  // namespace
 
 Win32DateTime::Win32DateTime(std::wstring localeName)
     : locale_(std::move(localeName)) {}

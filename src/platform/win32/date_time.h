@@ -54,10 +54,6 @@ class Win32DateTime : public DateTimeService {
   std::size_t systemFormats_ = 0;
 };
 
-// Encloses text in single quotes for a date or time picture, doubling any
-// quote inside, so the system copies it literally.
-std::wstring quotedPictureText(std::wstring_view text);
-
 // The GetTimeFormatEx picture of "Medium Time", "h:m:s" or "h:m" with the
 // given time separator; throws RuntimeError for any other pattern.
 std::wstring timePicture(std::string_view pattern, std::wstring_view separator);

@@ -1,35 +1,28 @@
 // DPI awareness, window DPI and the message font.
 #include "platform/win32/dpi.h"
 
+#include "platform/twips.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/system_functions.h"
-#include "platform/win32/twips.h"
 
 namespace quorvo::platform::win32 {
 
 void enablePerMonitorDpiAwareness() noexcept {
-  using SetContext = decltype(&SetProcessDpiAwarenessContext);
-  if (const auto setContext = loadedSystemFunction<SetContext>(
-          L"user32.dll", "SetProcessDpiAwarenessContext")) {
+  const LoadedSystemFunctions& system = loadedSystemFunctions();
+  if (const auto setContext = system.setProcessDpiAwarenessContext) {
     // Fails with ERROR_ACCESS_DENIED when the manifest set it already, and
     // with ERROR_INVALID_PARAMETER before version 2 existed.
     if (!setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) &&
         GetLastError() != ERROR_ACCESS_DENIED) {
       (void)setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     }
-    return;
-  }
-  using SetAware = decltype(&SetProcessDPIAware);
-  if (const auto setAware =
-          loadedSystemFunction<SetAware>(L"user32.dll", "SetProcessDPIAware")) {
-    (void)setAware();
+  } else if (system.setProcessDpiAware != nullptr) {
+    (void)system.setProcessDpiAware();
   }
 }
 
 unsigned windowDpi(HWND window) noexcept {
-  using GetDpi = decltype(&GetDpiForWindow);
-  if (const auto getDpi =
-          loadedSystemFunction<GetDpi>(L"user32.dll", "GetDpiForWindow")) {
+  if (const auto getDpi = loadedSystemFunctions().getDpiForWindow) {
     const UINT dpi = getDpi(window);
     if (dpi != 0) return dpi;
   }
@@ -42,9 +35,7 @@ unsigned windowDpi(HWND window) noexcept {
 }
 
 unsigned systemDpi() noexcept {
-  using GetDpi = decltype(&GetDpiForSystem);
-  static const auto getDpi =
-      loadedSystemFunction<GetDpi>(L"user32.dll", "GetDpiForSystem");
+  const auto getDpi = loadedSystemFunctions().getDpiForSystem;
   const UINT dpi = getDpi != nullptr ? getDpi() : 0;
   return dpi != 0 ? dpi : kBaseDpi;
 }
@@ -52,9 +43,7 @@ unsigned systemDpi() noexcept {
 UniqueFont createMessageFont(unsigned dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
-  using ForDpi = decltype(&SystemParametersInfoForDpi);
-  const auto forDpi =
-      loadedSystemFunction<ForDpi>(L"user32.dll", "SystemParametersInfoForDpi");
+  const auto forDpi = loadedSystemFunctions().systemParametersInfoForDpi;
   // Without the per-DPI query the system is not per-monitor aware, so every
   // window is drawn at the system DPI the plain query answers for.
   const BOOL ok =

@@ -8,6 +8,7 @@
 
 #include "platform/handler_guard.h"
 #include "platform/menu_item.h"
+#include "platform/twips.h"
 #include "platform/win32/accessible_name.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/errors.h"
@@ -15,7 +16,6 @@
 #include "platform/win32/popup_menu.h"
 #include "platform/win32/runtime.h"
 #include "platform/win32/text.h"
-#include "platform/win32/twips.h"
 #include "platform/win32/window_corners.h"
 #include "resource_ids.h"
 
@@ -27,7 +27,6 @@ namespace {
 // resizable; no taskbar button, since the clock is never meant to be in the
 // way; child windows clipped so the label does not flicker.
 constexpr DWORD kFormStyle = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN;
-constexpr DWORD kHiddenFormStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
 
 HICON loadIcon(HINSTANCE instance, int size) {
@@ -44,7 +43,7 @@ bool Win32Form::registerWindowClass(HINSTANCE instance) noexcept {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpfnWndProc = windowProcedure<Win32Form>;
     windowClass.hInstance = instance;
     windowClass.hIcon = loadIcon(instance, GetSystemMetrics(SM_CXICON));
     windowClass.hIconSm = loadIcon(instance, GetSystemMetrics(SM_CXSMICON));
@@ -65,15 +64,14 @@ Win32Form::Win32Form(Win32Runtime& runtime, const FormDesign& design,
     throwLastError("RegisterClassExW");
   }
   const std::wstring caption = toUtf16(design.caption);
-  // The window procedure takes ownership of the handle at WM_NCCREATE.
-  if (CreateWindowExW(kFormExStyle, kFormClassName, caption.c_str(),
-                      design.visibleFrame ? kFormStyle : kHiddenFormStyle, 0, 0,
-                      0, 0, nullptr, nullptr, runtime.instance(),
+  // The form takes ownership of the handle at WM_NCCREATE.
+  if (CreateWindowExW(kFormExStyle, kFormClassName, caption.c_str(), kFormStyle,
+                      0, 0, 0, 0, nullptr, nullptr, runtime.instance(),
                       this) == nullptr ||
       !window_) {
     throwLastError("CreateWindowExW(form)");
   }
-  if (design.visibleFrame) requestSquareCorners(window_.get());
+  requestSquareCorners(window_.get());
   try {
     dpi_ = windowDpi(window_.get());
     font_ = createMessageFont(dpi_);
@@ -125,7 +123,7 @@ void Win32Form::popupMenu(MenuItem& menu, int flags, PopupPlace place) {
   const HWND window = requireWindow();
   POINT at{};
   if (place == PopupPlace::kBelowWindow) {
-    const RECT rect = windowRect();
+    const Rect rect = windowRect();
     at = {rect.left, rect.bottom};
   } else {
     // At the pointer as it was when the click that opens the menu happened.
@@ -158,33 +156,8 @@ Timer& Win32Form::addTimer(const TimerDesign& design,
   return *timers_.back();
 }
 
-LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept {
-  Win32Form* self = nullptr;
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    self = static_cast<Win32Form*>(create->lpCreateParams);
-    SetLastError(0);
-    if (SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(self)) == 0 &&
-        GetLastError() != 0) {
-      return FALSE;
-    }
-    self->window_.reset(window);
-  } else {
-    self =
-        reinterpret_cast<Win32Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  try {
-    return self->HandleMessage(window, message, wParam, lParam);
-  } catch (...) {  // program events are guarded; this is the runtime's own
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
-LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
-                                 LPARAM lParam) {
+LRESULT Win32Form::OnMessage(HWND window, UINT message, WPARAM wParam,
+                             LPARAM lParam) {
   if (const auto press = mousePress(message, wParam, lParam, dpi_)) {
     raise(handlerName(kFormEvents, "MouseDown"), [&] {
       events_.Form_MouseDown(press->button, press->shift, press->x, press->y);
@@ -192,6 +165,9 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam,
     return 0;
   }
   switch (message) {
+    case WM_NCCREATE:
+      window_.reset(window);
+      break;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -328,7 +304,7 @@ LRESULT Win32Form::OnCtlColorStatic(HDC dc) {
 }
 
 void Win32Form::OnNcDestroy(HWND window) noexcept {
-  (void)SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  (void)attachObject(window, nullptr);
   for (const auto& timer : timers_) timer->stop();
   if (window_.get() == window) (void)window_.release();
 }

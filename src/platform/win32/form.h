@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "platform/geometry.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/label.h"
 #include "platform/win32/timer.h"
+#include "platform/win32/window_procedure.h"
 
 namespace quorvo::platform::win32 {
 
@@ -82,10 +84,13 @@ class Win32Form final : public Form {
   void raise(std::string_view name, const std::function<void()>& handler);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam,
-                                     LPARAM lParam) noexcept;
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam,
-                        LPARAM lParam);
+  template <typename T>
+  friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT passOn(HWND window, UINT message, WPARAM wParam,
+                        LPARAM lParam) noexcept {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   void OnClose();
   void OnEndSession();
   void OnContextMenu(LPARAM lParam);
@@ -100,14 +105,16 @@ class Win32Form final : public Form {
 
   HWND requireWindow() const;
   // The window's rectangle on the screen, in pixels.
-  RECT windowRect() const;
+  Rect windowRect() const;
   // Where its text is on the screen: the first label, else the window.
-  RECT textRect() const;
+  Rect textRect() const;
   // Moves or sizes the window; the form knows it is its own placement while
-  // the system carries it out.
-  void placeWindow(int x, int y, int cx, int cy, UINT flags);
+  // the system carries it out, and the monitors' work areas where the
+  // caller has them already.
+  void placeWindow(int x, int y, int cx, int cy, UINT flags,
+                   const std::vector<Rect>* workAreas = nullptr);
   // Moves the window to a pixel without making it the user's place.
-  void moveWindowTo(POINT at);
+  void moveWindowTo(Point at);
   // Brings the whole text back when less than half of it can be seen, and
   // no more: not back to the user's place, which a move under way (a drag
   // across monitors) may not have replaced yet.
@@ -127,22 +134,24 @@ class Win32Form final : public Form {
   UniqueFont font_;
   // After the font, so the font is deselected from it before it is deleted.
   MeasuringDc measuringDc_;
-  // The form's window. The window procedure adopts the handle at
-  // WM_NCCREATE, while CreateWindowExW is still running, and lets go of it
-  // at WM_NCDESTROY, when the system destroys the window on its own (the
-  // end of the session); unload() and the destructor destroy it.
+  // The form's window. OnMessage adopts the handle at WM_NCCREATE, while
+  // CreateWindowExW is still running, and lets go of it at WM_NCDESTROY, when
+  // the system destroys the window on its own (the end of the session);
+  // unload() and the destructor destroy it.
   UniqueWindow window_;
   unsigned dpi_ = 0;
   // Where the text ends while the window hangs at the right edge of its
   // screen, as the last placement left it; the refit keeps it there.
-  std::optional<LONG> dockedTextRight_;
+  std::optional<int> dockedTextRight_;
   // The user's place, the window's top-left corner in pixels.
-  POINT userPlace_{};
+  Point userPlace_{};
   // Set while placeWindow runs, with the pixel it asked for (nothing when
   // it keeps the position): a WM_DPICHANGED sent from inside it belongs to
-  // the form's own placement.
+  // the form's own placement. And the work areas it was given, for the
+  // WM_WINDOWPOSCHANGED it sends.
   bool placing_ = false;
-  std::optional<POINT> askedPlace_;
+  std::optional<Point> askedPlace_;
+  const std::vector<Rect>* placingWorkAreas_ = nullptr;
   // The width and height beyond the first label, in twips, as the program
   // last set them: the window keeps them at another DPI.
   std::optional<float> widthMargin_;

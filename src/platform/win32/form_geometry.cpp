@@ -3,41 +3,46 @@
 // text on the screens, and the window's place and size at another DPI.
 #include <algorithm>
 
+#include "platform/placement.h"
+#include "platform/twips.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/form.h"
-#include "platform/win32/placement.h"
-#include "platform/win32/twips.h"
+#include "platform/win32/monitors.h"
 
 namespace quorvo::platform::win32 {
 
-RECT Win32Form::windowRect() const {
+Rect Win32Form::windowRect() const {
   RECT rect{};
   if (!GetWindowRect(requireWindow(), &rect)) throwLastError("GetWindowRect");
-  return rect;
+  return toRect(rect);
 }
 
-void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags) {
+void Win32Form::placeWindow(int x, int y, int cx, int cy, UINT flags,
+                            const std::vector<Rect>* workAreas) {
   const HWND window = requireWindow();
   const bool outerPlacing = placing_;
-  const std::optional<POINT> outerAsked = askedPlace_;
+  const std::optional<Point> outerAsked = askedPlace_;
+  const std::vector<Rect>* const outerWorkAreas = placingWorkAreas_;
   placing_ = true;
   askedPlace_ = (flags & SWP_NOMOVE) != 0 ? std::nullopt
-                                          : std::optional<POINT>(POINT{x, y});
+                                          : std::optional<Point>(Point{x, y});
+  placingWorkAreas_ = workAreas;
   const BOOL placed =
       SetWindowPos(window, nullptr, x, y, cx, cy,
                    flags | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
   const DWORD error = GetLastError();
   placing_ = outerPlacing;
   askedPlace_ = outerAsked;
+  placingWorkAreas_ = outerWorkAreas;
   if (!placed) {
     SetLastError(error);
     throwLastError("SetWindowPos");
   }
 }
 
-void Win32Form::moveWindowTo(POINT at) {
-  const RECT rect = windowRect();
+void Win32Form::moveWindowTo(Point at) {
+  const Rect rect = windowRect();
   if (at.x != rect.left || at.y != rect.top) {
     placeWindow(at.x, at.y, 0, 0, SWP_NOSIZE);
   }
@@ -66,12 +71,12 @@ float Win32Form::userTop() const {
 }
 
 float Win32Form::width() const {
-  const RECT rect = windowRect();
+  const Rect rect = windowRect();
   return pixelsToTwips(rect.right - rect.left, dpi_);
 }
 
 float Win32Form::height() const {
-  const RECT rect = windowRect();
+  const Rect rect = windowRect();
   return pixelsToTwips(rect.bottom - rect.top, dpi_);
 }
 
@@ -81,7 +86,7 @@ void Win32Form::setTop(float twips) { move(left(), twips); }
 
 void Win32Form::move(float left, float top) {
   const unsigned dpi = systemDpi();
-  const POINT at{twipsToPixels(left, dpi), twipsToPixels(top, dpi)};
+  const Point at{twipsToPixels(left, dpi), twipsToPixels(top, dpi)};
   moveWindowTo(at);
   userPlace_ = at;
 }
@@ -94,32 +99,38 @@ void Win32Form::moveAside(float left, float top) {
 void Win32Form::setWidth(float twips) {
   if (!labels_.empty()) widthMargin_ = twips - labels_.front()->width();
   const int cx = std::max(0, twipsToPixels(twips, dpi_));
-  const RECT rect = windowRect();
+  const Rect rect = windowRect();
   if (cx == rect.right - rect.left) return;
   if (!isVisible()) {
     placeWindow(0, 0, cx, rect.bottom - rect.top, SWP_NOMOVE);
     return;
   }
   // The refit after a new text: one placement for width, docked edge and
-  // keeping the text on screen.
+  // keeping the text on screen. The docking noted after it takes the same
+  // work areas rather than asking the monitors twice per new text.
+  const std::vector<Rect> workAreas = monitorWorkAreas();
   const Placement to = refittedWindow(rect, cx, textRect(), userPlace_,
-                                      monitorWorkAreas(), dockedTextRight_);
+                                      workAreas, dockedTextRight_);
   placeWindow(to.window.left, to.window.top, cx,
-              to.window.bottom - to.window.top, 0);
+              to.window.bottom - to.window.top, 0, &workAreas);
   userPlace_ = to.userPlace;
 }
 
 void Win32Form::noteDocking() {
-  const RECT text = textRect();
-  dockedTextRight_ = isDockedRight(windowRect(), text, monitorWorkAreas())
-                         ? std::optional<LONG>(text.right)
+  std::vector<Rect> asked;
+  const std::vector<Rect>& workAreas = placingWorkAreas_ != nullptr
+                                           ? *placingWorkAreas_
+                                           : (asked = monitorWorkAreas());
+  const Rect text = textRect();
+  dockedTextRight_ = isDockedRight(windowRect(), text, workAreas)
+                         ? std::optional<int>(text.right)
                          : std::nullopt;
 }
 
 void Win32Form::setHeight(float twips) {
   if (!labels_.empty()) heightMargin_ = twips - labels_.front()->height();
   const int cy = std::max(0, twipsToPixels(twips, dpi_));
-  const RECT rect = windowRect();
+  const Rect rect = windowRect();
   if (cy != rect.bottom - rect.top) {
     placeWindow(0, 0, rect.right - rect.left, cy, SWP_NOMOVE);
   }
@@ -138,7 +149,7 @@ void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
       // Sent from inside the form's own placement, onto a monitor of
       // another scale: nothing promises the suggested corner is the pixel
       // asked for, so only the size is taken.
-      const std::optional<POINT> asked = askedPlace_;
+      const std::optional<Point> asked = askedPlace_;
       placeWindow(asked ? asked->x : 0, asked ? asked->y : 0, cx, cy,
                   asked ? 0 : SWP_NOMOVE);
       OnFontChanged();
@@ -147,9 +158,8 @@ void Win32Form::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     // A drag or another program's move, or a new scale of the monitor: the
     // suggested rectangle keeps the window where the pointer holds it, and a
     // window at the user's place takes the place along.
-    const RECT rect = windowRect();
-    const bool atUserPlace =
-        rect.left == userPlace_.x && rect.top == userPlace_.y;
+    const Rect rect = windowRect();
+    const bool atUserPlace = userPlace_ == Point{rect.left, rect.top};
     const bool onScreen =
         MonitorFromRect(&suggested, MONITOR_DEFAULTTONULL) != nullptr;
     placeWindow(suggested.left, suggested.top, cx, cy,
@@ -171,7 +181,7 @@ void Win32Form::OnWindowPosChanged(const WINDOWPOS& position) {
     // is read from the window, which a WM_DPICHANGED sent meanwhile may
     // have moved on.
     if (!placing_ && (position.flags & SWP_NOMOVE) == 0) {
-      const RECT rect = windowRect();
+      const Rect rect = windowRect();
       userPlace_ = {rect.left, rect.top};
     }
     noteDocking();
@@ -183,8 +193,7 @@ WindowHandle Win32Form::hWnd() const {
 }
 
 bool Win32Form::isOnAnyScreen() const {
-  const RECT rect = windowRect();
-  return MonitorFromRect(&rect, MONITOR_DEFAULTTONULL) != nullptr;
+  return MonitorFromWindow(requireWindow(), MONITOR_DEFAULTTONULL) != nullptr;
 }
 
 void Win32Form::keepTextOnScreen() {
@@ -194,7 +203,7 @@ void Win32Form::keepTextOnScreen() {
 }
 
 void Win32Form::recoverText() {
-  const RECT rect = windowRect();
+  const Rect rect = windowRect();
   if (const auto to = recoveredPosition(rect, textRect(), monitorWorkAreas())) {
     moveWindowTo(*to);
   }
@@ -212,13 +221,13 @@ std::optional<SIZE> Win32Form::sizeAtDpi(unsigned dpi) const {
               twipsToPixels(pixelsToTwips(text.cy, dpi) + *heightMargin_, dpi)};
 }
 
-RECT Win32Form::textRect() const {
+Rect Win32Form::textRect() const {
   RECT rect{};
   if (labels_.empty() || labels_.front()->window() == nullptr ||
       !GetWindowRect(labels_.front()->window(), &rect)) {
     return windowRect();
   }
-  return rect;
+  return toRect(rect);
 }
 
 }  // namespace quorvo::platform::win32

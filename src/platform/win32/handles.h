@@ -1,6 +1,6 @@
-// Move-only owners of Win32 handles: each handle type gets a unique_ptr with
-// a deleter that releases it the way the system wants, so no handle leaks on
-// an early return or an exception, and none is ever released twice.
+// Move-only owners of Win32 handles: each handle type is a unique_ptr whose
+// deleter releases it the way the system wants, so no handle leaks on an
+// early return or an exception, and none is ever released twice.
 #pragma once
 
 #include <windows.h>
@@ -10,30 +10,27 @@
 
 namespace quorvo::platform::win32 {
 
-struct WindowDestroyer {
-  void operator()(HWND window) const noexcept { (void)DestroyWindow(window); }
-};
-struct MenuDestroyer {
-  void operator()(HMENU menu) const noexcept { (void)DestroyMenu(menu); }
-};
-struct GdiObjectDeleter {
-  void operator()(HFONT font) const noexcept { (void)DeleteObject(font); }
-};
-struct KeyCloser {
-  void operator()(HKEY key) const noexcept { (void)RegCloseKey(key); }
-};
-struct HandleCloser {
-  void operator()(HANDLE handle) const noexcept { (void)CloseHandle(handle); }
+// Releases a handle with the system function `Release`.
+template <auto Release>
+struct Closer {
+  template <typename Handle>
+  void operator()(Handle handle) const noexcept {
+    (void)Release(handle);
+  }
 };
 
-using UniqueWindow =
-    std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
-using UniqueFont =
-    std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+// An owner of a `Handle` (a pointer type, as every Win32 handle is) that
+// `Release` releases; null is no handle.
+template <typename Handle, auto Release>
+using UniqueOwner =
+    std::unique_ptr<std::remove_pointer_t<Handle>, Closer<Release>>;
+
+using UniqueWindow = UniqueOwner<HWND, &DestroyWindow>;
+using UniqueMenu = UniqueOwner<HMENU, &DestroyMenu>;
+using UniqueFont = UniqueOwner<HFONT, &DeleteObject>;
+using UniqueKey = UniqueOwner<HKEY, &RegCloseKey>;
 // Kernel handles that are null on failure (mutexes, processes, threads).
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+using UniqueHandle = UniqueOwner<HANDLE, &CloseHandle>;
 
 // A window's device context, released when the owner goes.
 class WindowDc {

@@ -7,12 +7,12 @@
 #include <cstddef>
 
 #include "platform/handler_guard.h"
+#include "platform/twips.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/form.h"
 #include "platform/win32/mouse_input.h"
 #include "platform/win32/text.h"
-#include "platform/win32/twips.h"
 
 namespace quorvo::platform::win32 {
 
@@ -23,10 +23,6 @@ namespace {
 // control name with an access key.
 constexpr DWORD kLabelStyle =
     WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
-
-// The size of TOOLINFOW that comctl32 5 and 6 both accept.
-constexpr UINT kToolInfoSize =
-    static_cast<UINT>(offsetof(TTTOOLINFOW, lParam) + sizeof(LPARAM));
 
 // The mouse messages a tooltip watches to know when to show and hide.
 bool isToolTipRelayed(UINT message) {
@@ -59,14 +55,14 @@ Win32Label::Win32Label(Win32Form& form, const LabelDesign& design,
   try {
     // The label's own window procedure comes first: mouse input and the
     // tooltip. The user data of a STATIC control is the application's.
-    SetLastError(ERROR_SUCCESS);
-    if (SetWindowLongPtrW(label, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(this)) == 0 &&
-        GetLastError() != ERROR_SUCCESS) {
+    // Subclassed by hand, not with SetWindowSubclass: that is comctl32's,
+    // which the clock does not load at start (common_controls.h).
+    if (!attachObject(label, this)) {
       throwLastError("SetWindowLongPtrW(GWLP_USERDATA)");
     }
     originalProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-        label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelProc)));
+        label, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(&windowProcedure<Win32Label>)));
     if (originalProc_ == nullptr) throwLastError("SetWindowLongPtrW");
     caption_ = design.caption;
     relayout();
@@ -239,19 +235,6 @@ float Win32Label::height() const {
   return pixelsToTwips(size_.cy, form_.dpi());
 }
 
-LRESULT CALLBACK Win32Label::LabelProc(HWND window, UINT message, WPARAM wParam,
-                                       LPARAM lParam) noexcept {
-  auto* self =
-      reinterpret_cast<Win32Label*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  const WNDPROC original = self->originalProc_;
-  try {
-    return self->OnMessage(window, message, wParam, lParam);
-  } catch (...) {  // program events are guarded; this is the runtime's own
-    return CallWindowProcW(original, window, message, wParam, lParam);
-  }
-}
-
 LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
                               LPARAM lParam) {
   const WNDPROC original = originalProc_;
@@ -278,7 +261,7 @@ LRESULT Win32Label::OnMessage(HWND window, UINT message, WPARAM wParam,
       // of the label, which may already be on its way out.
       (void)SetWindowLongPtrW(window, GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(original));
-      (void)SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      (void)attachObject(window, nullptr);
       if (window_.get() == window) (void)window_.release();
       break;
     default:

@@ -10,6 +10,7 @@
 #include "platform/forms.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/text.h"
+#include "platform/win32/window_procedure.h"
 
 namespace quorvo::platform::win32 {
 
@@ -45,9 +46,14 @@ class Win32Label final : public Label {
   void destroyWindows() noexcept;
 
  private:
-  static LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam,
-                                    LPARAM lParam) noexcept;
+  template <typename T>
+  friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // What the STATIC control does with a message.
+  LRESULT passOn(HWND window, UINT message, WPARAM wParam,
+                 LPARAM lParam) const noexcept {
+    return CallWindowProcW(originalProc_, window, message, wParam, lParam);
+  }
 
   HWND requireWindow() const;
   SIZE measure(const std::wstring& text) const;

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/forms.h"
-#include "platform/win32/twips.h"
+#include "platform/twips.h"
 
 namespace quorvo::platform::win32 {
 

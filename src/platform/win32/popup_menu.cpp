@@ -1,24 +1,19 @@
 // Popup menu construction.
 #include "platform/win32/popup_menu.h"
 
+#include "platform/forms.h"
 #include "platform/win32/errors.h"
 #include "platform/win32/text.h"
 
 namespace quorvo::platform::win32 {
 
-namespace {
-
-// The runtime's popup flags, numbered as TrackPopupMenu numbers them.
-constexpr int kPopupRightButton = 2;
-constexpr int kPopupCenterAlign = 4;
-constexpr int kPopupRightAlign = 8;
-
-void appendItems(HMENU target, const MenuItem& menu,
-                 std::vector<MenuItem*>& commands) {
+PopupMenu buildPopupMenu(const MenuItem& menu) {
+  PopupMenu popup{UniqueMenu(CreatePopupMenu()), {}};
+  if (!popup.menu) throwLastError("CreatePopupMenu");
   for (MenuItem* item : menu.items()) {
     if (!item->visible()) continue;
     if (item->isSeparator()) {
-      if (!AppendMenuW(target, MF_SEPARATOR, 0, nullptr)) {
+      if (!AppendMenuW(popup.menu.get(), MF_SEPARATOR, 0, nullptr)) {
         throwLastError("AppendMenuW");
       }
       continue;
@@ -27,43 +22,13 @@ void appendItems(HMENU target, const MenuItem& menu,
     if (item->checked()) flags |= MF_CHECKED;
     if (!item->enabled()) flags |= MF_GRAYED;
     const std::wstring caption = toUtf16(item->caption());
-    if (!item->items().empty()) {
-      UniqueMenu submenu(CreatePopupMenu());
-      if (!submenu) throwLastError("CreatePopupMenu");
-      appendItems(submenu.get(), *item, commands);
-      if (!AppendMenuW(target, flags | MF_POPUP,
-                       reinterpret_cast<UINT_PTR>(submenu.get()),
-                       caption.c_str())) {
-        throwLastError("AppendMenuW");
-      }
-      (void)submenu.release();  // destroyed with its parent menu now
-      continue;
-    }
-    commands.push_back(item);
-    if (!AppendMenuW(target, flags, commands.size(), caption.c_str())) {
+    popup.commands.push_back(item);
+    if (!AppendMenuW(popup.menu.get(), flags, popup.commands.size(),
+                     caption.c_str())) {
       throwLastError("AppendMenuW");
     }
   }
-}
-
-}  // namespace
-
-PopupMenu buildPopupMenu(const MenuItem& menu) {
-  PopupMenu popup{UniqueMenu(CreatePopupMenu()), {}};
-  if (!popup.menu) throwLastError("CreatePopupMenu");
-  appendItems(popup.menu.get(), menu, popup.commands);
   return popup;
-}
-
-UINT trackPopupFlags(int popupFlags) {
-  UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN;
-  if ((popupFlags & kPopupRightButton) != 0) flags |= TPM_RIGHTBUTTON;
-  if ((popupFlags & kPopupCenterAlign) != 0) {
-    flags |= TPM_CENTERALIGN;
-  } else if ((popupFlags & kPopupRightAlign) != 0) {
-    flags |= TPM_RIGHTALIGN;
-  }
-  return flags;
 }
 
 MenuItem* trackPopupMenu(HWND owner, const MenuItem& menu, int flags,
@@ -74,8 +39,11 @@ MenuItem* trackPopupMenu(HWND owner, const MenuItem& menu, int flags,
   // refusal (another program holds the foreground) still leaves a usable
   // menu.
   (void)SetForegroundWindow(owner);
+  const UINT button =
+      (flags & kPopupMenuRightButton) != 0 ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON;
   const BOOL chosen = TrackPopupMenuEx(
-      popup.menu.get(), trackPopupFlags(flags) | TPM_RETURNCMD | TPM_NONOTIFY,
+      popup.menu.get(),
+      TPM_LEFTALIGN | TPM_TOPALIGN | button | TPM_RETURNCMD | TPM_NONOTIFY,
       at.x, at.y, owner, nullptr);
   // Lets the menu's modal loop see one more message, so the next click on
   // the window after a cancelled menu is not swallowed.

@@ -18,19 +18,15 @@ struct PopupMenu {
 };
 
 // A fresh popup of the visible items below `menu`, with their current check
-// marks and enabled states; a caption of "-" gives a separator line. Items
-// that have items of their own open a submenu. Captions go in as they are:
-// Win32 menus read "&" and "&&" the same way the program's captions do.
-// Throws RuntimeError when the system refuses.
+// marks and enabled states; a caption of "-" gives a separator line. Captions
+// go in as they are: Win32 menus read "&" and "&&" the same way the
+// program's captions do. Throws RuntimeError when the system refuses.
 PopupMenu buildPopupMenu(const MenuItem& menu);
 
-// TrackPopupMenuEx flags for the runtime's popup flags (2: either button
-// chooses; 4 / 8: centred on / right edge at the point).
-UINT trackPopupFlags(int popupFlags);
-
-// Opens a fresh popup of the items below `menu` at a screen point, owned by
-// `owner`, and returns when it closes: the chosen item, or null when the
-// menu was closed without a choice.
+// Opens a fresh popup of the items below `menu` with its left edge at a
+// screen point, owned by `owner`, and returns when it closes: the chosen
+// item, or null when the menu was closed without a choice. With
+// kPopupMenuRightButton in `flags` the right button chooses too.
 MenuItem* trackPopupMenu(HWND owner, const MenuItem& menu, int flags, POINT at);
 
 }  // namespace quorvo::platform::win32

@@ -10,9 +10,8 @@
 namespace quorvo::platform::win32 {
 
 void restrictDllSearchToSystem() noexcept {
-  using SetDefaultDirectories = decltype(&SetDefaultDllDirectories);
-  if (const auto setDefault = loadedSystemFunction<SetDefaultDirectories>(
-          L"kernel32.dll", "SetDefaultDllDirectories")) {
+  if (const auto setDefault =
+          loadedSystemFunctions().setDefaultDllDirectories) {
     if (setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   }
   // Systems without it: at least take the current directory off the path.

@@ -24,7 +24,6 @@ void Win32Timer::apply() {
   const HWND window = form_.window();
   const bool shouldRun = enabled_ && interval_ > 0 && window != nullptr;
   if (shouldRun) {
-    // Setting a running timer again restarts it with the new interval.
     if (SetTimer(window, id_, static_cast<UINT>(interval_), nullptr) == 0) {
       throwLastError("SetTimer");
     }
@@ -33,13 +32,6 @@ void Win32Timer::apply() {
     if (window != nullptr) (void)KillTimer(window, id_);
     running_ = false;
   }
-}
-
-void Win32Timer::setInterval(int milliseconds) {
-  if (milliseconds < 0) throw RuntimeError("invalid timer interval");
-  if (milliseconds == interval_) return;
-  interval_ = milliseconds;
-  apply();
 }
 
 void Win32Timer::setEnabled(bool on) {

@@ -22,8 +22,6 @@ class Win32Timer final : public Timer {
   Win32Timer& operator=(const Win32Timer&) = delete;
 
   int interval() const override { return interval_; }
-  // Throws RuntimeError for a negative interval; 0 stops the ticks.
-  void setInterval(int milliseconds) override;
   bool enabled() const override { return enabled_; }
   void setEnabled(bool on) override;
 
@@ -40,7 +38,7 @@ class Win32Timer final : public Timer {
   // Made once: nothing is composed at every tick.
   const std::string handlerName_;
   const UINT_PTR id_;
-  int interval_;
+  const int interval_;  // 0: never ticks
   bool enabled_;
   bool running_ = false;
   std::function<void()> onTimer_;

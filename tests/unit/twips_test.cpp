@@ -1,5 +1,5 @@
 // Twips and pixels at the DPIs Windows offers.
-#include "platform/win32/twips.h"
+#include "platform/twips.h"
 
 #include <gtest/gtest.h>
 
@@ -9,68 +9,56 @@
 
 #include "platform/services.h"
 
-namespace quorvo::platform::win32 {
+namespace quorvo::platform {
 namespace {
 
-TEST(TwipsTest, TwipsPerPixelIs1440OverDpi) {
-  EXPECT_DOUBLE_EQ(twipsPerPixel(96), 15.0);
-  EXPECT_DOUBLE_EQ(twipsPerPixel(120), 12.0);
-  EXPECT_DOUBLE_EQ(twipsPerPixel(144), 10.0);
-  EXPECT_DOUBLE_EQ(twipsPerPixel(192), 7.5);
-}
-
-TEST(TwipsTest, UnknownDpiCountsAs96) {
-  EXPECT_DOUBLE_EQ(twipsPerPixel(0), 15.0);
-}
+constexpr float kHuge = std::numeric_limits<float>::max();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 struct ToPixelsCase {
   float twips;
   unsigned dpi;
   int pixels;
+  bool back;  // the pixels give exactly these twips again
 };
 
 class TwipsToPixelsTest : public ::testing::TestWithParam<ToPixelsCase> {};
 
-TEST_P(TwipsToPixelsTest, RoundsToNearestPixel) {
+TEST_P(TwipsToPixelsTest, RoundsToTheNearestPixelAndClamps) {
   const ToPixelsCase& c = GetParam();
   EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels)
       << c.twips << " twips at " << c.dpi << " DPI";
+  if (c.back) {
+    EXPECT_FLOAT_EQ(pixelsToTwips(c.pixels, c.dpi), c.twips);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TwipsToPixelsTest,
-    ::testing::Values(ToPixelsCase{5430, 96, 362},  // the default left edge
-                      ToPixelsCase{-15, 96, -1},    // the default top edge
-                      ToPixelsCase{15, 96, 1}, ToPixelsCase{0, 96, 0},
-                      ToPixelsCase{7, 96, 0},      // 0.47 pixel
-                      ToPixelsCase{8, 96, 1},      // 0.53 pixel
-                      ToPixelsCase{22.5f, 96, 2},  // half away from zero
-                      ToPixelsCase{-22.5f, 96, -2},
-                      ToPixelsCase{5430, 144, 543}, ToPixelsCase{15, 144, 2},
-                      ToPixelsCase{5430, 120, 453},
-                      ToPixelsCase{-15, 192, -2}));
-
-TEST(TwipsTest, HugeValuesAreClampedInsteadOfOverflowing) {
-  EXPECT_EQ(twipsToPixels(1e30f, 96), kMaxPixels);
-  EXPECT_EQ(twipsToPixels(-1e30f, 96), -kMaxPixels);
-  EXPECT_EQ(twipsToPixels(std::numeric_limits<float>::max(), 192), kMaxPixels);
-  EXPECT_EQ(twipsToPixels(std::numeric_limits<float>::infinity(), 96),
-            kMaxPixels);
-  EXPECT_EQ(twipsToPixels(-std::numeric_limits<float>::infinity(), 96),
-            -kMaxPixels);
-  EXPECT_EQ(twipsToPixels(kMaxPixels * 15.0f + 1000, 96), kMaxPixels);
-}
+    ::testing::Values(
+        ToPixelsCase{5430, 96, 362, true},  // the default left edge
+        ToPixelsCase{-15, 96, -1, true},    // the default top edge
+        ToPixelsCase{0, 96, 0, true}, ToPixelsCase{7, 96, 0, false},  // 0.47
+        ToPixelsCase{8, 96, 1, false},                                // 0.53
+        ToPixelsCase{22.5f, 96, 2, false},  // half away from zero
+        ToPixelsCase{-22.5f, 96, -2, false}, ToPixelsCase{5430, 144, 543, true},
+        ToPixelsCase{15, 144, 2, false}, ToPixelsCase{5430, 120, 453, false},
+        ToPixelsCase{-15, 192, -2, false}, ToPixelsCase{60, 168, 7, true},
+        ToPixelsCase{0, 120, 0, true},
+        // One pixel is 1440 / DPI twips; a DPI of 0 counts as 96.
+        ToPixelsCase{15, 96, 1, true}, ToPixelsCase{12, 120, 1, true},
+        ToPixelsCase{10, 144, 1, true}, ToPixelsCase{7.5f, 192, 1, true},
+        ToPixelsCase{15, 0, 1, true},
+        // Huge values are clamped instead of overflowing.
+        ToPixelsCase{1e30f, 96, kMaxPixels, false},
+        ToPixelsCase{-1e30f, 96, -kMaxPixels, false},
+        ToPixelsCase{kHuge, 192, kMaxPixels, false},
+        ToPixelsCase{kInfinity, 96, kMaxPixels, false},
+        ToPixelsCase{-kInfinity, 96, -kMaxPixels, false},
+        ToPixelsCase{kMaxPixels * 15.0f + 1000, 96, kMaxPixels, false}));
 
 TEST(TwipsTest, NaNIsRefused) {
   EXPECT_THROW((void)twipsToPixels(std::nanf(""), 96), RuntimeError);
-}
-
-TEST(TwipsTest, PixelsToTwips) {
-  EXPECT_FLOAT_EQ(pixelsToTwips(362, 96), 5430);
-  EXPECT_FLOAT_EQ(pixelsToTwips(-1, 96), -15);
-  EXPECT_FLOAT_EQ(pixelsToTwips(543, 144), 5430);
-  EXPECT_FLOAT_EQ(pixelsToTwips(7, 168), 60);
-  EXPECT_FLOAT_EQ(pixelsToTwips(0, 120), 0);
 }
 
 TEST(TwipsTest, PixelsSurviveTheRoundTripAtEveryDpi) {
@@ -118,4 +106,4 @@ TEST(TwipsTest, PlacesOnMonitorsOfOtherScalesComeBackToTheSamePixel) {
 }
 
 }  // namespace
-}  // namespace quorvo::platform::win32
+}  // namespace quorvo::platform

@@ -3,7 +3,7 @@
 // 96 DPI, 10 at 144 DPI.
 #pragma once
 
-namespace quorvo::platform::win32 {
+namespace quorvo::platform {
 
 inline constexpr double kTwipsPerInch = 1440;
 // The DPI at which Windows draws unscaled.
@@ -22,4 +22,4 @@ int twipsToPixels(float twips, unsigned dpi);
 
 float pixelsToTwips(int pixels, unsigned dpi);
 
-}  // namespace quorvo::platform::win32
+}  // namespace quorvo::platform

@@ -5,53 +5,47 @@
 // can be tried without the monitors.
 #pragma once
 
-#include <windows.h>
-
 #include <optional>
 #include <span>
-#include <vector>
 
-namespace quorvo::platform::win32 {
+#include "platform/geometry.h"
 
-// The work areas (the screen less the taskbar and docked bars) of every
-// monitor. Empty while the system has no monitor at all, as for a moment
-// when monitors are switched.
-std::vector<RECT> monitorWorkAreas();
+namespace quorvo::platform {
 
 // The work area that `rect` lies on most, or, when it lies on none, the
 // one nearest to it. Null for no work areas.
-const RECT* nearestWorkArea(const RECT& rect, std::span<const RECT> workAreas);
+const Rect* nearestWorkArea(const Rect& rect, std::span<const Rect> workAreas);
 
 // The share (0 to 1) of `text` that lies on the work areas. A text of no
 // width or height counts as its top-left pixel.
-double visibleShare(const RECT& text, std::span<const RECT> workAreas);
+double visibleShare(const Rect& text, std::span<const Rect> workAreas);
 
 // Where the window's top-left corner goes when less than half of its text
 // can be seen: moved by the least distance that puts the whole text inside
 // the nearest work area (its left and top edges first where the text is
 // larger). Nothing when half or more can be seen: such a window stays
 // exactly where it is, partly off screen or not.
-std::optional<POINT> recoveredPosition(const RECT& window, const RECT& text,
-                                       std::span<const RECT> workAreas);
+std::optional<Point> recoveredPosition(const Rect& window, const Rect& text,
+                                       std::span<const Rect> workAreas);
 
 // Where the window goes to keep its text reachable, given the place the user
 // chose for it (`userPlace`, a top-left corner): back to that place whenever
 // at least half of the text would be seen there, as it would at a start;
 // else where it is, when at least half of its text is seen there; else the
 // recoveredPosition. Anything but the user's place is a detour from it.
-POINT reachablePlace(const RECT& window, const RECT& text, POINT userPlace,
-                     std::span<const RECT> workAreas);
+Point reachablePlace(const Rect& window, const Rect& text, Point userPlace,
+                     std::span<const Rect> workAreas);
 
 // Whether the window hangs at the right edge of its work area: its right
 // edge at or past the work area's (its border and the space right of the
 // text may hang off), its text inside it.
-bool isDockedRight(const RECT& window, const RECT& text,
-                   std::span<const RECT> workAreas);
+bool isDockedRight(const Rect& window, const Rect& text,
+                   std::span<const Rect> workAreas);
 
 // A window's rectangle and the place the user chose for it.
 struct Placement {
-  RECT window;
-  POINT userPlace;
+  Rect window;
+  Point userPlace;
 };
 
 // Where a window goes when it takes a new width for a text of a new size:
@@ -62,8 +56,8 @@ struct Placement {
 // chose; one on a detour leaves it. Then reachablePlace keeps the text on
 // screen. `text` is where the text is now, at its new size, while the window
 // is still at `window`.
-Placement refittedWindow(const RECT& window, int width, const RECT& text,
-                         POINT userPlace, std::span<const RECT> workAreas,
-                         std::optional<LONG> dockedTextRight);
+Placement refittedWindow(const Rect& window, int width, const Rect& text,
+                         Point userPlace, std::span<const Rect> workAreas,
+                         std::optional<int> dockedTextRight);
 
-}  // namespace quorvo::platform::win32
+}  // namespace quorvo::platform

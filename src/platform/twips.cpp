@@ -1,11 +1,11 @@
 // Twips / pixel conversion.
-#include "platform/win32/twips.h"
+#include "platform/twips.h"
 
 #include <cmath>
 
 #include "platform/services.h"
 
-namespace quorvo::platform::win32 {
+namespace quorvo::platform {
 
 double twipsPerPixel(unsigned dpi) {
   return kTwipsPerInch / static_cast<double>(dpi == 0 ? kBaseDpi : dpi);
@@ -23,4 +23,4 @@ float pixelsToTwips(int pixels, unsigned dpi) {
   return static_cast<float>(static_cast<double>(pixels) * twipsPerPixel(dpi));
 }
 
-}  // namespace quorvo::platform::win32
+}  // namespace quorvo::platform
