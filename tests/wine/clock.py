@@ -407,7 +407,19 @@ class Run:
         _, state = self.probe.wait("text-not:Time", TICK_TIMEOUT)
         check(state["label"] is not None and state["label"]["text"] != "Time",
               f"the clock text was never set: {state['label']}")
-        return state
+        # The tick sets the text, then fits the window to it: a look between
+        # the two sees the old width.
+        return poll(lambda: self.fitted(self.probe.state()), TICK_TIMEOUT,
+                    what="the window to fit its first text")
+
+    @staticmethod
+    def fitted(state: dict):
+        """The state when the window is 90 twips wider than its label, as
+        every tick leaves it, else False: a poll predicate."""
+        clock, label = state["clock"], state["label"]
+        return state if clock and label and (
+            clock["rect"]["width"] - label["rect"]["width"] in
+            pixels(90, layout_dpi(state))) else False
 
     def screenshot(self, what: str, rect: dict | None = None) -> Path:
         self.shots += 1

@@ -263,6 +263,8 @@ class WineSession:
             if dpi is not None:
                 session.set_dpi(dpi)
             session._start_keeper()
+            if session.monitors and session.probe_exe:
+                session._expect_monitors()
         except BaseException:
             session.stop()
             raise
@@ -407,6 +409,26 @@ class WineSession:
         poll(lambda: out.exists() and '"idle"' in out.read_text(), 120,
              what="the Wine session to come up")
         log(f"Wine session up in {self.prefix} (keeper pid {self.keeper_pid})")
+
+    def _expect_monitors(self) -> None:
+        """Wine takes the monitors from the X server when its session
+        starts; one that started before the server had the layout (seen on a
+        loaded machine) is started again."""
+        def seen() -> int:
+            state = self.run([str(self.probe_exe), "state"], name="probe")
+            return len(json.loads(state.stdout.splitlines()[-1])["state"]
+                       ["screen"]["monitors"])
+        for attempt in (1, 2):
+            try:
+                poll(lambda: seen() == len(self.monitors), 10,
+                     what=f"Wine to see {len(self.monitors)} monitors")
+                return
+            except E2EFailure:
+                if attempt == 2:
+                    raise
+                log("Wine does not see the monitors; a new Wine session")
+                self._end_wine()
+                self._start_keeper()
 
     # ------------------------------------------------------------------ DPI
 
