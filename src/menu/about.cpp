@@ -10,8 +10,7 @@ std::string aboutText() {
   return std::string("Quorvo " QUORVO_DISPLAY_VERSION) + lineBreak +
          "Build date: September 8, 2004" + lineBreak + lineBreak +
          "Freeware: use it, share it, keep it ticking." + lineBreak +
-         lineBreak + "http://www.velmora-software.example/quorvo/" + lineBreak +
-         lineBreak +
+         lineBreak + QUORVO_HOMEPAGE_URL + lineBreak + lineBreak +
          "Copyright \xC2\xA9 2004 Velmora Software. All rights reserved.";
 }
 
