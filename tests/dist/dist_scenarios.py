@@ -114,8 +114,7 @@ def buttons_to_click(state: dict, answer: str) -> list[dict]:
 
 
 def controls(state: dict, kind: str) -> list[dict]:
-    """The visible controls of that window class in the dialogs of a probe
-    state."""
+    """A probe state's visible controls of that window class."""
     return [child for dialog in state["dialogs"] for child in dialog["children"]
             if child["class"].lower() == kind.lower() and child["visible"]]
 
@@ -598,12 +597,7 @@ def folder_shared_with_another_program(t: Test) -> None:
     folder.mkdir(parents=True)
     for name, data in THEIRS.items():
         (folder / name).write_bytes(data)
-    steps = [  # /D=, the other program's files beside Quorvo there
-        (SHARED, THEIRS),
-        (CUSTOM, {}),
-        (SHARED, THEIRS),
-    ]
-    for target, others in steps:
+    for target, others in [(SHARED, THEIRS), (CUSTOM, {}), (SHARED, THEIRS)]:
         t.setup(t.setup_exe, "/S", f"/D={target}")
         t.check_installed(target, t.program, autostart=False, others=others)
         left = sorted(p.name for p in folder.glob("*"))
