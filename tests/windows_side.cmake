@@ -1,14 +1,9 @@
-# The tests that run Windows programs under Wine, against the programs in
-# QUORVO_WINDOWS_DIR: the Win32 tests (at 96 and 144 DPI), the end-to-end
-# scenarios (the DPI scenario among them), the installer and the growth
-# check. They run under whichever Wine is installed: the native configure
-# registers them beside its own tests, a configure with
-# QUORVO_PREBUILT_WINDOWS_DIR only them (make test-wine10 runs those in a
-# Debian 13 root).
-#
-# wine.prefix boots one Wine prefix; each shared session (wine.NAME) starts
-# on a copy of it with an X server of its own, and its tests take turns on
-# its lock alone, so tests of different sessions run side by side.
+# The tests that run the programs in QUORVO_WINDOWS_DIR under whichever Wine
+# is installed: the Win32 tests, the end-to-end scenarios, the installer and
+# the growth check (all that a configure with QUORVO_PREBUILT_WINDOWS_DIR
+# registers: make test-wine10). wine.prefix boots one prefix; each session
+# wine.NAME starts on a copy of it with an X server of its own, and its tests
+# take turns on its lock alone, so tests of different sessions run together.
 set(QUORVO_EXE ${QUORVO_WINDOWS_DIR}/Quorvo.exe)
 set(QUORVO_PROBE ${QUORVO_WINDOWS_DIR}/quorvo_probe.exe)
 set(QUORVO_SESSION ${CMAKE_CURRENT_LIST_DIR}/wine/session.py)

@@ -1,16 +1,12 @@
 #!/usr/bin/python3
-"""Checks the release files of a build: SHA256SUMS, the zip and its README,
-the installer's header, the winget and Scoop manifests against their
-published formats and the files they name, the exit codes as setup defines
-them against the README and the winget manifest, and how dist.py takes the
-signing variables and the addresses (named while placeholders, refused by
-a release build).
+"""Checks the release files of a build: SHA256SUMS, the zip, the
+installer's header, the winget and Scoop manifests against their formats
+and the files they name, setup's exit codes as documented, and how dist.py
+takes the signing variables and the addresses.
 
     check_release.py --exe Quorvo.exe --release release.json
                      --dist-dir DIR --work-dir DIR
                      --version 1.6.0.2 --display-version 1.62
-
-The build passes the versions of project(VERSION).
 """
 
 from __future__ import annotations
@@ -31,10 +27,8 @@ import yaml
 SOURCE = Path(__file__).resolve().parents[2]
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(SOURCE / "installer"))
-from dist import exit_codes as setup_exit_codes, sha256  # noqa: E402
+from dist import NSIS_SCRIPT, exit_codes, sha256  # noqa: E402
 
-DIST_PY = SOURCE / "installer" / "dist.py"
-NSIS_SCRIPT = SOURCE / "installer" / "quorvo.nsi"
 # The four-part version and the one users see (1.6.0.2, 1.62), as the
 # command line gives them.
 VERSION = DISPLAY_VERSION = ""
@@ -51,7 +45,6 @@ README_SAYS = ("Quorvo {display} (version {version})",
                r"\Velmora Software\Quorvo", "reg delete",
                "Quorvo-{version}-setup.exe", "-timedatesec",
                r"%USERPROFILE%\scoop\apps\quorvo\current\Quorvo.exe")
-LICENSE = (SOURCE / "LICENSE.txt").read_text(encoding="utf-8")
 # The addresses of a build that sets none.
 PLACEHOLDERS = {
     "download_url": "https://www.velmora-software.example/quorvo/download/"
@@ -128,9 +121,11 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
           f"winget manifests in {folder}: {found}")
     versions = sorted(p.name for p in folder.parent.glob("*"))
     check(versions == [VERSION], f"winget version folders {versions}")
+    manifests = {}
     for kind, (ending, required, optional) in WINGET.items():
         path = folder / f"VelmoraSoftware.Quorvo{ending}.yaml"
-        manifest = yaml.safe_load(path.read_text(encoding="utf-8"))
+        manifest = manifests[kind] = yaml.safe_load(
+            path.read_text(encoding="utf-8"))
         check(required <= set(manifest) <= required | optional,
               f"{path.name} fields {sorted(manifest)}")
         # YAML reads an unquoted 1.62 as a number; the schema wants text.
@@ -138,13 +133,10 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
                manifest.get("ManifestType"), manifest.get("ManifestVersion"))
               == ("VelmoraSoftware.Quorvo", VERSION, kind, "1.12.0"),
               f"{path.name}: {manifest}")
-    locale = yaml.safe_load((folder / "VelmoraSoftware.Quorvo.locale.en-US.yaml"
-                             ).read_text())
+    locale, installer = manifests["defaultLocale"], manifests["installer"]
     check(locale["Publisher"] == "Velmora Software" and
           locale["License"] == "Freeware" and
           all(isinstance(t, str) for t in locale["Tags"]), f"locale {locale}")
-    installer = yaml.safe_load((folder / "VelmoraSoftware.Quorvo.installer.yaml"
-                                ).read_text())
     check((installer["InstallerType"], installer["Scope"]) ==
           ("nullsoft", "user"), f"installer {installer}")
     check(installer["Installers"] == [{
@@ -162,7 +154,7 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
     # Every failure has its answer; no failure passes for a success.
     responses = {entry["InstallerReturnCode"]: entry["ReturnResponse"]
                  for entry in installer["ExpectedReturnCodes"]}
-    by_name = setup_exit_codes()
+    by_name = exit_codes()
     codes = {0: "done", **{code: name for name, code in by_name.items()}}
     check(set(responses) == set(codes) - {0} and
           set(responses.values()) <= WINGET_SCHEMA_RESPONSES and
@@ -201,8 +193,9 @@ def run_dist(exe: str | Path, release: str | Path, out: Path,
     """installer/dist.py, as `make dist` (or with publish, `make release`)
     runs it, into out."""
     return subprocess.run(
-        [sys.executable, str(DIST_PY), "--exe", str(exe), "--release",
-         str(release), "--source-dir", str(SOURCE), "--out-dir", str(out),
+        [sys.executable, str(SOURCE / "installer" / "dist.py"),
+         "--exe", str(exe), "--release", str(release),
+         "--source-dir", str(SOURCE), "--out-dir", str(out),
          *["--publish"] * publish],
         env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL)
 
@@ -335,8 +328,8 @@ def main() -> int:
               f"zip entries {entries}")
         check(archive.read("Quorvo.exe") == Path(args.exe).read_bytes(),
               "the zipped Quorvo.exe is not the built one")
-        check(archive.read("LICENSE.txt").decode() ==
-              LICENSE.replace("\n", "\r\n"),
+        check(archive.read("LICENSE.txt") == (SOURCE / "LICENSE.txt")
+              .read_bytes().replace(b"\n", b"\r\n"),
               "the zipped LICENSE.txt is not the repository's, with CR LF")
         readme = archive.read("README.txt").decode("utf-8")
         released = "%04d-%02d-%02d" % entries[0].date_time[:3]

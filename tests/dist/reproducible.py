@@ -15,7 +15,6 @@ and every other release file must be equal.
 from __future__ import annotations
 
 import argparse
-import hashlib
 import os
 import shutil
 import subprocess
@@ -37,8 +36,7 @@ def source_files(source: Path) -> list[Path]:
 
 
 def tree(root: Path) -> dict[str, str]:
-    return {str(path.relative_to(root)): hashlib.sha256(
-                path.read_bytes()).hexdigest()
+    return {str(path.relative_to(root)): dist.sha256(path)
             for path in sorted(root.rglob("*")) if path.is_file()}
 
 
@@ -71,9 +69,9 @@ def main() -> int:
         return 1
 
     mine = tree(first)
-    mine["Quorvo.exe"] = tree(Path(args.exe).parent)["Quorvo.exe"]
+    mine["Quorvo.exe"] = dist.sha256(Path(args.exe))
     theirs = tree(copy / "build" / "dist")
-    theirs["Quorvo.exe"] = tree(copy / "build" / "release")["Quorvo.exe"]
+    theirs["Quorvo.exe"] = dist.sha256(copy / "build/release/Quorvo.exe")
     for name in sorted(set(mine) | set(theirs)):
         same = "same" if mine.get(name) == theirs.get(name) else "DIFFERENT"
         print(f"{same:9} {mine.get(name)} {theirs.get(name)} {name}")

@@ -20,11 +20,6 @@ using quorvo::platform::splitProgram;
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool endsWith(std::string_view text, std::string_view tail) {
-  return tail.size() <= text.size() &&
-         text.substr(text.size() - tail.size()) == tail;
-}
-
 // Matching is by equality: a string that names a switch stops naming it
 // when a character is added before or after it, the last one is dropped,
 // or a letter changes case. Which strings are switches is pinned by the
@@ -89,7 +84,7 @@ void checkSplit(std::string_view commandLine) {
 
   // The argument string is the rest without one separating blank.
   const std::string arguments = argumentString(commandLine);
-  QUORVO_FUZZ_CHECK(endsWith(commandLine, arguments),
+  QUORVO_FUZZ_CHECK(commandLine.ends_with(arguments),
                     "the argument string is not a tail of the command line");
   const std::string_view expected =
       !rest.empty() && isBlank(rest.front()) ? rest.substr(1) : rest;

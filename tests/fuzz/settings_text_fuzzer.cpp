@@ -58,23 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-  // Any stored text: a finite number or nothing.
+  // Any stored text: a finite number or nothing, and a flag or nothing,
+  // never a crash; a text that is a number is a flag by whether it is zero.
+  const auto flag = parseBoolean(text);
   if (const auto number = parseSingle(text)) {
     QUORVO_FUZZ_CHECK(std::isfinite(*number), "\"%.*s\" gave %a",
                       static_cast<int>(size), text.data(),
                       static_cast<double>(*number));
     QUORVO_FUZZ_CHECK(size <= kMaxValueText,
                       "a %zu-character text was taken as a number", size);
-    checkRoundTrip(*number);
-  }
-
-  // Any stored text: a flag or nothing, never a crash; a text that is a
-  // number is a flag by whether it is zero.
-  const auto flag = parseBoolean(text);
-  if (const auto number = parseSingle(text)) {
     QUORVO_FUZZ_CHECK(flag.has_value() && *flag == (*number != 0.0f),
                       "number \"%.*s\" gave no or the wrong flag",
                       static_cast<int>(size), text.data());
+    checkRoundTrip(*number);
   }
 
   // The first four bytes as any single-precision value the window position
