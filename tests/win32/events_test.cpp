@@ -105,8 +105,7 @@ TEST_F(Win32FormMouseTest, EachInputRaisesItsEventOnTheWindowItCameTo) {
   for (const HWND window : {hwnd(), label.window()}) {
     EXPECT_NE(GetClassLongPtrW(window, GCL_STYLE) & CS_DBLCLKS, 0u);
   }
-  RECT r{};
-  ASSERT_TRUE(GetWindowRect(label.window(), &r));
+  const Rect r = win32_testing::windowRect(label.window());
   EXPECT_EQ(SendMessageW(label.window(), WM_NCHITTEST, 0,
                          MAKELPARAM(r.left + 1, r.top + 1)),
             HTCLIENT);

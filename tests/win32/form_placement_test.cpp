@@ -72,11 +72,7 @@ class Win32FormPlacementTest : public win32_testing::FormFixture {
     work = workAreas.front();
   }
   Point corner() const { return {rect().left, rect().top}; }
-  Rect textRect() const {
-    RECT r{};
-    EXPECT_TRUE(GetWindowRect(label.window(), &r));
-    return toRect(r);
-  }
+  Rect textRect() const { return win32_testing::windowRect(label.window()); }
   // The placements the system is asked for on the window: each one sends
   // the window WM_WINDOWPOSCHANGING first.
   int placements(const std::function<void()>& action) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/monitors.h"
 #include "platform/win32/text.h"
 
@@ -18,6 +19,69 @@ std::wstring uniqueName(const std::wstring& prefix) {
   static std::atomic<int> counter{0};
   return prefix + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
          std::to_wstring(GetTickCount64()) + L"." + std::to_wstring(++counter);
+}
+
+std::wstring tempPath(const std::wstring& prefix) {
+  wchar_t directory[MAX_PATH] = {};
+  EXPECT_GT(GetTempPathW(MAX_PATH, directory), 0u);
+  return directory + uniqueName(prefix);
+}
+
+std::string windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return platform::win32::toUtf8(text);
+}
+
+platform::Rect windowRect(HWND window) {
+  RECT r{};
+  EXPECT_TRUE(GetWindowRect(window, &r));
+  return platform::win32::toRect(r);
+}
+
+SIZE textExtent(HWND window, HFONT font, const std::string& text) {
+  const std::wstring wide = platform::win32::toUtf16(text);
+  const platform::win32::WindowDc dc(window);
+  const platform::win32::SelectedObject selected(dc.get(), font);
+  SIZE size{};
+  if (wide.empty()) {
+    TEXTMETRICW metrics{};
+    EXPECT_TRUE(GetTextMetricsW(dc.get(), &metrics));
+    size.cy = metrics.tmHeight;
+  } else {
+    EXPECT_TRUE(GetTextExtentPoint32W(dc.get(), wide.c_str(),
+                                      static_cast<int>(wide.size()), &size));
+  }
+  return size;
+}
+
+namespace {
+
+struct FoundWindow {
+  const wchar_t* className;
+  HWND window = nullptr;
+};
+
+BOOL CALLBACK findVisible(HWND window, LPARAM found) {
+  auto* wanted = reinterpret_cast<FoundWindow*>(found);
+  wchar_t className[16] = {};
+  if (GetClassNameW(window, className, 16) > 0 &&
+      std::wstring(className) == wanted->className && IsWindowVisible(window)) {
+    wanted->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND visibleThreadWindow(const wchar_t* className) {
+  FoundWindow found{className};
+  EnumThreadWindows(GetCurrentThreadId(), findVisible,
+                    reinterpret_cast<LPARAM>(&found));
+  return found.window;
 }
 
 void RecordedEvents::note(const char* event) {
@@ -78,12 +142,6 @@ std::unique_ptr<platform::win32::Win32Form> createForm(
     const std::string& caption) {
   return std::make_unique<platform::win32::Win32Form>(
       runtime, platform::FormDesign{caption}, events);
-}
-
-platform::Rect FormFixture::rect() const {
-  RECT r{};
-  EXPECT_TRUE(GetWindowRect(hwnd(), &r));
-  return platform::win32::toRect(r);
 }
 
 void FormFixture::placeAt(float width, float height) {
@@ -172,35 +230,14 @@ LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam,
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-std::string windowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied));
-  return platform::win32::toUtf8(text);
-}
-
 namespace {
 
 // The keys to type into the popup menu that is about to open, and where.
 std::vector<WPARAM> gKeys;
 HWND gKeyTarget = nullptr;
 
-BOOL CALLBACK findMenuWindow(HWND window, LPARAM found) {
-  wchar_t className[16] = {};
-  if (GetClassNameW(window, className, 16) > 0 &&
-      std::wstring(className) == L"#32768" && IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 void CALLBACK typeIntoMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND menu = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), findMenuWindow,
-                    reinterpret_cast<LPARAM>(&menu));
-  if (menu == nullptr) return;  // not open yet: try at the next tick
+  if (visibleThreadWindow(L"#32768") == nullptr) return;  // not open yet
   KillTimer(nullptr, timer);
   for (const WPARAM key : gKeys) {
     PostMessageW(gKeyTarget, WM_KEYDOWN, key, 0);

@@ -1,7 +1,7 @@
 // Helpers of the Win32 tests: a runtime of their own (own instance mutex,
 // errors recorded, locale pinned), recorded events, a form to test on,
 // message pumping with a deadline, counting the messages a window receives,
-// and keys typed into a popup menu.
+// finding and measuring windows, and keys typed into a popup menu.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,6 +40,18 @@ namespace quorvo::win32_testing {
 
 // A name no other test or process uses, e.g. for a mutex or settings key.
 std::wstring uniqueName(const std::wstring& prefix);
+// A unique name in the folder for temporary files.
+std::wstring tempPath(const std::wstring& prefix);
+// The window text of a window, as UTF-8.
+std::string windowText(HWND window);
+// A window's rectangle on the screen, in pixels.
+platform::Rect windowRect(HWND window);
+// The extent of a text in a window's font, measured apart from the runtime;
+// no text is no width and one line high.
+SIZE textExtent(HWND window, HFONT font, const std::string& text);
+// The visible window of this thread with the class, e.g. "#32768" for a
+// menu or "#32770" for a dialog; null when there is none.
+HWND visibleThreadWindow(const wchar_t* className);
 
 // Handler errors, as the runtime reported them.
 class RecordingReporter : public platform::ErrorReporter {
@@ -120,8 +132,7 @@ class FormFixture : public ::testing::Test {
  protected:
   HWND hwnd() const { return form->window(); }
   unsigned dpi() const { return form->dpi(); }
-  // The window's rectangle on the screen, in pixels.
-  platform::Rect rect() const;
+  platform::Rect rect() const { return windowRect(hwnd()); }
   // Puts the window on the primary screen, at (1500, 1500) twips.
   void placeAt(float width = 1500, float height = 450);
   // Adds the clock's label, lblTime, 15 twips inside the client area.
@@ -167,9 +178,6 @@ class MessageCounter {
   bool removed_ = false;
   std::map<UINT, int> counts_;
 };
-
-// The window text of a window, as UTF-8.
-std::string windowText(HWND window);
 
 // Opens `menu` as the form's popup menu and types the keys into it once it
 // is open; returns when the menu has closed. A menu no key reached is
