@@ -108,8 +108,8 @@ platform::Label& MemoryForm::addLabel(const platform::LabelDesign& labelDesign,
 
 platform::Timer& MemoryForm::addTimer(const platform::TimerDesign& timerDesign,
                                       std::function<void()> onTimer) {
-  timers_.push_back(
-      std::make_unique<MemoryTimer>(timerDesign, std::move(onTimer)));
+  timers_.push_back(std::make_unique<MemoryTimer>(
+      timerDesign, std::move(onTimer), runtime_.app()));
   return *timers_.back();
 }
 
@@ -154,7 +154,7 @@ void MemoryForm::close(platform::UnloadReason reason) {
 }
 
 void MemoryForm::tick() {
-  for (auto& timer : timers_) timer->fire(runtime_);
+  for (auto& timer : timers_) timer->fire();
 }
 
 }  // namespace quorvo::testing

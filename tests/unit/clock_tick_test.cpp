@@ -200,7 +200,7 @@ TEST_F(ClockTickTest, FailingFormatterEndsTheTickButNotTheClock) {
   runtime.dateTime().failFormat = true;
   tick();
   ASSERT_EQ(runtime.app().errors.size(), 1u);
-  EXPECT_EQ(runtime.app().errors[0].handler, "tmrGetTime_Timer");
+  EXPECT_EQ(runtime.app().errors[0], "tmrGetTime_Timer");
   EXPECT_EQ(label().caption(), "9:05 PM");
   runtime.dateTime().failFormat = false;
   runtime.dateTime().set(2024, 3, 4, 21, 7, 0);

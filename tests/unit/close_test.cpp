@@ -55,7 +55,7 @@ TEST(CloseTest, EveryCloseSavesEndsAndNoFormComesBack) {
     EXPECT_EQ(callsTo(p.runtime.journal, "save "), saved);
     EXPECT_TRUE(p.runtime.app().ended()) << "no invisible instance stays";
     EXPECT_FALSE(clock.loaded);
-    EXPECT_FALSE(timer.fire(p.runtime));
+    EXPECT_FALSE(timer.fire());
     // The mark of a running clock goes as soon as the settings are saved,
     // before the window is taken down, so a clock started right after it
     // is not taken for a second instance.
@@ -140,7 +140,7 @@ TEST(CloseTest, RefusedWritesDoNotStopTheClose) {
     row.close(p);
     EXPECT_EQ(p.runtime.settings().values(), row.kept);
     ASSERT_EQ(p.runtime.app().errors.size(), 1u);
-    EXPECT_EQ(p.runtime.app().errors[0].handler, "Form_QueryUnload");
+    EXPECT_EQ(p.runtime.app().errors[0], "Form_QueryUnload");
     EXPECT_TRUE(p.runtime.app().ended());
     EXPECT_FALSE(clock.loaded);
   }

@@ -306,7 +306,7 @@ TEST_F(MenuTest, ExitSavesTheCurrentMarksThenEndsAndNothingRunsAfter) {
                "save DateTime=False", "save Seconds=True", "save JDate=True",
                "save 24 Hour=False", "release instance", "unload", "end"}));
   EXPECT_TRUE(runtime.app().ended());
-  EXPECT_FALSE(timer.fire(runtime));
+  EXPECT_FALSE(timer.fire());
   const std::size_t journalSize = runtime.journal.size();
   clock.pressMouse(platform::kRightButton);
   clock.close(platform::UnloadReason::kControlMenu);

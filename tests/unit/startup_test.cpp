@@ -126,7 +126,7 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnceWithoutReadingOrShowing) {
   EXPECT_EQ(runtime.journal, (Journal{"create form", "end"}));
   EXPECT_FALSE(window().visible);
   EXPECT_FALSE(program.frmMenuLoaded());
-  EXPECT_FALSE(window().timer().fire(runtime));
+  EXPECT_FALSE(window().timer().fire());
   EXPECT_EQ(runtime.settings().values().at("Left"), "100");
 }
 
