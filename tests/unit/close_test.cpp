@@ -94,16 +94,15 @@ TEST(CloseTest, EveryCloseSavesEndsAndNoFormComesBack) {
 // A switch's display is saved as the user's choice; a switch that sets no
 // display, or an unknown one, saves the design-time marks, not the store's.
 TEST(CloseTest, WhatASwitchChoseIsSaved) {
+  const Texts designTime = {"Left=600",       "Top=-15",      "JTime=True",
+                            "DateTime=False", "Seconds=True", "JDate=False",
+                            "24 Hour=True"};
   const std::vector<std::pair<std::string, Texts>> rows = {
       {"-date",
        {"Left=600", "Top=-15", "JTime=False", "DateTime=False", "Seconds=True",
         "JDate=True", "24 Hour=True"}},
-      {"-noadjust",
-       {"Left=600", "Top=-15", "JTime=True", "DateTime=False", "Seconds=True",
-        "JDate=False", "24 Hour=True"}},
-      {"-bogus",
-       {"Left=600", "Top=-15", "JTime=True", "DateTime=False", "Seconds=True",
-        "JDate=False", "24 Hour=True"}},
+      {"-noadjust", designTime},
+      {"-bogus", designTime},
   };
   for (const auto& [arguments, saved] : rows) {
     SCOPED_TRACE(arguments);
