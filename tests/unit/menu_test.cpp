@@ -116,32 +116,26 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
     std::function<void(TestProgram&)> before;  // the right click
     std::vector<std::string> shown;
   };
+  // clang-format off
   const std::vector<Row> rows = {
-      {"design-time marks (an unknown switch)",
-       "-bogus",
-       nullptr,
+      {"design-time marks (an unknown switch)", "-bogus", nullptr,
        {"Just Date", "*Just Time", "Date & Time", "*Seconds", "-",
         "Adjust Date/Time", "24 hour time", "-", "About", "Exit"}},
-      {"an empty store offers Seconds unchecked",
-       "",
-       nullptr,
+      {"an empty store offers Seconds unchecked", "", nullptr,
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "-",
         "Adjust Date/Time", "24 hour time", "-", "About", "Exit"}},
-      {"Just Date hides Seconds",
-       "",
+      {"Just Date hides Seconds", "",
        [](TestProgram& p) { p.choose("Just Date"); },
        {"*Just Date", "Just Time", "Date & Time", "-", "Adjust Date/Time",
         "24 hour time", "-", "About", "Exit"}},
-      {"Adjust hidden leaves one line",
-       "",
+      {"Adjust hidden leaves one line", "",
        [](TestProgram& p) {
          p.menu().mnuSet.setVisible(false);
          p.menu().mnuSplit1.setVisible(false);
        },
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "24 hour time",
         "-", "About", "Exit"}},
-      {"Adjust disabled cannot be chosen",
-       "",
+      {"Adjust disabled cannot be chosen", "",
        [](TestProgram& p) {
          p.menu().mnuSet.setEnabled(false);
          p.chooseAtNextPopup("Adjust Date/Time");
@@ -149,6 +143,7 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "-",
         "Adjust Date/Time (greyed)", "24 hour time", "-", "About", "Exit"}},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     TestProgram p;

@@ -127,30 +127,20 @@ TEST_F(Win32FormTest,
     Log log;
     UnloadReason reason;
   };
+  const auto control = UnloadReason::kControlMenu;
+  const auto session = UnloadReason::kSessionEnding;
+  // clang-format off
   const std::vector<Row> rows = {
-      {"a close request", WM_CLOSE, 0, 0, "", closed,
-       UnloadReason::kControlMenu},
-      {"a refused close",
-       WM_CLOSE,
-       0,
-       -1,
-       "",
-       {"Form_QueryUnload"},
-       UnloadReason::kControlMenu},
-      {"a close whose QueryUnload fails", WM_CLOSE, 0, 0, "Form_QueryUnload",
-       closed, UnloadReason::kControlMenu},
-      {"the session ends", WM_ENDSESSION, TRUE, 0, "", closed,
-       UnloadReason::kSessionEnding},
-      {"the session ends, refused", WM_ENDSESSION, TRUE, -1, "", closed,
-       UnloadReason::kSessionEnding},
-      {"the session goes on",
-       WM_ENDSESSION,
-       FALSE,
-       0,
-       "",
-       {},
-       UnloadReason::kSessionEnding},
+      {"a close request", WM_CLOSE, 0, 0, "", closed, control},
+      {"a refused close", WM_CLOSE, 0, -1, "", {"Form_QueryUnload"}, control},
+      {"a close whose QueryUnload fails",
+       WM_CLOSE, 0, 0, "Form_QueryUnload", closed, control},
+      {"the session ends", WM_ENDSESSION, TRUE, 0, "", closed, session},
+      {"the session ends, refused",
+       WM_ENDSESSION, TRUE, -1, "", closed, session},
+      {"the session goes on", WM_ENDSESSION, FALSE, 0, "", {}, session},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     events.log.clear();

@@ -3,8 +3,6 @@
 // and its size at another DPI.
 #include <gtest/gtest.h>
 #include <windows.h>
-// windows.h first: commctrl.h relies on its types.
-#include <commctrl.h>
 
 #include <functional>
 #include <map>
@@ -23,43 +21,6 @@ namespace quorvo::platform::win32 {
 namespace {
 
 using win32_testing::MessageCounter;
-
-// Sends the window WM_DPICHANGED from inside its next move, as Windows does
-// when a move takes a window onto a monitor of another scale: the suggested
-// rectangle 7 pixels right of and 5 below the place the window moved to,
-// and 30 pixels wider.
-class DpiChangeInNextMove {
- public:
-  DpiChangeInNextMove(HWND window, unsigned dpi) : window_(window), dpi_(dpi) {
-    EXPECT_TRUE(SetWindowSubclass(window, Proc, kId,
-                                  reinterpret_cast<DWORD_PTR>(this)));
-  }
-  ~DpiChangeInNextMove() { (void)RemoveWindowSubclass(window_, Proc, kId); }
-  DpiChangeInNextMove(const DpiChangeInNextMove&) = delete;
-  DpiChangeInNextMove& operator=(const DpiChangeInNextMove&) = delete;
-
-  std::optional<RECT> suggested;  // once sent
-
- private:
-  static constexpr UINT_PTR kId = 23;
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam,
-                               LPARAM lParam, UINT_PTR /*id*/,
-                               DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<DpiChangeInNextMove*>(data);
-    const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-    RECT r{};
-    if (message == WM_WINDOWPOSCHANGED && !self->suggested &&
-        (position->flags & SWP_NOMOVE) == 0 && GetWindowRect(window, &r)) {
-      self->suggested = RECT{r.left + 7, r.top + 5, r.right + 37, r.bottom + 5};
-      SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(self->dpi_, self->dpi_),
-                   reinterpret_cast<LPARAM>(&*self->suggested));
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-  }
-
-  HWND window_;
-  unsigned dpi_;
-};
 
 // A shown clock-like form with a label, on this machine's monitors.
 class Win32FormPlacementTest : public win32_testing::FormFixture {
@@ -180,10 +141,25 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
     SCOPED_TRACE(row.name);
     moveTo(row.from);
     const unsigned dpi = form->dpi() == base ? base * 3 / 2 : base;
-    const DpiChangeInNextMove change(hwnd(), dpi);
+    // As Windows does when a move takes a window onto a monitor of another
+    // scale: WM_DPICHANGED from inside the move, the suggested rectangle 7
+    // pixels right of and 5 below the place moved to, and 30 wider.
+    std::optional<RECT> sent;
+    MessageCounter inNextMove(hwnd());
+    inNextMove.onMessage = [&](UINT message, LPARAM lParam) {
+      const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (message != WM_WINDOWPOSCHANGED || sent ||
+          (position->flags & SWP_NOMOVE) != 0) {
+        return;
+      }
+      const Rect r = rect();
+      sent = RECT{r.left + 7, r.top + 5, r.right + 37, r.bottom + 5};
+      SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&*sent));
+    };
     const Point asked = row.act();
-    ASSERT_TRUE(change.suggested.has_value());
-    const RECT suggested = *change.suggested;
+    ASSERT_TRUE(sent.has_value());
+    const RECT suggested = *sent;
     const Point expected =
         row.own ? asked : Point{suggested.left, suggested.top};
     EXPECT_EQ(corner(), expected);

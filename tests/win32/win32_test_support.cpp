@@ -13,8 +13,6 @@
 
 namespace quorvo::win32_testing {
 
-using platform::UnloadReason;
-
 std::wstring uniqueName(const std::wstring& prefix) {
   static std::atomic<int> counter{0};
   return prefix + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
@@ -89,40 +87,6 @@ void RecordedEvents::note(const char* event) {
   if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
 }
 
-void RecordingFormEvents::Form_MouseDown(std::int16_t button,
-                                         std::int16_t shift, float x, float y) {
-  mouseDowns.push_back({button, shift, x, y});
-  note("Form_MouseDown");
-}
-
-void RecordingFormEvents::Form_ContextMenu(bool fromKeyboard) {
-  contextMenusFromKeyboard.push_back(fromKeyboard);
-  note("Form_ContextMenu");
-}
-
-void RecordingFormEvents::Form_QueryUnload(std::int16_t& cancel,
-                                           UnloadReason reason) {
-  queryUnloadReasons.push_back(reason);
-  cancel = cancelWith;
-  note("Form_QueryUnload");
-}
-
-void RecordingFormEvents::Form_Closed(UnloadReason reason) {
-  closedReasons.push_back(reason);
-  note("Form_Closed");
-}
-
-void RecordingFormEvents::Form_FontChanged() {
-  note("Form_FontChanged");
-  if (onFontChanged) onFontChanged();
-}
-
-void RecordingLabelEvents::MouseDown(std::int16_t button, std::int16_t shift,
-                                     float x, float y) {
-  mouseDowns.push_back({button, shift, x, y});
-  note("MouseDown");
-}
-
 TestRuntime::TestRuntime() {
   platform::win32::RuntimeOptions options;
   options.instanceMutex = L"Local\\" + uniqueName(L"Quorvo.Test");
@@ -135,13 +99,6 @@ TestRuntime::TestRuntime() {
 TestRuntime::~TestRuntime() {
   runtime.reset();
   (void)takeQuitMessage();
-}
-
-std::unique_ptr<platform::win32::Win32Form> createForm(
-    platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
-    const std::string& caption) {
-  return std::make_unique<platform::win32::Win32Form>(
-      runtime, platform::FormDesign{caption}, events);
 }
 
 void FormFixture::placeAt(float width, float height) {
@@ -223,6 +180,7 @@ LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam,
                                       DWORD_PTR self) noexcept {
   auto* counter = reinterpret_cast<MessageCounter*>(self);
   ++counter->counts_[message];
+  if (counter->onMessage) counter->onMessage(message, lParam);
   if (message == WM_NCDESTROY) {
     (void)RemoveWindowSubclass(window, Proc, id);
     counter->removed_ = true;

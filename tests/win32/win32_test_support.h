@@ -83,13 +83,29 @@ struct RecordedEvents {
 class RecordingFormEvents : public platform::FormEvents, public RecordedEvents {
  public:
   void Form_MouseDown(std::int16_t button, std::int16_t shift, float x,
-                      float y) override;
+                      float y) override {
+    mouseDowns.push_back({button, shift, x, y});
+    note("Form_MouseDown");
+  }
   void Form_DblClick() override { note("Form_DblClick"); }
-  void Form_ContextMenu(bool fromKeyboard) override;
+  void Form_ContextMenu(bool fromKeyboard) override {
+    contextMenusFromKeyboard.push_back(fromKeyboard);
+    note("Form_ContextMenu");
+  }
   void Form_QueryUnload(std::int16_t& cancel,
-                        platform::UnloadReason reason) override;
-  void Form_Closed(platform::UnloadReason reason) override;
-  void Form_FontChanged() override;
+                        platform::UnloadReason reason) override {
+    queryUnloadReasons.push_back(reason);
+    cancel = cancelWith;
+    note("Form_QueryUnload");
+  }
+  void Form_Closed(platform::UnloadReason reason) override {
+    closedReasons.push_back(reason);
+    note("Form_Closed");
+  }
+  void Form_FontChanged() override {
+    note("Form_FontChanged");
+    if (onFontChanged) onFontChanged();
+  }
 
   std::function<void()> onFontChanged;  // what the program would do
   std::vector<bool> contextMenusFromKeyboard;
@@ -102,7 +118,10 @@ class RecordingLabelEvents : public platform::LabelEvents,
                              public RecordedEvents {
  public:
   void MouseDown(std::int16_t button, std::int16_t shift, float x,
-                 float y) override;
+                 float y) override {
+    mouseDowns.push_back({button, shift, x, y});
+    note("MouseDown");
+  }
   void DblClick() override { note("DblClick"); }
 };
 
@@ -123,9 +142,11 @@ class TestRuntime {
 };
 
 // A form of the test runtime as Win32Form, to reach its window.
-std::unique_ptr<platform::win32::Win32Form> createForm(
-    platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
-    const std::string& caption = "");
+inline std::unique_ptr<platform::win32::Win32Form> createForm(
+    platform::win32::Win32Runtime& runtime, platform::FormEvents& events) {
+  return std::make_unique<platform::win32::Win32Form>(
+      runtime, platform::FormDesign{}, events);
+}
 
 // A test runtime and a hidden form of it, as most Win32 tests use them.
 class FormFixture : public ::testing::Test {
@@ -158,7 +179,8 @@ void pumpFor(std::chrono::milliseconds duration);
 // whether there was one.
 bool takeQuitMessage();
 
-// Counts the messages a window receives while the counter lives.
+// Counts the messages a window receives while the counter lives, and passes
+// each to `onMessage` first, if set.
 class MessageCounter {
  public:
   explicit MessageCounter(HWND window);
@@ -169,6 +191,8 @@ class MessageCounter {
   int count(UINT message) const;
   int countInRange(UINT first, UINT last) const;
   void clear() { counts_.clear(); }
+
+  std::function<void(UINT message, LPARAM lParam)> onMessage;
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam,
