@@ -36,10 +36,9 @@ class MemoryDateTime : public platform::DateTimeService {
                       std::string_view pattern) const;
   struct Composed {
     std::string pattern;
-    platform::LocalDateTime value;
+    std::optional<platform::LocalDateTime> value;  // none: nothing composed
     bool longTime24 = false;
     std::string text;
-    bool composed = false;
   };
   std::vector<Composed> composed_;
   std::string text_;

@@ -20,9 +20,6 @@ MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
                        platform::WindowHandle handle)
     : runtime_(runtime), events_(events), handle_(handle) {}
 
-void MemoryForm::setLeft(float twips) { left_ = userLeft_ = twips; }
-void MemoryForm::setTop(float twips) { top_ = userTop_ = twips; }
-
 void MemoryForm::move(float left, float top) {
   left_ = userLeft_ = left;
   top_ = userTop_ = top;
@@ -34,14 +31,6 @@ void MemoryForm::moveAside(float left, float top) {
   top_ = top;
   runtime_.journal.push_back("move aside");
 }
-
-void MemoryForm::setWidth(float twips) {
-  if (twips == width_) return;
-  width_ = twips;
-  ++widthChanges;
-}
-
-void MemoryForm::setHeight(float twips) { height_ = twips; }
 
 bool MemoryForm::isOnAnyScreen() const {
   return std::any_of(runtime_.screens.begin(), runtime_.screens.end(),
