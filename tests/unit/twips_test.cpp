@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "platform/services.h"
 
@@ -14,49 +15,40 @@ namespace {
 constexpr float kHuge = std::numeric_limits<float>::max();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-struct ToPixelsCase {
-  float twips;
-  unsigned dpi;
-  int pixels;
-  bool back;  // the pixels give exactly these twips again
-};
-
-class TwipsToPixelsTest : public ::testing::TestWithParam<ToPixelsCase> {};
-
-TEST_P(TwipsToPixelsTest, RoundsToTheNearestPixelAndClamps) {
-  const ToPixelsCase& c = GetParam();
-  EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels)
-      << c.twips << " twips at " << c.dpi << " DPI";
-  if (c.back) {
-    EXPECT_FLOAT_EQ(pixelsToTwips(c.pixels, c.dpi), c.twips);
+TEST(TwipsTest, RoundsToTheNearestPixelClampsAndRefusesNaN) {
+  struct Row {
+    float twips;
+    unsigned dpi;
+    int pixels;
+    bool back;  // the pixels give exactly these twips again
+  };
+  // clang-format off
+  const std::vector<Row> rows = {
+      {5430, 96, 362, true},  // the default left edge
+      {-15, 96, -1, true},    // the default top edge
+      {0, 96, 0, true},
+      {7, 96, 0, false}, {8, 96, 1, false},  // 0.47 and 0.53 pixels
+      {22.5f, 96, 2, false}, {-22.5f, 96, -2, false},  // half away from 0
+      {5430, 144, 543, true}, {15, 144, 2, false}, {5430, 120, 453, false},
+      {-15, 192, -2, false}, {60, 168, 7, true}, {0, 120, 0, true},
+      // One pixel is 1440 / DPI twips; a DPI of 0 counts as 96.
+      {15, 96, 1, true}, {12, 120, 1, true}, {10, 144, 1, true},
+      {7.5f, 192, 1, true}, {15, 0, 1, true},
+      // Huge values are clamped instead of overflowing.
+      {1e30f, 96, kMaxPixels, false}, {-1e30f, 96, -kMaxPixels, false},
+      {kHuge, 192, kMaxPixels, false}, {kInfinity, 96, kMaxPixels, false},
+      {-kInfinity, 96, -kMaxPixels, false},
+      {kMaxPixels * 15.0f + 1000, 96, kMaxPixels, false},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message()
+                 << row.twips << " twips at " << row.dpi << " DPI");
+    EXPECT_EQ(twipsToPixels(row.twips, row.dpi), row.pixels);
+    if (row.back) {
+      EXPECT_FLOAT_EQ(pixelsToTwips(row.pixels, row.dpi), row.twips);
+    }
   }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TwipsToPixelsTest,
-    ::testing::Values(
-        ToPixelsCase{5430, 96, 362, true},  // the default left edge
-        ToPixelsCase{-15, 96, -1, true},    // the default top edge
-        ToPixelsCase{0, 96, 0, true}, ToPixelsCase{7, 96, 0, false},  // 0.47
-        ToPixelsCase{8, 96, 1, false},                                // 0.53
-        ToPixelsCase{22.5f, 96, 2, false},  // half away from zero
-        ToPixelsCase{-22.5f, 96, -2, false}, ToPixelsCase{5430, 144, 543, true},
-        ToPixelsCase{15, 144, 2, false}, ToPixelsCase{5430, 120, 453, false},
-        ToPixelsCase{-15, 192, -2, false}, ToPixelsCase{60, 168, 7, true},
-        ToPixelsCase{0, 120, 0, true},
-        // One pixel is 1440 / DPI twips; a DPI of 0 counts as 96.
-        ToPixelsCase{15, 96, 1, true}, ToPixelsCase{12, 120, 1, true},
-        ToPixelsCase{10, 144, 1, true}, ToPixelsCase{7.5f, 192, 1, true},
-        ToPixelsCase{15, 0, 1, true},
-        // Huge values are clamped instead of overflowing.
-        ToPixelsCase{1e30f, 96, kMaxPixels, false},
-        ToPixelsCase{-1e30f, 96, -kMaxPixels, false},
-        ToPixelsCase{kHuge, 192, kMaxPixels, false},
-        ToPixelsCase{kInfinity, 96, kMaxPixels, false},
-        ToPixelsCase{-kInfinity, 96, -kMaxPixels, false},
-        ToPixelsCase{kMaxPixels * 15.0f + 1000, 96, kMaxPixels, false}));
-
-TEST(TwipsTest, NaNIsRefused) {
   EXPECT_THROW((void)twipsToPixels(std::nanf(""), 96), RuntimeError);
 }
 

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/process_setup.h"
@@ -89,32 +91,28 @@ TEST_F(Win32ApplicationTest, OnlyTheFirstHolderOfTheMarkIsNoPreviousOne) {
   EXPECT_FALSE(again.prevInstance());
 }
 
-struct CommandCase {
-  const wchar_t* arguments;  // what follows the quoted program name
-  const char* expected;
-};
-
-class Win32CommandTest : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(Win32CommandTest, ArgumentStringFollowsTheProgramName) {
-  const ProbeResult result = probe(quoted(programPath()) + GetParam().arguments,
-                                   L"Local\\" + uniqueName(L"Quorvo.Test"));
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(result.command, GetParam().expected);
+TEST_F(Win32ApplicationTest, ArgumentStringFollowsTheProgramName) {
+  const std::vector<std::pair<std::wstring, std::string>> rows = {
+      {L"", ""},
+      {L" -date", "-date"},
+      {L" -noadjust", "-noadjust"},
+      {L"  -date", " -date"},
+      {L" -time ", "-time "},
+      {L" -date -noadjust", "-date -noadjust"},
+      {L" -D\u00E4te", "-D\xC3\xA4te"},
+      {L" \"-date\"", "\"-date\""},
+      // As this test program is started itself.
+      {L" --gtest_filter=Win32ApplicationTest.*",
+       "--gtest_filter=Win32ApplicationTest.*"},
+  };
+  for (const auto& [arguments, expected] : rows) {
+    SCOPED_TRACE(expected);
+    const ProbeResult result = probe(quoted(programPath()) + arguments,
+                                     L"Local\\" + uniqueName(L"Quorvo.Test"));
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.command, expected);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, Win32CommandTest,
-    ::testing::Values(CommandCase{L"", ""}, CommandCase{L" -date", "-date"},
-                      CommandCase{L" -noadjust", "-noadjust"},
-                      CommandCase{L"  -date", " -date"},
-                      CommandCase{L" -time ", "-time "},
-                      CommandCase{L" -date -noadjust", "-date -noadjust"},
-                      CommandCase{L" -D\u00E4te", "-D\xC3\xA4te"},
-                      CommandCase{L" \"-date\"", "\"-date\""},
-                      // As this test program is started itself.
-                      CommandCase{L" --gtest_filter=Win32CommandTest.*",
-                                  "--gtest_filter=Win32CommandTest.*"}));
 
 TEST_F(Win32ApplicationTest, RestartAfterAnUpdateWithTheSameSwitchOnly) {
   registerForRestart("-timesec");
