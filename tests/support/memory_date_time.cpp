@@ -33,15 +33,6 @@ void MemoryDateTime::set(int year, int month, int day, int hour, int minute,
   current = {year, month, day, dayOfWeek, hour, minute, second};
 }
 
-platform::LocalDateTime MemoryDateTime::now() {
-  const platform::LocalDateTime reading = current;
-  if (nextReading) {
-    current = *nextReading;
-    nextReading.reset();
-  }
-  return reading;
-}
-
 std::string_view MemoryDateTime::format(const platform::LocalDateTime& value,
                                         std::string_view pattern) {
   if (failFormat) throw platform::RuntimeError("formatter failed");

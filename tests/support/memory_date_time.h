@@ -4,18 +4,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/services.h"
 
 namespace quorvo::testing {
 
-// A clock the test sets, with English (United States) names and formats.
 class MemoryDateTime : public platform::DateTimeService {
  public:
   // The current reading; the clock then moves on to `nextReading`, if set,
   // as a clock read just before midnight does.
-  platform::LocalDateTime now() override;
+  platform::LocalDateTime now() override {
+    const platform::LocalDateTime reading = current;
+    if (nextReading) current = *std::exchange(nextReading, std::nullopt);
+    return reading;
+  }
   // Like the system's formatter, composes a text only for a reading it has
   // not seen with that pattern, so repeated texts cost no allocation. Every
   // text lands in one buffer: a text kept past the next format() reads

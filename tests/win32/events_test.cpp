@@ -48,17 +48,14 @@ TEST_F(Win32FormMouseTest, EachInputRaisesItsEventOnTheWindowItCameTo) {
     std::int16_t shift = 0;  // Shift 1 + Ctrl 2
   };
   constexpr WPARAM kShiftCtrl = MK_SHIFT | MK_CONTROL;
+  const char* const press = "Form_MouseDown";
   const std::vector<Row> rows = {
-      {false, WM_LBUTTONDOWN, kShiftCtrl, at, "Form_MouseDown", kLeftButton, 3},
-      {false, WM_RBUTTONDOWN, kShiftCtrl, at, "Form_MouseDown", kRightButton,
-       3},
-      {false, WM_MBUTTONDOWN, kShiftCtrl, at, "Form_MouseDown", kMiddleButton,
-       3},
-      {false, WM_RBUTTONDBLCLK, kShiftCtrl, at, "Form_MouseDown", kRightButton,
-       3},
-      {false, WM_MBUTTONDBLCLK, kShiftCtrl, at, "Form_MouseDown", kMiddleButton,
-       3},
-      {false, WM_LBUTTONDOWN, MK_LBUTTON, at, "Form_MouseDown", kLeftButton, 0},
+      {false, WM_LBUTTONDOWN, kShiftCtrl, at, press, kLeftButton, 3},
+      {false, WM_RBUTTONDOWN, kShiftCtrl, at, press, kRightButton, 3},
+      {false, WM_MBUTTONDOWN, kShiftCtrl, at, press, kMiddleButton, 3},
+      {false, WM_RBUTTONDBLCLK, kShiftCtrl, at, press, kRightButton, 3},
+      {false, WM_MBUTTONDBLCLK, kShiftCtrl, at, press, kMiddleButton, 3},
+      {false, WM_LBUTTONDOWN, MK_LBUTTON, at, press, kLeftButton, 0},
       {false, WM_LBUTTONDBLCLK, MK_LBUTTON, at, "Form_DblClick"},
       {false, WM_RBUTTONUP, 0, at, nullptr},
       {false, WM_CONTEXTMENU, formWindow, fromKeyboard, "Form_ContextMenu"},

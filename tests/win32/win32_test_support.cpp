@@ -82,11 +82,6 @@ HWND visibleThreadWindow(const wchar_t* className) {
   return found.window;
 }
 
-void RecordedEvents::note(const char* event) {
-  log.push_back(event);
-  if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
-}
-
 TestRuntime::TestRuntime() {
   platform::win32::RuntimeOptions options;
   options.instanceMutex = L"Local\\" + uniqueName(L"Quorvo.Test");

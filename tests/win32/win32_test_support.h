@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,10 @@ struct RecordedEvents {
     std::int16_t button, shift;
     float x, y;
   };
-  void note(const char* event);
+  void note(const char* event) {
+    log.push_back(event);
+    if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
+  }
 
   std::vector<std::string> log;
   std::vector<MouseDown> mouseDowns;
