@@ -145,7 +145,7 @@ TEST_F(Win32FormTest,
     events.closedReasons.clear();
     events.cancelWith = row.cancel;
     events.throwFrom = row.throwFrom;
-    const std::size_t errors = runtime.reporter.errors.size();
+    const std::size_t errors = reporter.errors.size();
     if (row.message == WM_ENDSESSION) {
       // Asked first whether the session may end: yes, and no event yet.
       EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
@@ -158,7 +158,7 @@ TEST_F(Win32FormTest,
     EXPECT_EQ(
         events.closedReasons,
         std::vector<UnloadReason>(row.log.size() == 2 ? 1 : 0, row.reason));
-    EXPECT_EQ(runtime.reporter.errors.size() - errors,
+    EXPECT_EQ(reporter.errors.size() - errors,
               *row.throwFrom != '\0' ? 1u : 0u);
     EXPECT_TRUE(IsWindow(hwnd()));
   }
@@ -233,10 +233,10 @@ TEST_F(Win32HandlerGuardTest, EveryEntryPointReportsUnderItsHandlerName) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.handler);
-    const std::size_t before = runtime.reporter.errors.size();
+    const std::size_t before = reporter.errors.size();
     const int failures = row.fail();
     EXPECT_TRUE(IsWindow(hwnd()));
-    const auto& errors = runtime.reporter.errors;
+    const auto& errors = reporter.errors;
     ASSERT_EQ(errors.size() - before, static_cast<std::size_t>(failures));
     for (std::size_t i = before; i < errors.size(); ++i) {
       EXPECT_EQ(errors[i].handler, row.handler);

@@ -109,7 +109,7 @@ TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
     }
     EXPECT_EQ(userPlace(), step.user);
   }
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
@@ -170,7 +170,7 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
       EXPECT_EQ(userPlace(), expected);
     }
   }
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
@@ -196,7 +196,7 @@ TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
   // The answers are the DPIs' own sizes, not one size for all.
   EXPECT_NEAR(sizes[192].cy, 2 * sizes[96].cy, sizes[96].cy * 0.3);
   EXPECT_LT(sizes[120].cx, sizes[144].cx);
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
@@ -251,7 +251,7 @@ TEST_F(Win32FormPlacementTest, NoDpiOrAPlaceOnNoScreenKeepsTheLastGoodOnes) {
                reinterpret_cast<LPARAM>(&nowhere));
   EXPECT_EQ(corner(), (Point{200, 150}));
   EXPECT_TRUE(form->isOnAnyScreen());
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 }  // namespace

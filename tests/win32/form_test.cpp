@@ -244,7 +244,7 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   const SIZE extent = win32_testing::textExtent(hwnd(), form->font(), "Time");
   EXPECT_EQ(labelRect.right - labelRect.left, extent.cx);
   EXPECT_EQ(labelRect.bottom - labelRect.top, extent.cy);
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 // The system's fonts reach the program, and new regional formats make the
@@ -273,7 +273,7 @@ TEST_F(Win32FormTest, SettingChangesReachTheFontsAndTheTexts) {
     (void)dateTime.format(reading, kLongDatePattern);
     EXPECT_EQ(dateTime.systemFormatCount() - before, row.textsAnew ? 1u : 0u);
   }
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST(DpiAwarenessTest, TheProcessIsPerMonitorAware) {

@@ -82,16 +82,18 @@ HWND visibleThreadWindow(const wchar_t* className) {
   return found.window;
 }
 
-TestRuntime::TestRuntime() {
+std::unique_ptr<platform::win32::Win32Runtime> testRuntime(
+    RecordingReporter& reporter) {
   platform::win32::RuntimeOptions options;
   options.instanceMutex = L"Local\\" + uniqueName(L"Quorvo.Test");
   options.locale = L"en-US";
   options.errors = &reporter;
-  runtime = std::make_unique<platform::win32::Win32Runtime>(
+  return std::make_unique<platform::win32::Win32Runtime>(
       GetModuleHandleW(nullptr), options);
 }
 
-TestRuntime::~TestRuntime() {
+FormFixture::~FormFixture() {
+  form.reset();
   runtime.reset();
   (void)takeQuitMessage();
 }

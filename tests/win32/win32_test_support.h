@@ -131,19 +131,8 @@ class RecordingLabelEvents : public platform::LabelEvents,
 
 // A runtime as the tests use it: its own instance mutex, en-US formats,
 // errors recorded instead of sent to the debugger.
-class TestRuntime {
- public:
-  TestRuntime();
-  ~TestRuntime();
-  TestRuntime(const TestRuntime&) = delete;
-  TestRuntime& operator=(const TestRuntime&) = delete;
-
-  platform::win32::Win32Runtime& operator*() { return *runtime; }
-  platform::win32::Win32Runtime* operator->() { return runtime.get(); }
-
-  RecordingReporter reporter;
-  std::unique_ptr<platform::win32::Win32Runtime> runtime;
-};
+std::unique_ptr<platform::win32::Win32Runtime> testRuntime(
+    RecordingReporter& reporter);
 
 // A form of the test runtime as Win32Form, to reach its window.
 inline std::unique_ptr<platform::win32::Win32Form> createForm(
@@ -155,6 +144,7 @@ inline std::unique_ptr<platform::win32::Win32Form> createForm(
 // A test runtime and a hidden form of it, as most Win32 tests use them.
 class FormFixture : public ::testing::Test {
  protected:
+  ~FormFixture() override;
   HWND hwnd() const { return form->window(); }
   unsigned dpi() const { return form->dpi(); }
   platform::Rect rect() const { return windowRect(hwnd()); }
@@ -163,7 +153,9 @@ class FormFixture : public ::testing::Test {
   // Adds the clock's label, lblTime, 15 twips inside the client area.
   platform::win32::Win32Label& addLabel(const std::string& caption = "Time");
 
-  TestRuntime runtime;
+  RecordingReporter reporter;
+  std::unique_ptr<platform::win32::Win32Runtime> runtime =
+      testRuntime(reporter);
   RecordingFormEvents events;
   RecordingLabelEvents labelEvents;
   std::unique_ptr<platform::win32::Win32Form> form =
