@@ -33,36 +33,23 @@ void MemoryDateTime::set(int year, int month, int day, int hour, int minute,
   current = {year, month, day, dayOfWeek, hour, minute, second};
 }
 
-platform::LocalDateTime MemoryDateTime::now() {
-  const platform::LocalDateTime reading = current;
-  if (nextReading) {
-    current = *nextReading;
-    nextReading.reset();
-  }
-  return reading;
-}
-
 std::string_view MemoryDateTime::format(const platform::LocalDateTime& value,
                                         std::string_view pattern) {
   if (failFormat) throw platform::RuntimeError("formatter failed");
-  auto found =
-      std::find_if(composed_.begin(), composed_.end(),
-                   [&](const Composed& c) { return c.pattern == pattern; });
+  auto found = std::ranges::find(composed_, pattern, &Composed::pattern);
   if (found == composed_.end()) {
     found = composed_.insert(composed_.end(), Composed{});
     found->pattern = pattern;
   }
-  const platform::LocalDateTime& kept = found->value;
-  const bool sameReading =
-      std::tie(kept.year, kept.month, kept.day, kept.dayOfWeek, kept.hour,
-               kept.minute, kept.second) ==
-      std::tie(value.year, value.month, value.day, value.dayOfWeek, value.hour,
-               value.minute, value.second);
-  if (!found->composed || !sameReading || found->longTime24 != longTime24) {
+  const auto fields = [](const platform::LocalDateTime& v) {
+    return std::tie(v.year, v.month, v.day, v.dayOfWeek, v.hour, v.minute,
+                    v.second);
+  };
+  if (!found->value || fields(*found->value) != fields(value) ||
+      found->longTime24 != longTime24) {
     found->text = compose(value, pattern);
     found->value = value;
     found->longTime24 = longTime24;
-    found->composed = true;
   }
   text_ = found->text;
   return text_;

@@ -4,18 +4,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/services.h"
 
 namespace quorvo::testing {
 
-// A clock the test sets, with English (United States) names and formats.
 class MemoryDateTime : public platform::DateTimeService {
  public:
   // The current reading; the clock then moves on to `nextReading`, if set,
   // as a clock read just before midnight does.
-  platform::LocalDateTime now() override;
+  platform::LocalDateTime now() override {
+    const platform::LocalDateTime reading = current;
+    if (nextReading) current = *std::exchange(nextReading, std::nullopt);
+    return reading;
+  }
   // Like the system's formatter, composes a text only for a reading it has
   // not seen with that pattern, so repeated texts cost no allocation. Every
   // text lands in one buffer: a text kept past the next format() reads
@@ -36,10 +40,9 @@ class MemoryDateTime : public platform::DateTimeService {
                       std::string_view pattern) const;
   struct Composed {
     std::string pattern;
-    platform::LocalDateTime value;
+    std::optional<platform::LocalDateTime> value;  // none: nothing composed
     bool longTime24 = false;
     std::string text;
-    bool composed = false;
   };
   std::vector<Composed> composed_;
   std::string text_;

@@ -20,9 +20,6 @@ MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
                        platform::WindowHandle handle)
     : runtime_(runtime), events_(events), handle_(handle) {}
 
-void MemoryForm::setLeft(float twips) { left_ = userLeft_ = twips; }
-void MemoryForm::setTop(float twips) { top_ = userTop_ = twips; }
-
 void MemoryForm::move(float left, float top) {
   left_ = userLeft_ = left;
   top_ = userTop_ = top;
@@ -34,14 +31,6 @@ void MemoryForm::moveAside(float left, float top) {
   top_ = top;
   runtime_.journal.push_back("move aside");
 }
-
-void MemoryForm::setWidth(float twips) {
-  if (twips == width_) return;
-  width_ = twips;
-  ++widthChanges;
-}
-
-void MemoryForm::setHeight(float twips) { height_ = twips; }
 
 bool MemoryForm::isOnAnyScreen() const {
   return std::any_of(runtime_.screens.begin(), runtime_.screens.end(),
@@ -108,8 +97,8 @@ platform::Label& MemoryForm::addLabel(const platform::LabelDesign& labelDesign,
 
 platform::Timer& MemoryForm::addTimer(const platform::TimerDesign& timerDesign,
                                       std::function<void()> onTimer) {
-  timers_.push_back(
-      std::make_unique<MemoryTimer>(timerDesign, std::move(onTimer)));
+  timers_.push_back(std::make_unique<MemoryTimer>(
+      timerDesign, std::move(onTimer), runtime_.app()));
   return *timers_.back();
 }
 
@@ -154,7 +143,7 @@ void MemoryForm::close(platform::UnloadReason reason) {
 }
 
 void MemoryForm::tick() {
-  for (auto& timer : timers_) timer->fire(runtime_);
+  for (auto& timer : timers_) timer->fire();
 }
 
 }  // namespace quorvo::testing

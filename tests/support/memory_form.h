@@ -1,7 +1,6 @@
 // MemoryForm: a form with its labels and timers, and what its popups showed.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,12 +39,16 @@ class MemoryForm : public platform::Form {
   float height() const override { return height_; }
   float userLeft() const override { return userLeft_; }
   float userTop() const override { return userTop_; }
-  void setLeft(float twips) override;
-  void setTop(float twips) override;
+  void setLeft(float twips) override { left_ = userLeft_ = twips; }
+  void setTop(float twips) override { top_ = userTop_ = twips; }
   void move(float left, float top) override;
   void moveAside(float left, float top) override;
-  void setWidth(float twips) override;
-  void setHeight(float twips) override;
+  void setWidth(float twips) override {
+    if (twips == width_) return;
+    width_ = twips;
+    ++widthChanges;
+  }
+  void setHeight(float twips) override { height_ = twips; }
   platform::WindowHandle hWnd() const override { return handle_; }
   bool isOnAnyScreen() const override;
   // Only noted in the journal: where the text lands is the placement rules'
@@ -73,8 +76,8 @@ class MemoryForm : public platform::Form {
   // Fires every timer of the form once.
   void tick();
 
-  MemoryLabel& label(std::size_t i = 0) { return *labels_.at(i); }
-  MemoryTimer& timer(std::size_t i = 0) { return *timers_.at(i); }
+  MemoryLabel& label() { return *labels_.at(0); }
+  MemoryTimer& timer() { return *timers_.at(0); }
 
   bool visible = false;
   bool loaded = true;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,10 +33,16 @@ struct ScreenRect {
 
 class MemoryRuntime : public platform::Runtime {
  public:
-  MemoryRuntime();
+  MemoryRuntime() { dateTime_.set(2024, 3, 4, 21, 5, 3); }
   std::unique_ptr<platform::Form> createForm(
-      const platform::FormDesign& design,
-      platform::FormEvents& events) override;
+      const platform::FormDesign& /*design*/,
+      platform::FormEvents& events) override {
+    auto form = std::make_unique<MemoryForm>(*this, events, nextHandle_);
+    nextHandle_ += 0x10;
+    forms_.push_back(form.get());
+    journal.push_back("create form");
+    return form;
+  }
   MemoryApplication& app() override { return app_; }
   MemorySettingsStore& settings() override { return settings_; }
   MemoryDateTime& dateTime() override { return dateTime_; }
@@ -44,8 +51,11 @@ class MemoryRuntime : public platform::Runtime {
   MemoryApplication& errors() override { return app_; }
 
   // The most recently created form that is still loaded.
-  MemoryForm& form();
-  void forget(MemoryForm* form);
+  MemoryForm& form() {
+    if (forms_.empty()) throw std::logic_error("no form is loaded");
+    return *forms_.back();
+  }
+  void forget(MemoryForm* form) { std::erase(forms_, form); }
 
   // Runs one event handler the way the real runtime does.
   template <typename Handler>
@@ -58,7 +68,7 @@ class MemoryRuntime : public platform::Runtime {
   std::function<std::string(const PopupShown&)> choosePopupItem;
   std::vector<PopupShown> popups;
   // Monitors, in twips; by default one 1920 x 1080 pixel screen.
-  std::vector<ScreenRect> screens;
+  std::vector<ScreenRect> screens{{0, 0, 1920 * 15, 1080 * 15}};
   Journal journal;
 
  private:

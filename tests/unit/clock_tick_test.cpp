@@ -38,30 +38,23 @@ TEST_F(ClockTickTest, EveryDisplayAtTimesAcrossTheDay) {
   };
   // At 21:05:03: the date with its tooltip, and the mode that wins when
   // restored marks name several.
+  // clang-format off
   const std::vector<TickRow> rows = {
       {"date", {.jDate = true}, kLongDate, "9:05 PM"},
       {"date with seconds: the tooltip has none",
-       {.jDate = true, .seconds = true},
-       kLongDate,
-       "9:05 PM"},
+       {.jDate = true, .seconds = true}, kLongDate, "9:05 PM"},
       {"date 24h", {.jDate = true, .hours24 = true}, kLongDate, "21:5"},
       {"date 24h with seconds",
-       {.jDate = true, .seconds = true, .hours24 = true},
-       kLongDate,
-       "21:5"},
+       {.jDate = true, .seconds = true, .hours24 = true}, kLongDate, "21:5"},
       {"just time wins over just date",
-       {.jTime = true, .jDate = true},
-       "9:05 PM",
-       kLongDate},
+       {.jTime = true, .jDate = true}, "9:05 PM", kLongDate},
       {"just time wins over date and time",
-       {.jTime = true, .dateTime = true, .seconds = true},
-       "9:05:03 PM",
+       {.jTime = true, .dateTime = true, .seconds = true}, "9:05:03 PM",
        kLongDate},
       {"just date wins over date and time",
-       {.jDate = true, .dateTime = true},
-       kLongDate,
-       "9:05 PM"},
+       {.jDate = true, .dateTime = true}, kLongDate, "9:05 PM"},
   };
+  // clang-format on
   for (const TickRow& row : rows) {
     SCOPED_TRACE(row.name);
     expectTick(row.marks, row.caption, row.toolTip);
@@ -200,7 +193,7 @@ TEST_F(ClockTickTest, FailingFormatterEndsTheTickButNotTheClock) {
   runtime.dateTime().failFormat = true;
   tick();
   ASSERT_EQ(runtime.app().errors.size(), 1u);
-  EXPECT_EQ(runtime.app().errors[0].handler, "tmrGetTime_Timer");
+  EXPECT_EQ(runtime.app().errors[0], "tmrGetTime_Timer");
   EXPECT_EQ(label().caption(), "9:05 PM");
   runtime.dateTime().failFormat = false;
   runtime.dateTime().set(2024, 3, 4, 21, 7, 0);

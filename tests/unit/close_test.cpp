@@ -55,7 +55,7 @@ TEST(CloseTest, EveryCloseSavesEndsAndNoFormComesBack) {
     EXPECT_EQ(callsTo(p.runtime.journal, "save "), saved);
     EXPECT_TRUE(p.runtime.app().ended()) << "no invisible instance stays";
     EXPECT_FALSE(clock.loaded);
-    EXPECT_FALSE(timer.fire(p.runtime));
+    EXPECT_FALSE(timer.fire());
     // The mark of a running clock goes as soon as the settings are saved,
     // before the window is taken down, so a clock started right after it
     // is not taken for a second instance.
@@ -94,16 +94,15 @@ TEST(CloseTest, EveryCloseSavesEndsAndNoFormComesBack) {
 // A switch's display is saved as the user's choice; a switch that sets no
 // display, or an unknown one, saves the design-time marks, not the store's.
 TEST(CloseTest, WhatASwitchChoseIsSaved) {
+  const Texts designTime = {"Left=600",       "Top=-15",      "JTime=True",
+                            "DateTime=False", "Seconds=True", "JDate=False",
+                            "24 Hour=True"};
   const std::vector<std::pair<std::string, Texts>> rows = {
       {"-date",
        {"Left=600", "Top=-15", "JTime=False", "DateTime=False", "Seconds=True",
         "JDate=True", "24 Hour=True"}},
-      {"-noadjust",
-       {"Left=600", "Top=-15", "JTime=True", "DateTime=False", "Seconds=True",
-        "JDate=False", "24 Hour=True"}},
-      {"-bogus",
-       {"Left=600", "Top=-15", "JTime=True", "DateTime=False", "Seconds=True",
-        "JDate=False", "24 Hour=True"}},
+      {"-noadjust", designTime},
+      {"-bogus", designTime},
   };
   for (const auto& [arguments, saved] : rows) {
     SCOPED_TRACE(arguments);
@@ -140,7 +139,7 @@ TEST(CloseTest, RefusedWritesDoNotStopTheClose) {
     row.close(p);
     EXPECT_EQ(p.runtime.settings().values(), row.kept);
     ASSERT_EQ(p.runtime.app().errors.size(), 1u);
-    EXPECT_EQ(p.runtime.app().errors[0].handler, "Form_QueryUnload");
+    EXPECT_EQ(p.runtime.app().errors[0], "Form_QueryUnload");
     EXPECT_TRUE(p.runtime.app().ended());
     EXPECT_FALSE(clock.loaded);
   }

@@ -23,65 +23,52 @@ struct ClickRow {
 };
 
 TEST_F(MenuTest, DisplayHandlersFromEveryRelevantState) {
-  // jTime, jDate, dateTime, seconds, secondsVisible, hours24
+  // clang-format off
   const std::vector<ClickRow> rows = {
       {"time to date hides seconds, keeps its mark",
-       {true, false, false, true, true, false},
-       "Just Date",
-       {false, true, false, true, false, false}},
+       {.jTime = true, .seconds = true}, "Just Date",
+       {.jDate = true, .seconds = true, .secondsVisible = false}},
       {"date to time shows seconds with its mark",
-       {false, true, false, true, false, false},
-       "Just Time",
-       {true, false, false, true, true, false}},
+       {.jDate = true, .seconds = true, .secondsVisible = false}, "Just Time",
+       {.jTime = true, .seconds = true}},
       {"date to date and time shows seconds unchecked",
-       {false, true, false, false, false, true},
-       "Date & Time",
-       {false, false, true, false, true, true}},
+       {.jDate = true, .secondsVisible = false, .hours24 = true},
+       "Date & Time", {.dateTime = true, .hours24 = true}},
       {"a checked mode item changes nothing, not even visibility",
-       {false, true, false, true, true, false},
-       "Just Date",
-       {false, true, false, true, true, false}},
+       {.jDate = true, .seconds = true}, "Just Date",
+       {.jDate = true, .seconds = true}},
       {"checked time with another mode checked changes nothing",
-       {true, true, false, false, false, false},
-       "Just Time",
-       {true, true, false, false, false, false}},
+       {.jTime = true, .jDate = true, .secondsVisible = false}, "Just Time",
+       {.jTime = true, .jDate = true, .secondsVisible = false}},
       {"checked date with time checked too changes nothing",
-       {true, true, false, false, true, false},
-       "Just Date",
-       {true, true, false, false, true, false}},
+       {.jTime = true, .jDate = true}, "Just Date",
+       {.jTime = true, .jDate = true}},
       {"two restored modes collapse to date and time",
-       {true, true, false, false, false, false},
-       "Date & Time",
-       {false, false, true, false, true, false}},
+       {.jTime = true, .jDate = true, .secondsVisible = false},
+       "Date & Time", {.dateTime = true}},
       {"no restored mode: time",
-       {false, false, false, true, false, false},
-       "Just Time",
-       {true, false, false, true, true, false}},
+       {.seconds = true, .secondsVisible = false}, "Just Time",
+       {.jTime = true, .seconds = true}},
       {"no restored mode: date",
-       {false, false, false, true, true, true},
-       "Just Date",
-       {false, true, false, true, false, true}},
+       {.seconds = true, .hours24 = true}, "Just Date",
+       {.jDate = true, .seconds = true, .secondsVisible = false,
+        .hours24 = true}},
       {"no restored mode: date and time",
-       {false, false, false, false, false, false},
-       "Date & Time",
-       {false, false, true, false, true, false}},
+       {.secondsVisible = false}, "Date & Time", {.dateTime = true}},
       {"seconds on",
-       {false, false, true, false, true, false},
-       "Seconds",
-       {false, false, true, true, true, false}},
+       {.dateTime = true}, "Seconds", {.dateTime = true, .seconds = true}},
       {"seconds off",
-       {true, false, false, true, true, true},
-       "Seconds",
-       {true, false, false, false, true, true}},
+       {.jTime = true, .seconds = true, .hours24 = true}, "Seconds",
+       {.jTime = true, .hours24 = true}},
       {"24 hour on in date mode",
-       {false, true, false, true, false, false},
+       {.jDate = true, .seconds = true, .secondsVisible = false},
        "24 hour time",
-       {false, true, false, true, false, true}},
+       {.jDate = true, .seconds = true, .secondsVisible = false,
+        .hours24 = true}},
       {"24 hour off",
-       {true, false, false, false, true, true},
-       "24 hour time",
-       {true, false, false, false, true, false}},
+       {.jTime = true, .hours24 = true}, "24 hour time", {.jTime = true}},
   };
+  // clang-format on
   for (const ClickRow& row : rows) {
     SCOPED_TRACE(row.name);
     setMarks(row.before);
@@ -129,32 +116,26 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
     std::function<void(TestProgram&)> before;  // the right click
     std::vector<std::string> shown;
   };
+  // clang-format off
   const std::vector<Row> rows = {
-      {"design-time marks (an unknown switch)",
-       "-bogus",
-       nullptr,
+      {"design-time marks (an unknown switch)", "-bogus", nullptr,
        {"Just Date", "*Just Time", "Date & Time", "*Seconds", "-",
         "Adjust Date/Time", "24 hour time", "-", "About", "Exit"}},
-      {"an empty store offers Seconds unchecked",
-       "",
-       nullptr,
+      {"an empty store offers Seconds unchecked", "", nullptr,
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "-",
         "Adjust Date/Time", "24 hour time", "-", "About", "Exit"}},
-      {"Just Date hides Seconds",
-       "",
+      {"Just Date hides Seconds", "",
        [](TestProgram& p) { p.choose("Just Date"); },
        {"*Just Date", "Just Time", "Date & Time", "-", "Adjust Date/Time",
         "24 hour time", "-", "About", "Exit"}},
-      {"Adjust hidden leaves one line",
-       "",
+      {"Adjust hidden leaves one line", "",
        [](TestProgram& p) {
          p.menu().mnuSet.setVisible(false);
          p.menu().mnuSplit1.setVisible(false);
        },
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "24 hour time",
         "-", "About", "Exit"}},
-      {"Adjust disabled cannot be chosen",
-       "",
+      {"Adjust disabled cannot be chosen", "",
        [](TestProgram& p) {
          p.menu().mnuSet.setEnabled(false);
          p.chooseAtNextPopup("Adjust Date/Time");
@@ -162,6 +143,7 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "-",
         "Adjust Date/Time (greyed)", "24 hour time", "-", "About", "Exit"}},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     TestProgram p;
@@ -306,7 +288,7 @@ TEST_F(MenuTest, ExitSavesTheCurrentMarksThenEndsAndNothingRunsAfter) {
                "save DateTime=False", "save Seconds=True", "save JDate=True",
                "save 24 Hour=False", "release instance", "unload", "end"}));
   EXPECT_TRUE(runtime.app().ended());
-  EXPECT_FALSE(timer.fire(runtime));
+  EXPECT_FALSE(timer.fire());
   const std::size_t journalSize = runtime.journal.size();
   clock.pressMouse(platform::kRightButton);
   clock.close(platform::UnloadReason::kControlMenu);

@@ -43,19 +43,19 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
       {"-dat", kDesignTime, kDesignTime},
       {"/date", kDesignTime, kDesignTime},
   };
+  const Values filledStore = {{"Left", "300"},      {"Top", "450"},
+                              {"JTime", "False"},   {"DateTime", "True"},
+                              {"Seconds", "False"}, {"JDate", "True"},
+                              {"24 Hour", "True"}};
+  const std::vector<std::string> everyRead = {
+      "Left", "Top", "24 Hour", "JTime", "DateTime", "Seconds", "JDate"};
+  const std::vector<std::string> placeAndHours = {"Left", "Top", "24 Hour"};
   for (const SwitchRow& row : rows) {
     for (const bool filled : {false, true}) {
       SCOPED_TRACE("arguments \"" + row.arguments + "\"" +
                    (filled ? " filled store" : " empty store"));
       TestProgram fresh;
-      fresh.start(row.arguments, filled ? Values{{"Left", "300"},
-                                                 {"Top", "450"},
-                                                 {"JTime", "False"},
-                                                 {"DateTime", "True"},
-                                                 {"Seconds", "False"},
-                                                 {"JDate", "True"},
-                                                 {"24 Hour", "True"}}
-                                        : Values{});
+      fresh.start(row.arguments, filled ? filledStore : Values{});
       // The position and the 24-hour mark come from the store whatever
       // the switch.
       MenuMarks expected = filled ? row.fromFilledStore : row.fromEmptyStore;
@@ -63,13 +63,8 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
       EXPECT_EQ(MenuMarks::of(fresh.menu()), expected);
       EXPECT_EQ(fresh.window().left(), filled ? 300 : 5430);
       EXPECT_EQ(fresh.window().top(), filled ? 450 : -15);
-      const std::vector<std::string> expectedReads =
-          row.arguments.empty()
-              ? std::vector<std::string>{"Left",  "Top",      "24 Hour",
-                                         "JTime", "DateTime", "Seconds",
-                                         "JDate"}
-              : std::vector<std::string>{"Left", "Top", "24 Hour"};
-      EXPECT_EQ(callsTo(fresh.runtime.journal, "read "), expectedReads);
+      EXPECT_EQ(callsTo(fresh.runtime.journal, "read "),
+                row.arguments.empty() ? everyRead : placeAndHours);
       EXPECT_TRUE(callsTo(fresh.runtime.journal, "save ").empty())
           << "start-up writes nothing";
       EXPECT_EQ(fresh.runtime.app().commandReads, 1);
@@ -126,7 +121,7 @@ TEST_F(StartupTest, SecondInstanceEndsAtOnceWithoutReadingOrShowing) {
   EXPECT_EQ(runtime.journal, (Journal{"create form", "end"}));
   EXPECT_FALSE(window().visible);
   EXPECT_FALSE(program.frmMenuLoaded());
-  EXPECT_FALSE(window().timer().fire(runtime));
+  EXPECT_FALSE(window().timer().fire());
   EXPECT_EQ(runtime.settings().values().at("Left"), "100");
 }
 

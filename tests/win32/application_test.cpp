@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/process_setup.h"
@@ -18,12 +22,6 @@ namespace {
 
 using win32_testing::uniqueName;
 
-std::wstring tempFile() {
-  wchar_t directory[MAX_PATH] = {};
-  EXPECT_GT(GetTempPathW(MAX_PATH, directory), 0u);
-  return std::wstring(directory) + uniqueName(L"quorvo-probe") + L".txt";
-}
-
 struct ProbeResult {
   bool ok = false;
   bool previousInstance = false;
@@ -31,11 +29,11 @@ struct ProbeResult {
 };
 
 // Runs this program with `commandLine` as the child's whole command line
-// and reads back what its application object reported.
+// and reads back what its application object reported: "1" or "0" for a
+// previous instance, then the argument string.
 ProbeResult probe(const std::wstring& commandLine,
                   const std::wstring& mutexName) {
-  ProbeResult result;
-  const std::wstring out = tempFile();
+  const std::wstring out = win32_testing::tempPath(L"quorvo-probe");
   EXPECT_TRUE(SetEnvironmentVariableW(L"QUORVO_PROBE_OUT", out.c_str()));
   EXPECT_TRUE(
       SetEnvironmentVariableW(L"QUORVO_PROBE_MUTEX", mutexName.c_str()));
@@ -43,40 +41,27 @@ ProbeResult probe(const std::wstring& commandLine,
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  const std::wstring program = programPath();
   const BOOL started =
-      CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                     nullptr, nullptr, &startup, &process);
+      CreateProcessW(programPath().c_str(), line.data(), nullptr, nullptr,
+                     FALSE, 0, nullptr, nullptr, &startup, &process);
   SetEnvironmentVariableW(L"QUORVO_PROBE_OUT", nullptr);
   SetEnvironmentVariableW(L"QUORVO_PROBE_MUTEX", nullptr);
   EXPECT_TRUE(started);
-  if (!started) return result;
+  if (!started) return {};
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
   DWORD exitCode = 1;
   EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
   EXPECT_EQ(exitCode, 0u);
-  std::FILE* file = _wfopen(out.c_str(), L"rb");
-  EXPECT_NE(file, nullptr);
-  if (file == nullptr) return result;
-  std::string text;
-  char buffer[512];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;) {
-    text.append(buffer, n);
-  }
-  std::fclose(file);
+  std::ifstream file(std::filesystem::path(out), std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  file.close();
   DeleteFileW(out.c_str());
-  const std::string prevTag = "prev=";
-  const std::string commandTag = "\ncommand=";
-  const std::size_t commandAt = text.find(commandTag);
-  EXPECT_EQ(text.rfind(prevTag, 0), 0u);
-  EXPECT_NE(commandAt, std::string::npos);
-  if (commandAt == std::string::npos) return result;
-  result.ok = true;
-  result.previousInstance = text.substr(prevTag.size(), 1) == "1";
-  result.command = text.substr(commandAt + commandTag.size());
-  return result;
+  const bool ok = !text.empty() && (text[0] == '0' || text[0] == '1');
+  EXPECT_TRUE(ok) << "the child wrote \"" << text << '"';
+  if (!ok) return {};
+  return {true, text[0] == '1', text.substr(1)};
 }
 
 std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
@@ -86,56 +71,48 @@ class Win32ApplicationTest : public win32_testing::FormFixture {
   const std::wstring mutexName = L"Local\\" + uniqueName(L"Quorvo.Test");
 };
 
-// The first holder of the mark is no previous instance, the second is, and
-// the mark goes with its last holder.
-TEST_F(Win32ApplicationTest, FirstInstanceIsNotAPreviousOne) {
+// The first holder of the mark is no previous instance, the second is, in
+// this process or another, and the mark goes with its last holder.
+TEST_F(Win32ApplicationTest, OnlyTheFirstHolderOfTheMarkIsNoPreviousOne) {
+  const ProbeResult alone = probe(quoted(programPath()), mutexName);
+  ASSERT_TRUE(alone.ok);
+  EXPECT_FALSE(alone.previousInstance);
   {
     Win32Application first(mutexName);
     EXPECT_FALSE(first.prevInstance());
     Win32Application second(mutexName);
     EXPECT_TRUE(second.prevInstance());
     EXPECT_FALSE(first.prevInstance());  // fixed at construction
+    const ProbeResult other = probe(quoted(programPath()), mutexName);
+    ASSERT_TRUE(other.ok);
+    EXPECT_TRUE(other.previousInstance);
   }
   Win32Application again(mutexName);
   EXPECT_FALSE(again.prevInstance());
 }
 
-TEST_F(Win32ApplicationTest, OtherProcessSeesTheRunningInstance) {
-  const ProbeResult alone = probe(quoted(programPath()), mutexName);
-  ASSERT_TRUE(alone.ok);
-  EXPECT_FALSE(alone.previousInstance);
-  Win32Application running(mutexName);
-  const ProbeResult second = probe(quoted(programPath()), mutexName);
-  ASSERT_TRUE(second.ok);
-  EXPECT_TRUE(second.previousInstance);
+TEST_F(Win32ApplicationTest, ArgumentStringFollowsTheProgramName) {
+  const std::vector<std::pair<std::wstring, std::string>> rows = {
+      {L"", ""},
+      {L" -date", "-date"},
+      {L" -noadjust", "-noadjust"},
+      {L"  -date", " -date"},
+      {L" -time ", "-time "},
+      {L" -date -noadjust", "-date -noadjust"},
+      {L" -D\u00E4te", "-D\xC3\xA4te"},
+      {L" \"-date\"", "\"-date\""},
+      // As this test program is started itself.
+      {L" --gtest_filter=Win32ApplicationTest.*",
+       "--gtest_filter=Win32ApplicationTest.*"},
+  };
+  for (const auto& [arguments, expected] : rows) {
+    SCOPED_TRACE(expected);
+    const ProbeResult result = probe(quoted(programPath()) + arguments,
+                                     L"Local\\" + uniqueName(L"Quorvo.Test"));
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.command, expected);
+  }
 }
-
-struct CommandCase {
-  const wchar_t* arguments;  // what follows the quoted program name
-  const char* expected;
-};
-
-class Win32CommandTest : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(Win32CommandTest, ArgumentStringFollowsTheProgramName) {
-  const ProbeResult result = probe(quoted(programPath()) + GetParam().arguments,
-                                   L"Local\\" + uniqueName(L"Quorvo.Test"));
-  ASSERT_TRUE(result.ok);
-  EXPECT_EQ(result.command, GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, Win32CommandTest,
-    ::testing::Values(CommandCase{L"", ""}, CommandCase{L" -date", "-date"},
-                      CommandCase{L" -noadjust", "-noadjust"},
-                      CommandCase{L"  -date", " -date"},
-                      CommandCase{L" -time ", "-time "},
-                      CommandCase{L" -date -noadjust", "-date -noadjust"},
-                      CommandCase{L" -D\u00E4te", "-D\xC3\xA4te"},
-                      CommandCase{L" \"-date\"", "\"-date\""},
-                      // As this test program is started itself.
-                      CommandCase{L" --gtest_filter=Win32CommandTest.*",
-                                  "--gtest_filter=Win32CommandTest.*"}));
 
 TEST_F(Win32ApplicationTest, RestartAfterAnUpdateWithTheSameSwitchOnly) {
   registerForRestart("-timesec");
@@ -171,16 +148,6 @@ HWND gBoxOwner = nullptr;
 std::string gBoxTitle;
 std::string gBoxText;
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-  wchar_t className[16] = {};
-  if (GetClassNameW(window, className, 16) > 0 &&
-      std::wstring(className) == L"#32770") {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 BOOL CALLBACK FindStaticText(HWND child, LPARAM text) {
   wchar_t className[16] = {};
   if (GetClassNameW(child, className, 16) > 0 &&
@@ -195,9 +162,7 @@ BOOL CALLBACK FindStaticText(HWND child, LPARAM text) {
 }
 
 void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND box = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindDialog,
-                    reinterpret_cast<LPARAM>(&box));
+  const HWND box = win32_testing::visibleThreadWindow(L"#32770");
   if (box == nullptr) return;
   KillTimer(nullptr, timer);
   gBoxOwner = GetWindow(box, GW_OWNER);

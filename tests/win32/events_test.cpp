@@ -48,17 +48,14 @@ TEST_F(Win32FormMouseTest, EachInputRaisesItsEventOnTheWindowItCameTo) {
     std::int16_t shift = 0;  // Shift 1 + Ctrl 2
   };
   constexpr WPARAM kShiftCtrl = MK_SHIFT | MK_CONTROL;
+  const char* const press = "Form_MouseDown";
   const std::vector<Row> rows = {
-      {false, WM_LBUTTONDOWN, kShiftCtrl, at, "Form_MouseDown", kLeftButton, 3},
-      {false, WM_RBUTTONDOWN, kShiftCtrl, at, "Form_MouseDown", kRightButton,
-       3},
-      {false, WM_MBUTTONDOWN, kShiftCtrl, at, "Form_MouseDown", kMiddleButton,
-       3},
-      {false, WM_RBUTTONDBLCLK, kShiftCtrl, at, "Form_MouseDown", kRightButton,
-       3},
-      {false, WM_MBUTTONDBLCLK, kShiftCtrl, at, "Form_MouseDown", kMiddleButton,
-       3},
-      {false, WM_LBUTTONDOWN, MK_LBUTTON, at, "Form_MouseDown", kLeftButton, 0},
+      {false, WM_LBUTTONDOWN, kShiftCtrl, at, press, kLeftButton, 3},
+      {false, WM_RBUTTONDOWN, kShiftCtrl, at, press, kRightButton, 3},
+      {false, WM_MBUTTONDOWN, kShiftCtrl, at, press, kMiddleButton, 3},
+      {false, WM_RBUTTONDBLCLK, kShiftCtrl, at, press, kRightButton, 3},
+      {false, WM_MBUTTONDBLCLK, kShiftCtrl, at, press, kMiddleButton, 3},
+      {false, WM_LBUTTONDOWN, MK_LBUTTON, at, press, kLeftButton, 0},
       {false, WM_LBUTTONDBLCLK, MK_LBUTTON, at, "Form_DblClick"},
       {false, WM_RBUTTONUP, 0, at, nullptr},
       {false, WM_CONTEXTMENU, formWindow, fromKeyboard, "Form_ContextMenu"},
@@ -105,8 +102,7 @@ TEST_F(Win32FormMouseTest, EachInputRaisesItsEventOnTheWindowItCameTo) {
   for (const HWND window : {hwnd(), label.window()}) {
     EXPECT_NE(GetClassLongPtrW(window, GCL_STYLE) & CS_DBLCLKS, 0u);
   }
-  RECT r{};
-  ASSERT_TRUE(GetWindowRect(label.window(), &r));
+  const Rect r = win32_testing::windowRect(label.window());
   EXPECT_EQ(SendMessageW(label.window(), WM_NCHITTEST, 0,
                          MAKELPARAM(r.left + 1, r.top + 1)),
             HTCLIENT);
@@ -128,30 +124,20 @@ TEST_F(Win32FormTest,
     Log log;
     UnloadReason reason;
   };
+  const auto control = UnloadReason::kControlMenu;
+  const auto session = UnloadReason::kSessionEnding;
+  // clang-format off
   const std::vector<Row> rows = {
-      {"a close request", WM_CLOSE, 0, 0, "", closed,
-       UnloadReason::kControlMenu},
-      {"a refused close",
-       WM_CLOSE,
-       0,
-       -1,
-       "",
-       {"Form_QueryUnload"},
-       UnloadReason::kControlMenu},
-      {"a close whose QueryUnload fails", WM_CLOSE, 0, 0, "Form_QueryUnload",
-       closed, UnloadReason::kControlMenu},
-      {"the session ends", WM_ENDSESSION, TRUE, 0, "", closed,
-       UnloadReason::kSessionEnding},
-      {"the session ends, refused", WM_ENDSESSION, TRUE, -1, "", closed,
-       UnloadReason::kSessionEnding},
-      {"the session goes on",
-       WM_ENDSESSION,
-       FALSE,
-       0,
-       "",
-       {},
-       UnloadReason::kSessionEnding},
+      {"a close request", WM_CLOSE, 0, 0, "", closed, control},
+      {"a refused close", WM_CLOSE, 0, -1, "", {"Form_QueryUnload"}, control},
+      {"a close whose QueryUnload fails",
+       WM_CLOSE, 0, 0, "Form_QueryUnload", closed, control},
+      {"the session ends", WM_ENDSESSION, TRUE, 0, "", closed, session},
+      {"the session ends, refused",
+       WM_ENDSESSION, TRUE, -1, "", closed, session},
+      {"the session goes on", WM_ENDSESSION, FALSE, 0, "", {}, session},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     events.log.clear();
@@ -159,7 +145,7 @@ TEST_F(Win32FormTest,
     events.closedReasons.clear();
     events.cancelWith = row.cancel;
     events.throwFrom = row.throwFrom;
-    const std::size_t errors = runtime.reporter.errors.size();
+    const std::size_t errors = reporter.errors.size();
     if (row.message == WM_ENDSESSION) {
       // Asked first whether the session may end: yes, and no event yet.
       EXPECT_EQ(SendMessageW(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
@@ -172,7 +158,7 @@ TEST_F(Win32FormTest,
     EXPECT_EQ(
         events.closedReasons,
         std::vector<UnloadReason>(row.log.size() == 2 ? 1 : 0, row.reason));
-    EXPECT_EQ(runtime.reporter.errors.size() - errors,
+    EXPECT_EQ(reporter.errors.size() - errors,
               *row.throwFrom != '\0' ? 1u : 0u);
     EXPECT_TRUE(IsWindow(hwnd()));
   }
@@ -247,10 +233,10 @@ TEST_F(Win32HandlerGuardTest, EveryEntryPointReportsUnderItsHandlerName) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.handler);
-    const std::size_t before = runtime.reporter.errors.size();
+    const std::size_t before = reporter.errors.size();
     const int failures = row.fail();
     EXPECT_TRUE(IsWindow(hwnd()));
-    const auto& errors = runtime.reporter.errors;
+    const auto& errors = reporter.errors;
     ASSERT_EQ(errors.size() - before, static_cast<std::size_t>(failures));
     for (std::size_t i = before; i < errors.size(); ++i) {
       EXPECT_EQ(errors[i].handler, row.handler);

@@ -3,8 +3,6 @@
 // and its size at another DPI.
 #include <gtest/gtest.h>
 #include <windows.h>
-// windows.h first: commctrl.h relies on its types.
-#include <commctrl.h>
 
 #include <functional>
 #include <map>
@@ -24,43 +22,6 @@ namespace {
 
 using win32_testing::MessageCounter;
 
-// Sends the window WM_DPICHANGED from inside its next move, as Windows does
-// when a move takes a window onto a monitor of another scale: the suggested
-// rectangle 7 pixels right of and 5 below the place the window moved to,
-// and 30 pixels wider.
-class DpiChangeInNextMove {
- public:
-  DpiChangeInNextMove(HWND window, unsigned dpi) : window_(window), dpi_(dpi) {
-    EXPECT_TRUE(SetWindowSubclass(window, Proc, kId,
-                                  reinterpret_cast<DWORD_PTR>(this)));
-  }
-  ~DpiChangeInNextMove() { (void)RemoveWindowSubclass(window_, Proc, kId); }
-  DpiChangeInNextMove(const DpiChangeInNextMove&) = delete;
-  DpiChangeInNextMove& operator=(const DpiChangeInNextMove&) = delete;
-
-  std::optional<RECT> suggested;  // once sent
-
- private:
-  static constexpr UINT_PTR kId = 23;
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam,
-                               LPARAM lParam, UINT_PTR /*id*/,
-                               DWORD_PTR data) noexcept {
-    auto* self = reinterpret_cast<DpiChangeInNextMove*>(data);
-    const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-    RECT r{};
-    if (message == WM_WINDOWPOSCHANGED && !self->suggested &&
-        (position->flags & SWP_NOMOVE) == 0 && GetWindowRect(window, &r)) {
-      self->suggested = RECT{r.left + 7, r.top + 5, r.right + 37, r.bottom + 5};
-      SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(self->dpi_, self->dpi_),
-                   reinterpret_cast<LPARAM>(&*self->suggested));
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
-  }
-
-  HWND window_;
-  unsigned dpi_;
-};
-
 // A shown clock-like form with a label, on this machine's monitors.
 class Win32FormPlacementTest : public win32_testing::FormFixture {
  protected:
@@ -72,11 +33,7 @@ class Win32FormPlacementTest : public win32_testing::FormFixture {
     work = workAreas.front();
   }
   Point corner() const { return {rect().left, rect().top}; }
-  Rect textRect() const {
-    RECT r{};
-    EXPECT_TRUE(GetWindowRect(label.window(), &r));
-    return toRect(r);
-  }
+  Rect textRect() const { return win32_testing::windowRect(label.window()); }
   // The placements the system is asked for on the window: each one sends
   // the window WM_WINDOWPOSCHANGING first.
   int placements(const std::function<void()>& action) {
@@ -152,7 +109,7 @@ TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
     }
     EXPECT_EQ(userPlace(), step.user);
   }
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
@@ -184,10 +141,25 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
     SCOPED_TRACE(row.name);
     moveTo(row.from);
     const unsigned dpi = form->dpi() == base ? base * 3 / 2 : base;
-    const DpiChangeInNextMove change(hwnd(), dpi);
+    // As Windows does when a move takes a window onto a monitor of another
+    // scale: WM_DPICHANGED from inside the move, the suggested rectangle 7
+    // pixels right of and 5 below the place moved to, and 30 wider.
+    std::optional<RECT> sent;
+    MessageCounter inNextMove(hwnd());
+    inNextMove.onMessage = [&](UINT message, LPARAM lParam) {
+      const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (message != WM_WINDOWPOSCHANGED || sent ||
+          (position->flags & SWP_NOMOVE) != 0) {
+        return;
+      }
+      const Rect r = rect();
+      sent = RECT{r.left + 7, r.top + 5, r.right + 37, r.bottom + 5};
+      SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&*sent));
+    };
     const Point asked = row.act();
-    ASSERT_TRUE(change.suggested.has_value());
-    const RECT suggested = *change.suggested;
+    ASSERT_TRUE(sent.has_value());
+    const RECT suggested = *sent;
     const Point expected =
         row.own ? asked : Point{suggested.left, suggested.top};
     EXPECT_EQ(corner(), expected);
@@ -198,7 +170,7 @@ TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
       EXPECT_EQ(userPlace(), expected);
     }
   }
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
@@ -224,7 +196,7 @@ TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
   // The answers are the DPIs' own sizes, not one size for all.
   EXPECT_NEAR(sizes[192].cy, 2 * sizes[96].cy, sizes[96].cy * 0.3);
   EXPECT_LT(sizes[120].cx, sizes[144].cx);
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
@@ -279,7 +251,7 @@ TEST_F(Win32FormPlacementTest, NoDpiOrAPlaceOnNoScreenKeepsTheLastGoodOnes) {
                reinterpret_cast<LPARAM>(&nowhere));
   EXPECT_EQ(corner(), (Point{200, 150}));
   EXPECT_TRUE(form->isOnAnyScreen());
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 }  // namespace

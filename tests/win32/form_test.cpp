@@ -16,7 +16,6 @@
 #include "platform/twips.h"
 #include "platform/win32/date_time.h"
 #include "platform/win32/dpi.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/runtime.h"
 #include "win32_test_support.h"
 
@@ -237,19 +236,15 @@ TEST_F(Win32FormTest, DpiChangeTakesTheSuggestedRectAndRebuildsTheFont) {
   // font made for the new DPI.
   EXPECT_NEAR(label.width(), widthBefore, widthBefore * 0.25f);
   EXPECT_NEAR(label.height(), heightBefore, heightBefore * 0.25f);
-  RECT labelRect{};
-  ASSERT_TRUE(GetWindowRect(label.window(), &labelRect));
+  const Rect labelRect = win32_testing::windowRect(label.window());
   POINT corner{labelRect.left, labelRect.top};
   ASSERT_TRUE(ScreenToClient(hwnd(), &corner));
   EXPECT_EQ(corner.x, twipsToPixels(15, newDpi));
-  // Exactly the caption's extent in the new font, measured here apart.
-  const WindowDc dc(hwnd());
-  const SelectedObject font(dc.get(), form->font());
-  SIZE extent{};
-  ASSERT_TRUE(GetTextExtentPoint32W(dc.get(), L"Time", 4, &extent));
+  // Exactly the caption's extent in the new font.
+  const SIZE extent = win32_testing::textExtent(hwnd(), form->font(), "Time");
   EXPECT_EQ(labelRect.right - labelRect.left, extent.cx);
   EXPECT_EQ(labelRect.bottom - labelRect.top, extent.cy);
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 // The system's fonts reach the program, and new regional formats make the
@@ -278,7 +273,7 @@ TEST_F(Win32FormTest, SettingChangesReachTheFontsAndTheTexts) {
     (void)dateTime.format(reading, kLongDatePattern);
     EXPECT_EQ(dateTime.systemFormatCount() - before, row.textsAnew ? 1u : 0u);
   }
-  EXPECT_TRUE(runtime.reporter.errors.empty());
+  EXPECT_TRUE(reporter.errors.empty());
 }
 
 TEST(DpiAwarenessTest, TheProcessIsPerMonitorAware) {

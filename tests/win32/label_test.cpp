@@ -14,7 +14,6 @@
 #include "platform/twips.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/form.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 #include "win32_test_support.h"
 
@@ -31,23 +30,6 @@ class Win32LabelTest : public win32_testing::FormFixture {
   // The pointer moves over the label, as a person's would.
   void pointAt(const Win32Label& target) {
     SendMessageW(target.window(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-  }
-
-  // The extent of a text in the form's font, measured here independently.
-  SIZE extent(const std::string& text) {
-    const std::wstring wide = toUtf16(text);
-    const WindowDc dc(form->window());
-    const SelectedObject font(dc.get(), form->font());
-    SIZE size{};
-    if (wide.empty()) {
-      TEXTMETRICW metrics{};
-      EXPECT_TRUE(GetTextMetricsW(dc.get(), &metrics));
-      size.cy = metrics.tmHeight;
-    } else {
-      EXPECT_TRUE(GetTextExtentPoint32W(dc.get(), wide.c_str(),
-                                        static_cast<int>(wide.size()), &size));
-    }
-    return size;
   }
 
   static int toolCount(const Win32Label& target) {
@@ -84,9 +66,8 @@ TEST_F(Win32LabelTest, EachCaptionIsTheWindowTextAndSizesTheLabel) {
       static_cast<DWORD>(GetWindowLongPtrW(label.window(), GWL_STYLE));
   EXPECT_EQ(style & (SS_TYPEMASK | SS_NOTIFY | SS_NOPREFIX | WS_BORDER),
             static_cast<DWORD>(SS_LEFTNOWORDWRAP | SS_NOTIFY | SS_NOPREFIX));
-  RECT r{};
-  ASSERT_TRUE(GetWindowRect(label.window(), &r));
-  POINT corner{r.left, r.top};
+  const Rect at = win32_testing::windowRect(label.window());
+  POINT corner{at.left, at.top};
   ASSERT_TRUE(ScreenToClient(form->window(), &corner));
   EXPECT_EQ(corner.x, twipsToPixels(15, form->dpi()));
   EXPECT_EQ(corner.y, twipsToPixels(15, form->dpi()));
@@ -110,10 +91,11 @@ TEST_F(Win32LabelTest, EachCaptionIsTheWindowTextAndSizesTheLabel) {
     label.setCaption(row.caption);  // the design caption first: unchanged
     EXPECT_EQ(windowText(label.window()), row.caption);
     EXPECT_EQ(label.caption(), row.caption);
-    const SIZE expected = extent(row.caption);
+    const SIZE expected =
+        win32_testing::textExtent(form->window(), form->font(), row.caption);
     EXPECT_FLOAT_EQ(label.width(), pixelsToTwips(expected.cx, dpi));
     EXPECT_FLOAT_EQ(label.height(), pixelsToTwips(expected.cy, dpi));
-    ASSERT_TRUE(GetWindowRect(label.window(), &r));
+    const Rect r = win32_testing::windowRect(label.window());
     EXPECT_EQ(r.right - r.left, expected.cx);
     EXPECT_EQ(r.bottom - r.top, expected.cy);
     if (*row.caption == '\0') {

@@ -1,11 +1,12 @@
 // The Win32 test program. Run with QUORVO_PROBE_OUT set it is instead the
 // child process of the tests that need a process of their own: it writes
-// what the runtime's application object reports (previous instance, argument
-// string) to that file and exits.
+// what the runtime's application object reports to that file ("1" or "0"
+// for a previous instance, then the argument string) and exits.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/win32/application.h"
@@ -26,14 +27,10 @@ int runProbe(const std::wstring& outPath) {
   const std::wstring mutexName = environment(L"QUORVO_PROBE_MUTEX");
   quorvo::platform::win32::Win32Application app(
       mutexName.empty() ? L"Local\\Quorvo.Probe" : mutexName);
-  const std::string report = std::string("prev=") +
-                             (app.prevInstance() ? "1" : "0") +
-                             "\ncommand=" + app.command();
-  std::FILE* file = _wfopen(outPath.c_str(), L"wb");
-  if (file == nullptr) return 2;
-  const bool written =
-      std::fwrite(report.data(), 1, report.size(), file) == report.size();
-  return (std::fclose(file) == 0 && written) ? 0 : 3;
+  std::ofstream file(std::filesystem::path(outPath), std::ios::binary);
+  file << (app.prevInstance() ? '1' : '0') << app.command();
+  file.close();
+  return file ? 0 : 3;
 }
 
 }  // namespace

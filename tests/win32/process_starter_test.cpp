@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/services.h"
 #include "platform/win32/handles.h"
@@ -32,25 +34,28 @@ DWORD waitForExit(std::uint32_t processId) {
   return code;
 }
 
-TEST(ProcessStarterTest, BareNameIsTakenFromTheSystemDirectory) {
-  EXPECT_EQ(resolveProgramFile("rundll32.exe"),
-            systemDirectory() + L"\\rundll32.exe");
-  EXPECT_EQ(resolveProgramFile("rundll32"),
-            systemDirectory() + L"\\rundll32.exe");
-}
-
-TEST(ProcessStarterTest, FullPathIsTakenAsItStands) {
-  EXPECT_EQ(resolveProgramFile("C:\\Tools\\clock.exe"),
-            L"C:\\Tools\\clock.exe");
-  EXPECT_EQ(resolveProgramFile("\\\\server\\share\\clock.exe"),
-            L"\\\\server\\share\\clock.exe");
-}
-
-TEST(ProcessStarterTest, RelativePathsAndEmptyNamesAreRefused) {
-  EXPECT_THROW((void)resolveProgramFile("tools\\clock.exe"), RuntimeError);
-  EXPECT_THROW((void)resolveProgramFile(".\\rundll32.exe"), RuntimeError);
-  EXPECT_THROW((void)resolveProgramFile("C:rundll32.exe"), RuntimeError);
-  EXPECT_THROW((void)resolveProgramFile(""), RuntimeError);
+// A bare name is a program of the system directory; a full path is taken
+// as it stands; a relative path or no name is refused.
+TEST(ProcessStarterTest, OnlySystemProgramsAndFullPathsAreTaken) {
+  const std::wstring system = systemDirectory();
+  const std::vector<std::pair<const char*, std::wstring>> rows = {
+      {"rundll32.exe", system + L"\\rundll32.exe"},
+      {"rundll32", system + L"\\rundll32.exe"},
+      {"C:\\Tools\\clock.exe", L"C:\\Tools\\clock.exe"},
+      {"\\\\server\\share\\clock.exe", L"\\\\server\\share\\clock.exe"},
+      {"tools\\clock.exe", L""},
+      {".\\rundll32.exe", L""},
+      {"C:rundll32.exe", L""},
+      {"", L""},
+  };
+  for (const auto& [name, file] : rows) {
+    SCOPED_TRACE(name);
+    if (file.empty()) {
+      EXPECT_THROW((void)resolveProgramFile(name), RuntimeError);
+    } else {
+      EXPECT_EQ(resolveProgramFile(name), file);
+    }
+  }
 }
 
 TEST(ProcessStarterTest, StartsWithTheWholeCommandLineAndDoesNotWait) {
@@ -69,10 +74,7 @@ TEST(ProcessStarterTest, MissingProgramIsAnError) {
 
 TEST(ProcessStarterTest, ProgramInTheCurrentDirectoryIsNeverStarted) {
   // A copy of cmd.exe planted under a name that exists nowhere else.
-  wchar_t temp[MAX_PATH] = {};
-  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
-  const std::wstring directory =
-      std::wstring(temp) + win32_testing::uniqueName(L"quorvo-plant");
+  const std::wstring directory = win32_testing::tempPath(L"quorvo-plant");
   ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
   const std::wstring planted = directory + L"\\quorvo-planted.exe";
   ASSERT_TRUE(CopyFileW((systemDirectory() + L"\\cmd.exe").c_str(),

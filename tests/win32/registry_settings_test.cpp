@@ -82,10 +82,8 @@ TEST_F(RegistrySettingsTest, SavedTextReadsBack) {
 
 TEST_F(RegistrySettingsTest, StoredAsStringValueUnderProgramSettings) {
   store.saveSetting(app, section, "Top", "-15");
-  const std::wstring path = std::wstring(
-                                L"Software\\VB and VBA Program "
-                                L"Settings\\") +
-                            toUtf16(app) + L"\\Quorvo";
+  const std::wstring path =
+      L"Software\\VB and VBA Program Settings\\" + toUtf16(app) + L"\\Quorvo";
   wchar_t buffer[16] = {};
   DWORD size = sizeof(buffer);
   DWORD type = 0;

@@ -3,47 +3,47 @@
 
 #include <gtest/gtest.h>
 
-#include <string_view>
+#include <string>
+#include <vector>
 
 namespace quorvo::platform::win32 {
 namespace {
 
-TEST(TextConversionTest, EmptyStaysEmpty) {
-  EXPECT_EQ(toUtf16(""), L"");
-  EXPECT_EQ(toUtf8(L""), "");
-}
-
-TEST(TextConversionTest, AsciiAndBeyondRoundTrip) {
-  const std::string texts[] = {
-      "9:05:03 PM", "Montag, M\xC3\xA4rz 4 2024",
-      "\xE6\x99\x82\xE8\xA8\x88",  // two CJK characters
-      "\xF0\x9F\x95\x98",          // a clock face outside the BMP
-      "Copyright \xC2\xA9 2004"};
-  for (const std::string& text : texts) {
-    EXPECT_EQ(toUtf8(toUtf16(text)), text);
+// Each text converts exactly into the other and back; what is not valid
+// becomes the replacement character, and embedded nulls are kept.
+TEST(TextConversionTest, EachFormConvertsIntoTheOther) {
+  struct Row {
+    std::string utf8;
+    std::wstring utf16;
+    bool fromUtf8 = true;   // utf8 gives utf16
+    bool fromUtf16 = true;  // utf16 gives utf8
+  };
+  const wchar_t clockFace[] = {0xD83D, 0xDD58};  // a surrogate pair
+  const wchar_t lone[] = {L'a', 0xD800, L'b'};
+  const std::vector<Row> rows = {
+      {"", L""},
+      {"9:05:03 PM", L"9:05:03 PM"},
+      {"Montag, M\xC3\xA4rz 4 2024", L"Montag, M\u00E4rz 4 2024"},
+      {"\xE6\x99\x82\xE8\xA8\x88", L"\u6642\u8A08"},
+      {"\xF0\x9F\x95\x98", std::wstring(clockFace, 2)},
+      {"Copyright \xC2\xA9 2004", L"Copyright \u00A9 2004"},
+      {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+      {"a\xFF"
+       "b",
+       L"a\uFFFDb", true, false},
+      {"a\xEF\xBF\xBD"
+       "b",
+       std::wstring(lone, 3), false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.utf8);
+    if (row.fromUtf8) {
+      EXPECT_EQ(toUtf16(row.utf8), row.utf16);
+    }
+    if (row.fromUtf16) {
+      EXPECT_EQ(toUtf8(row.utf16), row.utf8);
+    }
   }
-  EXPECT_EQ(toUtf16("M\xC3\xA4rz"), L"M\u00E4rz");
-  EXPECT_EQ(toUtf16("\xF0\x9F\x95\x98").size(), 2u);  // a surrogate pair
-}
-
-TEST(TextConversionTest, InvalidUtf8BecomesReplacementCharacter) {
-  const std::wstring converted = toUtf16(
-      "a\xFF"
-      "b");
-  EXPECT_EQ(converted, L"a\uFFFDb");
-}
-
-TEST(TextConversionTest, UnpairedSurrogateBecomesReplacementCharacter) {
-  const std::wstring lone = {L'a', static_cast<wchar_t>(0xD800), L'b'};
-  EXPECT_EQ(toUtf8(lone),
-            "a\xEF\xBF\xBD"
-            "b");
-}
-
-TEST(TextConversionTest, EmbeddedNullsAreKept) {
-  const std::string text("a\0b", 3);
-  EXPECT_EQ(toUtf16(text).size(), 3u);
-  EXPECT_EQ(toUtf8(toUtf16(text)), text);
 }
 
 }  // namespace

@@ -7,12 +7,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/monitors.h"
 #include "platform/win32/text.h"
 
 namespace quorvo::win32_testing {
-
-using platform::UnloadReason;
 
 std::wstring uniqueName(const std::wstring& prefix) {
   static std::atomic<int> counter{0};
@@ -20,70 +19,83 @@ std::wstring uniqueName(const std::wstring& prefix) {
          std::to_wstring(GetTickCount64()) + L"." + std::to_wstring(++counter);
 }
 
-void RecordedEvents::note(const char* event) {
-  log.push_back(event);
-  if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
+std::wstring tempPath(const std::wstring& prefix) {
+  wchar_t directory[MAX_PATH] = {};
+  EXPECT_GT(GetTempPathW(MAX_PATH, directory), 0u);
+  return directory + uniqueName(prefix);
 }
 
-void RecordingFormEvents::Form_MouseDown(std::int16_t button,
-                                         std::int16_t shift, float x, float y) {
-  mouseDowns.push_back({button, shift, x, y});
-  note("Form_MouseDown");
+std::string windowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return platform::win32::toUtf8(text);
 }
 
-void RecordingFormEvents::Form_ContextMenu(bool fromKeyboard) {
-  contextMenusFromKeyboard.push_back(fromKeyboard);
-  note("Form_ContextMenu");
+platform::Rect windowRect(HWND window) {
+  RECT r{};
+  EXPECT_TRUE(GetWindowRect(window, &r));
+  return platform::win32::toRect(r);
 }
 
-void RecordingFormEvents::Form_QueryUnload(std::int16_t& cancel,
-                                           UnloadReason reason) {
-  queryUnloadReasons.push_back(reason);
-  cancel = cancelWith;
-  note("Form_QueryUnload");
+SIZE textExtent(HWND window, HFONT font, const std::string& text) {
+  const std::wstring wide = platform::win32::toUtf16(text);
+  const platform::win32::WindowDc dc(window);
+  const platform::win32::SelectedObject selected(dc.get(), font);
+  SIZE size{};
+  if (wide.empty()) {
+    TEXTMETRICW metrics{};
+    EXPECT_TRUE(GetTextMetricsW(dc.get(), &metrics));
+    size.cy = metrics.tmHeight;
+  } else {
+    EXPECT_TRUE(GetTextExtentPoint32W(dc.get(), wide.c_str(),
+                                      static_cast<int>(wide.size()), &size));
+  }
+  return size;
 }
 
-void RecordingFormEvents::Form_Closed(UnloadReason reason) {
-  closedReasons.push_back(reason);
-  note("Form_Closed");
+namespace {
+
+struct FoundWindow {
+  const wchar_t* className;
+  HWND window = nullptr;
+};
+
+BOOL CALLBACK findVisible(HWND window, LPARAM found) {
+  auto* wanted = reinterpret_cast<FoundWindow*>(found);
+  wchar_t className[16] = {};
+  if (GetClassNameW(window, className, 16) > 0 &&
+      std::wstring(className) == wanted->className && IsWindowVisible(window)) {
+    wanted->window = window;
+    return FALSE;
+  }
+  return TRUE;
 }
 
-void RecordingFormEvents::Form_FontChanged() {
-  note("Form_FontChanged");
-  if (onFontChanged) onFontChanged();
+}  // namespace
+
+HWND visibleThreadWindow(const wchar_t* className) {
+  FoundWindow found{className};
+  EnumThreadWindows(GetCurrentThreadId(), findVisible,
+                    reinterpret_cast<LPARAM>(&found));
+  return found.window;
 }
 
-void RecordingLabelEvents::MouseDown(std::int16_t button, std::int16_t shift,
-                                     float x, float y) {
-  mouseDowns.push_back({button, shift, x, y});
-  note("MouseDown");
-}
-
-TestRuntime::TestRuntime() {
+std::unique_ptr<platform::win32::Win32Runtime> testRuntime(
+    RecordingReporter& reporter) {
   platform::win32::RuntimeOptions options;
   options.instanceMutex = L"Local\\" + uniqueName(L"Quorvo.Test");
   options.locale = L"en-US";
   options.errors = &reporter;
-  runtime = std::make_unique<platform::win32::Win32Runtime>(
+  return std::make_unique<platform::win32::Win32Runtime>(
       GetModuleHandleW(nullptr), options);
 }
 
-TestRuntime::~TestRuntime() {
+FormFixture::~FormFixture() {
+  form.reset();
   runtime.reset();
   (void)takeQuitMessage();
-}
-
-std::unique_ptr<platform::win32::Win32Form> createForm(
-    platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
-    const std::string& caption) {
-  return std::make_unique<platform::win32::Win32Form>(
-      runtime, platform::FormDesign{caption}, events);
-}
-
-platform::Rect FormFixture::rect() const {
-  RECT r{};
-  EXPECT_TRUE(GetWindowRect(hwnd(), &r));
-  return platform::win32::toRect(r);
 }
 
 void FormFixture::placeAt(float width, float height) {
@@ -165,19 +177,12 @@ LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam,
                                       DWORD_PTR self) noexcept {
   auto* counter = reinterpret_cast<MessageCounter*>(self);
   ++counter->counts_[message];
+  if (counter->onMessage) counter->onMessage(message, lParam);
   if (message == WM_NCDESTROY) {
     (void)RemoveWindowSubclass(window, Proc, id);
     counter->removed_ = true;
   }
   return DefSubclassProc(window, message, wParam, lParam);
-}
-
-std::string windowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied));
-  return platform::win32::toUtf8(text);
 }
 
 namespace {
@@ -186,21 +191,8 @@ namespace {
 std::vector<WPARAM> gKeys;
 HWND gKeyTarget = nullptr;
 
-BOOL CALLBACK findMenuWindow(HWND window, LPARAM found) {
-  wchar_t className[16] = {};
-  if (GetClassNameW(window, className, 16) > 0 &&
-      std::wstring(className) == L"#32768" && IsWindowVisible(window)) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 void CALLBACK typeIntoMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND menu = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), findMenuWindow,
-                    reinterpret_cast<LPARAM>(&menu));
-  if (menu == nullptr) return;  // not open yet: try at the next tick
+  if (visibleThreadWindow(L"#32768") == nullptr) return;  // not open yet
   KillTimer(nullptr, timer);
   for (const WPARAM key : gKeys) {
     PostMessageW(gKeyTarget, WM_KEYDOWN, key, 0);

@@ -1,7 +1,7 @@
 // Helpers of the Win32 tests: a runtime of their own (own instance mutex,
 // errors recorded, locale pinned), recorded events, a form to test on,
 // message pumping with a deadline, counting the messages a window receives,
-// and keys typed into a popup menu.
+// finding and measuring windows, and keys typed into a popup menu.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,18 @@ namespace quorvo::win32_testing {
 
 // A name no other test or process uses, e.g. for a mutex or settings key.
 std::wstring uniqueName(const std::wstring& prefix);
+// A unique name in the folder for temporary files.
+std::wstring tempPath(const std::wstring& prefix);
+// The window text of a window, as UTF-8.
+std::string windowText(HWND window);
+// A window's rectangle on the screen, in pixels.
+platform::Rect windowRect(HWND window);
+// The extent of a text in a window's font, measured apart from the runtime;
+// no text is no width and one line high.
+SIZE textExtent(HWND window, HFONT font, const std::string& text);
+// The visible window of this thread with the class, e.g. "#32768" for a
+// menu or "#32770" for a dialog; null when there is none.
+HWND visibleThreadWindow(const wchar_t* className);
 
 // Handler errors, as the runtime reported them.
 class RecordingReporter : public platform::ErrorReporter {
@@ -61,7 +74,10 @@ struct RecordedEvents {
     std::int16_t button, shift;
     float x, y;
   };
-  void note(const char* event);
+  void note(const char* event) {
+    log.push_back(event);
+    if (throwFrom == event) throw std::runtime_error(throwFrom + " failed");
+  }
 
   std::vector<std::string> log;
   std::vector<MouseDown> mouseDowns;
@@ -71,13 +87,29 @@ struct RecordedEvents {
 class RecordingFormEvents : public platform::FormEvents, public RecordedEvents {
  public:
   void Form_MouseDown(std::int16_t button, std::int16_t shift, float x,
-                      float y) override;
+                      float y) override {
+    mouseDowns.push_back({button, shift, x, y});
+    note("Form_MouseDown");
+  }
   void Form_DblClick() override { note("Form_DblClick"); }
-  void Form_ContextMenu(bool fromKeyboard) override;
+  void Form_ContextMenu(bool fromKeyboard) override {
+    contextMenusFromKeyboard.push_back(fromKeyboard);
+    note("Form_ContextMenu");
+  }
   void Form_QueryUnload(std::int16_t& cancel,
-                        platform::UnloadReason reason) override;
-  void Form_Closed(platform::UnloadReason reason) override;
-  void Form_FontChanged() override;
+                        platform::UnloadReason reason) override {
+    queryUnloadReasons.push_back(reason);
+    cancel = cancelWith;
+    note("Form_QueryUnload");
+  }
+  void Form_Closed(platform::UnloadReason reason) override {
+    closedReasons.push_back(reason);
+    note("Form_Closed");
+  }
+  void Form_FontChanged() override {
+    note("Form_FontChanged");
+    if (onFontChanged) onFontChanged();
+  }
 
   std::function<void()> onFontChanged;  // what the program would do
   std::vector<bool> contextMenusFromKeyboard;
@@ -90,44 +122,40 @@ class RecordingLabelEvents : public platform::LabelEvents,
                              public RecordedEvents {
  public:
   void MouseDown(std::int16_t button, std::int16_t shift, float x,
-                 float y) override;
+                 float y) override {
+    mouseDowns.push_back({button, shift, x, y});
+    note("MouseDown");
+  }
   void DblClick() override { note("DblClick"); }
 };
 
 // A runtime as the tests use it: its own instance mutex, en-US formats,
 // errors recorded instead of sent to the debugger.
-class TestRuntime {
- public:
-  TestRuntime();
-  ~TestRuntime();
-  TestRuntime(const TestRuntime&) = delete;
-  TestRuntime& operator=(const TestRuntime&) = delete;
-
-  platform::win32::Win32Runtime& operator*() { return *runtime; }
-  platform::win32::Win32Runtime* operator->() { return runtime.get(); }
-
-  RecordingReporter reporter;
-  std::unique_ptr<platform::win32::Win32Runtime> runtime;
-};
+std::unique_ptr<platform::win32::Win32Runtime> testRuntime(
+    RecordingReporter& reporter);
 
 // A form of the test runtime as Win32Form, to reach its window.
-std::unique_ptr<platform::win32::Win32Form> createForm(
-    platform::win32::Win32Runtime& runtime, platform::FormEvents& events,
-    const std::string& caption = "");
+inline std::unique_ptr<platform::win32::Win32Form> createForm(
+    platform::win32::Win32Runtime& runtime, platform::FormEvents& events) {
+  return std::make_unique<platform::win32::Win32Form>(
+      runtime, platform::FormDesign{}, events);
+}
 
 // A test runtime and a hidden form of it, as most Win32 tests use them.
 class FormFixture : public ::testing::Test {
  protected:
+  ~FormFixture() override;
   HWND hwnd() const { return form->window(); }
   unsigned dpi() const { return form->dpi(); }
-  // The window's rectangle on the screen, in pixels.
-  platform::Rect rect() const;
+  platform::Rect rect() const { return windowRect(hwnd()); }
   // Puts the window on the primary screen, at (1500, 1500) twips.
   void placeAt(float width = 1500, float height = 450);
   // Adds the clock's label, lblTime, 15 twips inside the client area.
   platform::win32::Win32Label& addLabel(const std::string& caption = "Time");
 
-  TestRuntime runtime;
+  RecordingReporter reporter;
+  std::unique_ptr<platform::win32::Win32Runtime> runtime =
+      testRuntime(reporter);
   RecordingFormEvents events;
   RecordingLabelEvents labelEvents;
   std::unique_ptr<platform::win32::Win32Form> form =
@@ -147,7 +175,8 @@ void pumpFor(std::chrono::milliseconds duration);
 // whether there was one.
 bool takeQuitMessage();
 
-// Counts the messages a window receives while the counter lives.
+// Counts the messages a window receives while the counter lives, and passes
+// each to `onMessage` first, if set.
 class MessageCounter {
  public:
   explicit MessageCounter(HWND window);
@@ -159,6 +188,8 @@ class MessageCounter {
   int countInRange(UINT first, UINT last) const;
   void clear() { counts_.clear(); }
 
+  std::function<void(UINT message, LPARAM lParam)> onMessage;
+
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam,
                                LPARAM lParam, UINT_PTR id,
@@ -167,9 +198,6 @@ class MessageCounter {
   bool removed_ = false;
   std::map<UINT, int> counts_;
 };
-
-// The window text of a window, as UTF-8.
-std::string windowText(HWND window);
 
 // Opens `menu` as the form's popup menu and types the keys into it once it
 // is open; returns when the menu has closed. A menu no key reached is
