@@ -50,21 +50,9 @@ static_assert(sizeof(GdiHandleEntry) == 24);
 constexpr std::uint16_t kGdiTypeMask = 0x7F;
 constexpr std::uint16_t kGdiStockFlag = 0x80;
 
-int descendantCount(HWND parent) {
-  int count = 0;
-  (void)EnumChildWindows(
-      parent,
-      [](HWND, LPARAM counter) -> BOOL {
-        ++*reinterpret_cast<int*>(counter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
-  return count;
-}
-
 // Every window of the process: top-level ones (shown or not), message-only
 // ones, and all their descendants.
-int windowCount(DWORD pid) {
+std::size_t windowCount(DWORD pid) {
   std::vector<HWND> roots;
   for (HWND window : topLevelWindows()) {
     if (windowPid(window) == pid) roots.push_back(window);
@@ -74,8 +62,8 @@ int windowCount(DWORD pid) {
        window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
     if (windowPid(window) == pid) roots.push_back(window);
   }
-  int count = 0;
-  for (HWND window : roots) count += 1 + descendantCount(window);
+  std::size_t count = roots.size();
+  for (HWND window : roots) count += childWindows(window).size();
   return count;
 }
 
@@ -101,21 +89,11 @@ std::string gdiTypeName(unsigned type) {
   return "type_" + number(type);
 }
 
-using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
-                                      PULONG);
-
 // The address of the process's GDI handle table, or 0.
 std::uint64_t gdiTableAddress(HANDLE process) {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  if (ntdll == nullptr) return 0;
-  const FARPROC proc = GetProcAddress(ntdll, "NtQueryInformationProcess");
-  if (proc == nullptr) return 0;
-  QueryProcess query = nullptr;
-  static_assert(sizeof(query) == sizeof(proc));
-  std::memcpy(&query, &proc, sizeof(query));
   PROCESS_BASIC_INFORMATION basic{};
-  if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) !=
-          0 ||
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic,
+                                sizeof(basic), nullptr) != 0 ||
       basic.PebBaseAddress == nullptr) {
     return 0;
   }
@@ -197,9 +175,9 @@ long long privateCommitted(HANDLE process) {
 }
 
 std::string usageJson(const ProcessInfo& entry) {
-  std::string out = "{\"pid\":" + number(entry.pid) +
-                    ",\"exe\":" + quoted(entry.exe) +
-                    ",\"windows\":" + number(windowCount(entry.pid));
+  std::string out =
+      "{\"pid\":" + number(entry.pid) + ",\"exe\":" + quoted(entry.exe) +
+      ",\"windows\":" + number(static_cast<long long>(windowCount(entry.pid)));
   UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
                                    FALSE, entry.pid));
   if (!process) {

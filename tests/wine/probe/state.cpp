@@ -196,7 +196,6 @@ std::string windowJson(HWND window) {
          number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
          ",\"visible\":" + flag(IsWindowVisible(window) != FALSE) +
          ",\"enabled\":" + flag(IsWindowEnabled(window) != FALSE) +
-         ",\"foreground\":" + flag(GetForegroundWindow() == window) +
          ",\"dpi\":" + number(GetDpiForWindow(window)) + ",\"monitor_dpi\":" +
          number(
              monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
@@ -292,7 +291,6 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
     clock = windowJson(snap.clock) + ",\"label\":" +
             (snap.hasLabel ? childJson(children.front()) : "null");
   }
-  const HWND foreground = GetForegroundWindow();
   POINT cursor{};
   GetCursorPos(&cursor);
   std::vector<HMONITOR> monitors;
@@ -304,9 +302,7 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
       ",\"tooltips\":" + jsonArray(tooltips, tooltipJson) +
       ",\"menus\":" + jsonArray(snap.menus, menuJson) +
       ",\"dialogs\":" + jsonArray(snap.dialogs, dialogJson) +
-      ",\"foreground\":{\"hwnd\":" + handleText(foreground) + ",\"class\":" +
-      quoted(foreground ? className(foreground) : std::wstring()) +
-      ",\"pid\":" + number(foreground ? windowPid(foreground) : 0) +
+      ",\"foreground\":{\"hwnd\":" + handleText(GetForegroundWindow()) +
       "},\"cursor\":{\"x\":" + number(cursor.x) + ",\"y\":" + number(cursor.y) +
       "},\"screen\":{\"width\":" + number(GetSystemMetrics(SM_CXSCREEN)) +
       ",\"height\":" + number(GetSystemMetrics(SM_CYSCREEN)) +
