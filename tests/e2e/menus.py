@@ -261,9 +261,9 @@ def keyboard_opens_the_menu(run: Run) -> None:
             run.desktop.move(*run.label_point(state))
             run.desktop.click(1)
             run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
-            poll(lambda: (lambda s: s["foreground"]["hwnd"] ==
-                          s["clock"]["hwnd"])(run.probe.state()),
-                 MENU_TIMEOUT, what="the clicked clock to have the keyboard")
+            run.state_where(
+                lambda s: s["foreground"]["hwnd"] == s["clock"]["hwnd"],
+                "the clicked clock to have the keyboard", MENU_TIMEOUT)
             if keys == "shift+F10":
                 _, seen = holder.result()
                 check(not seen["kept"] and

@@ -373,14 +373,17 @@ class Run:
               f"the clock text was never set: {state['label']}")
         # The tick sets the text, then fits the window 90 twips wider: a
         # look between the two sees the old width.
-        def fitted():
-            state = self.probe.state()
-            clock, label = state["clock"], state["label"]
-            return state if clock and label and (
-                clock["rect"]["width"] - label["rect"]["width"] in
-                pixels(90, layout_dpi(state))) else False
-        return poll(fitted, TICK_TIMEOUT,
-                    what="the window to fit its first text")
+        return self.state_where(
+            lambda s: s["clock"] and s["label"] and (
+                s["clock"]["rect"]["width"] - s["label"]["rect"]["width"] in
+                pixels(90, layout_dpi(s))),
+            "the window to fit its first text")
+
+    def state_where(self, predicate, what: str,
+                    timeout: float = TICK_TIMEOUT) -> dict:
+        """The first state predicate accepts."""
+        return poll(lambda: (lambda s: s if predicate(s) else False)(
+            self.probe.state()), timeout, what=what)
 
     def screenshot(self, what: str, rect: dict | None = None) -> Path:
         self.shots += 1
