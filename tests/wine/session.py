@@ -142,17 +142,14 @@ EndSection
 """
 
 
-def wine_version() -> str:
-    return subprocess.run(["wine", "--version"], capture_output=True,
-                          text=True, stdin=subprocess.DEVNULL).stdout.strip()
-
-
 def boot_prefix(prefix: Path) -> None:
     """Makes the prefix under a lock, unless this Wine and recipe made it
     and its wineboot finished."""
     prefix.parent.mkdir(parents=True, exist_ok=True)
     ready = prefix / ".quorvo-ready"
-    version = f"{wine_version()}, windows unmanaged"
+    wine = subprocess.run(["wine", "--version"], capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL).stdout.strip()
+    version = f"{wine}, windows unmanaged"
     with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         if ready.exists() and ready.read_text() == version:
@@ -179,22 +176,6 @@ def boot_prefix(prefix: Path) -> None:
               f"reg add Managed=N failed: {result.stdout} {result.stderr}")
         booter._wineserver("-w", timeout=120)
         ready.write_text(version)
-
-
-def copy_prefix(base: Path, prefix: Path) -> None:
-    # Cheaper than a wineboot, and the same start for every session.
-    check((base / ".quorvo-ready").exists(),
-          f"{base} is not a booted prefix (run `session.py boot` first)")
-    prefix.parent.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["cp", "-a", str(base), str(prefix)], check=True,
-                   stdin=subprocess.DEVNULL)
-
-
-@dataclass
-class RunResult:
-    returncode: int
-    stdout: str
-    stderr: str
 
 
 @dataclass
@@ -230,8 +211,14 @@ class WineSession:
         session.work_dir.mkdir(parents=True, exist_ok=True)
         try:
             if base:
+                # Cheaper than a wineboot, and the same start for every
+                # session.
+                check((base / ".quorvo-ready").exists(), f"{base} is not a "
+                      "booted prefix (run `session.py boot` first)")
                 shutil.rmtree(session.prefix, ignore_errors=True)
-                copy_prefix(base, session.prefix)
+                session.prefix.parent.mkdir(parents=True, exist_ok=True)
+                subprocess.run(["cp", "-a", str(base), str(session.prefix)],
+                               check=True, stdin=subprocess.DEVNULL)
             else:
                 boot_prefix(session.prefix)
             session._start_x()
@@ -445,7 +432,7 @@ class WineSession:
         return env
 
     def run(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
-            name: str = "wine") -> RunResult:
+            name: str = "wine") -> subprocess.CompletedProcess:
         """Runs a Wine program to its end. One that fails silently sooner
         than any program starts never ran (seen under load): it runs again,
         on the record."""
@@ -459,7 +446,7 @@ class WineSession:
         return result
 
     def _run_once(self, args: list[str], timeout: float,
-                  name: str) -> RunResult:
+                  name: str) -> subprocess.CompletedProcess:
         self._counter += 1
         stem = self.work_dir / "tmp" / f"{os.getpid()}-{self._counter}-{name}"
         stem.parent.mkdir(parents=True, exist_ok=True)
@@ -475,8 +462,9 @@ class WineSession:
                 process.wait()
                 raise E2EFailure(f"wine {' '.join(args)} did not finish in "
                                  f"{timeout:.0f}s") from None
-        result = RunResult(returncode, out_path.read_text(errors="replace"),
-                           err_path.read_text(errors="replace"))
+        result = subprocess.CompletedProcess(
+            args, returncode, out_path.read_text(errors="replace"),
+            err_path.read_text(errors="replace"))
         out_path.unlink(missing_ok=True)
         err_path.unlink(missing_ok=True)
         return result
@@ -491,7 +479,7 @@ class WineSession:
                                     start_new_session=new_session)
 
     def run_native(self, args: list[str], timeout: float = 30,
-                   check_ok: bool = True) -> RunResult:
+                   check_ok: bool = True) -> subprocess.CompletedProcess:
         """Runs an X client (xdotool, xwininfo, xrandr) on the display."""
         result = subprocess.run(args, env=self.env(), stdin=subprocess.DEVNULL,
                                 capture_output=True, text=True,
@@ -499,7 +487,7 @@ class WineSession:
         if check_ok and result.returncode != 0:
             raise E2EFailure(f"{' '.join(args)} failed ({result.returncode}):"
                              f" {result.stderr.strip()}")
-        return RunResult(result.returncode, result.stdout, result.stderr)
+        return result
 
 
 # ------------------------------------------------------------------- command
