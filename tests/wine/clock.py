@@ -475,22 +475,20 @@ class Run:
     def check_geometry(self, state: dict) -> None:
         """The window is 90 twips wider and 65 twips higher than its label,
         which sits 15 twips inside the client area's corner."""
-        clock, label = state["clock"], state["label"]
         dpi = layout_dpi(state)
-        width_margin = pixels(90, dpi)
-        height_margin = pixels(65, dpi)
-        inset = pixels(15, dpi)
-        rect, client, lrect = clock["rect"], clock["client"], label["rect"]
-        check(rect["width"] - lrect["width"] in width_margin,
-              f"window width {rect['width']} is not the label's "
-              f"{lrect['width']} + {width_margin} px (90 twips)")
-        check(rect["height"] - lrect["height"] in height_margin,
-              f"window height {rect['height']} is not the label's "
-              f"{lrect['height']} + {height_margin} px (65 twips)")
-        check(lrect["left"] - client["left"] in inset and
-              lrect["top"] - client["top"] in inset,
-              f"label at {lrect} is not {inset} px (15 twips) inside the "
-              f"client area {client}")
+        rect, client = state["clock"]["rect"], state["clock"]["client"]
+        lrect = state["label"]["rect"]
+        for what, measured, twips_value in (
+                ("the window's extra width", rect["width"] - lrect["width"],
+                 90),
+                ("the window's extra height",
+                 rect["height"] - lrect["height"], 65),
+                ("the label's left inset", lrect["left"] - client["left"], 15),
+                ("the label's top inset", lrect["top"] - client["top"], 15)):
+            check(measured in pixels(twips_value, dpi),
+                  f"{what} is {measured} px, not "
+                  f"{pixels(twips_value, dpi)} ({twips_value} twips): "
+                  f"window {rect}, client {client}, label {lrect}")
         check(lrect["right"] <= client["right"] and
               lrect["bottom"] <= client["bottom"],
               f"the label {lrect} does not fit the client area {client}")
