@@ -18,5 +18,5 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 echo "No X display: running the clock on a virtual display for a few seconds."
-shot="$(/usr/bin/python3 "$root/tests/wine/run_clock.py" --build "$build" --seconds 3 -- "${@:2}" | tail -n 1)"
+shot="$(/usr/bin/python3 "$root/scripts/run_clock.py" --build "$build" --seconds 3 -- "${@:2}" | tail -n 1)"
 echo "Screenshot: $shot"

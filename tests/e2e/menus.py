@@ -40,17 +40,12 @@ def _drag_check(run: Run, where: str) -> None:
     run.screenshot(f"dragged-by-{where}", second["clock"]["rect"])
 
 
-@scenario("e2e,mouse")
-def drag_by_label(run: Run) -> None:
-    """A left drag on the label moves the window by the pointer's travel."""
-    _drag_check(run, "label")
-
-
-@scenario("e2e,mouse")
-def drag_by_window_margin(run: Run) -> None:
-    """A left drag on the window's own surface beside the label moves the
-    window the same way."""
-    _drag_check(run, "margin")
+# A left drag on the label, or on the window's own surface beside it, moves
+# the window by the pointer's travel.
+for _name, _where in (("drag_by_label", "label"),
+                      ("drag_by_window_margin", "margin")):
+    scenario("e2e,mouse", name=_name)(
+        lambda run, where=_where: _drag_check(run, where))
 
 
 @scenario("e2e,mouse")
@@ -266,9 +261,9 @@ def keyboard_opens_the_menu(run: Run) -> None:
             run.desktop.move(*run.label_point(state))
             run.desktop.click(1)
             run.probe.require("not-moving", MENU_TIMEOUT, "the click to end")
-            poll(lambda: (lambda s: s["foreground"]["hwnd"] ==
-                          s["clock"]["hwnd"])(run.probe.state()),
-                 MENU_TIMEOUT, what="the clicked clock to have the keyboard")
+            run.state_where(
+                lambda s: s["foreground"]["hwnd"] == s["clock"]["hwnd"],
+                "the clicked clock to have the keyboard", MENU_TIMEOUT)
             if keys == "shift+F10":
                 _, seen = holder.result()
                 check(not seen["kept"] and

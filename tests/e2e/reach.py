@@ -87,8 +87,7 @@ def off_screen_clock_comes_back_on_display_change(run: Run) -> None:
             f"clock directly")
         run.probe.display_change()
     screen = run.probe.state()["screen"]
-    back = poll(lambda: (lambda s: s if text_whole_on_screen(s) else False)(
-        run.probe.state()), TICK_TIMEOUT, what="the clock to come back")
+    back = run.state_where(text_whole_on_screen, "the clock to come back")
     run.screenshot("back-on-screen", back["clock"]["rect"])
     label = back["label"]["rect"]
     check(label["right"] == screen["width"] and
@@ -195,11 +194,6 @@ def _switch_monitors(run: Run, layout: list) -> list[dict]:
     return monitors
 
 
-def _clock_where(run: Run, predicate, what: str) -> dict:
-    return poll(lambda: (lambda s: s if predicate(s) else False)(
-        run.probe.state()), TICK_TIMEOUT, what=what)
-
-
 @scenario("e2e,reach,monitors", timeout=360)
 def unplugged_monitor_brings_the_text_back(run: Run) -> None:
     """The second monitor unplugged while the clock is on it brings the
@@ -220,17 +214,16 @@ def unplugged_monitor_brings_the_text_back(run: Run) -> None:
         def at_place(state: dict) -> bool:
             return position(state) == place
 
-        back = _clock_where(run, on_first,
-                            "the clock's text on the remaining monitor")
+        back = run.state_where(on_first,
+                               "the clock's text on the remaining monitor")
         run.screenshot("after-unplugging", back["clock"]["rect"])
         _switch_monitors(run, layout)
-        again = _clock_where(run, at_place,
-                             f"the clock back at {place} on the second "
-                             f"monitor")
+        again = run.state_where(at_place, f"the clock back at {place} on "
+                                          f"the second monitor")
         run.screenshot("plugged-in-again", again["clock"]["rect"])
         _switch_monitors(run, layout[:1])
-        _clock_where(run, on_first, "the clock's text on the first monitor "
-                                    "once more")
+        run.state_where(on_first, "the clock's text on the first monitor "
+                                  "once more")
         run.exit_by_menu(run.quorvo.processes[-1])
         stored = run.stored()
         log(f"closed on the first monitor; stored {stored}")
@@ -243,9 +236,8 @@ def unplugged_monitor_brings_the_text_back(run: Run) -> None:
               f"a place on the unplugged monitor started at "
               f"{state['label']['rect']}, not on {first['work']}")
         _switch_monitors(run, layout)
-        _clock_where(run, at_place,
-                     f"the clock started while its monitor was gone, back at "
-                     f"{place} when it came")
+        run.state_where(at_place, f"the clock started while its monitor was "
+                                  f"gone, back at {place} when it came")
     finally:
         run.quorvo.end_all()
         run.session.set_monitors(layout)

@@ -127,14 +127,12 @@ def partly_above_top_edge_comes_back(run: Run) -> None:
     moved = run.drag(point, (-40, -(point[1] - 2)))
     rect = moved["clock"]["rect"]
     check(rect["top"] < 0, f"the window did not go above the edge: {rect}")
-    process = run.quorvo.processes[-1]
-    run.exit_by_menu(process)
+    run.exit_by_menu(run.quorvo.processes[-1])
     stored = run.stored()
     check(float(stored["Top"][1]) == twips(rect["top"], 96),
           f"stored Top {stored['Top']} for a window at {rect['top']} px")
     state = run.start()
-    check((state["clock"]["rect"]["left"], state["clock"]["rect"]["top"]) ==
-          (rect["left"], rect["top"]),
+    check(position(state) == position(moved),
           f"restarted at {state['clock']['rect']}, left at {rect}")
 
 

@@ -1,9 +1,6 @@
-"""The clock as a person meets it under Wine: Quorvo.exe started and ended
-by PID, the mouse and keyboard (xdotool), and what can be seen of it, read
-back through the probe (quorvo_probe.exe), the X server, screenshots and
-the registry. Every Windows-side test that drives the clock uses these on a
-session of session.py.
-"""
+"""The clock as a person meets it under Wine, in a session of session.py:
+Quorvo.exe started and ended by PID, the mouse and keyboard (xdotool), and
+what can be seen of it through the probe, the X server and screenshots."""
 
 from __future__ import annotations
 
@@ -49,10 +46,9 @@ QUIET_PERIOD = 1.5
 
 
 class Probe:
-    """quorvo_probe.exe, run inside the session. Every command of its
-    table (quorvo_probe.cpp) is a method: probe.reg_dump() runs `reg-dump`
-    and returns what it printed; the methods below take apart what a
-    command printed, or accept its failures."""
+    """quorvo_probe.exe in the session: probe.reg_dump() runs `reg-dump` and
+    returns what it printed; the methods below take apart what a command
+    printed, or accept its failures."""
 
     def __init__(self, session: WineSession, exe_name: str = "Quorvo.exe"):
         self.session = session
@@ -90,8 +86,7 @@ class Probe:
         return self._call(["state"])[1]["state"]
 
     def wait(self, condition: str, timeout: float) -> tuple[bool, dict]:
-        """Waits inside the probe for a condition; returns whether it held
-        and the last state seen."""
+        """Whether the condition held within timeout, and the last state."""
         code, data = self._call(
             ["state", "--wait", condition, "--timeout",
              str(int(timeout * 1000))],
@@ -104,25 +99,29 @@ class Probe:
                     f"last state: {summarize(state)}")
         return state
 
-    def watch(self, condition: str, timeout: float) -> "ProbeWatch":
-        """Starts waiting for a condition in the background, so that an
-        event that comes and goes quickly (a short-lived process) is not
-        missed between an action and the first look."""
-        out = self.session.work_dir / "tmp" / f"watch-{time.monotonic_ns()}.out"
+    def _background(self, args: list[str], timeout: float,
+                    ready_text: str) -> "ProbeWatch":
+        """A probe started in the background, once it says ready_text."""
+        out = self.session.work_dir / "tmp" / f"bg-{time.monotonic_ns()}.out"
         out.parent.mkdir(parents=True, exist_ok=True)
         process = self.session.spawn(
-            [str(self.session.probe_exe), "--exe", self.exe_name, "state",
-             "--wait", condition, "--timeout", str(int(timeout * 1000))], out)
-        watch = ProbeWatch(process, out, timeout)
-        poll(watch.ready, WINE_COMMAND_TIMEOUT, what="the probe to start")
+            [str(self.session.probe_exe), "--exe", self.exe_name, *args], out)
+        watch = ProbeWatch(process, out, timeout, ready_text)
+        poll(watch.ready, WINE_COMMAND_TIMEOUT, what=f"the probe {args[0]}")
         return watch
+
+    def watch(self, condition: str, timeout: float) -> "ProbeWatch":
+        """Waits for a condition in the background, so that an event that
+        comes and goes quickly is not missed before the first look."""
+        return self._background(["state", "--wait", condition, "--timeout",
+                                 str(int(timeout * 1000))], timeout,
+                                "watching")
 
     def kill(self, windows_pid: int) -> None:
         self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
 
     def end_leftovers(self, timeout: float) -> None:
-        """Ends every process of the program left running from before, by
-        its Windows PID, and waits until none is left."""
+        """Ends the program's processes left from before, by Windows PID."""
         for process in self.state()["processes"]:
             log(f"ending a {self.exe_name} left from before (Windows pid "
                 f"{process['pid']})")
@@ -130,26 +129,18 @@ class Probe:
         self.require("no-process", timeout, f"no {self.exe_name} running")
 
     def set_mode(self, width: int, height: int) -> bool:
-        """Changes the screen's resolution; whether the system took it."""
+        """Whether the system took the screen resolution."""
         code, _ = self._call(["set-mode", str(width), str(height)],
                              ok_codes=(0, 1))
         return code == 0
 
     def hold_focus(self, timeout: float) -> tuple["ProbeWatch", int]:
-        """A window of another program that has the keyboard, as the one
-        the user is typing into, until a window takes it or timeout
-        passes; returns the watch, whose result() says whether it kept the
-        keyboard and which window took it, and the window's handle."""
-        out = (self.session.work_dir / "tmp" /
-               f"focus-{time.monotonic_ns()}.out")
-        out.parent.mkdir(parents=True, exist_ok=True)
-        process = self.session.spawn(
-            [str(self.session.probe_exe), "hold-focus",
-             str(int(timeout * 1000))], out)
-        watch = ProbeWatch(process, out, timeout, ready_text='"holding"')
-        poll(watch.ready, WINE_COMMAND_TIMEOUT,
-             what="the other program's window to start")
-        first = json.loads(out.read_text().splitlines()[0])
+        """A window of another program that has the keyboard until a window
+        takes it or timeout passes: the watch, whose result() says who took
+        it, and the window's handle."""
+        watch = self._background(["hold-focus", str(int(timeout * 1000))],
+                                 timeout, '"holding"')
+        first = json.loads(watch.out.read_text().splitlines()[0])
         if not first.get("holding"):
             watch.end()
             raise E2EFailure(f"no window of another program got the "
@@ -157,21 +148,15 @@ class Probe:
         return watch, first["hwnd"]
 
     def usage(self) -> list[dict]:
-        """GDI objects, windows and private memory of each process of the
-        clock's program."""
         return self._call(["usage", self.exe_name])[1]["processes"]
 
     def texts(self, *exe_names: str) -> dict[str, str]:
-        """The clock texts of these programs' windows, read at one
-        moment."""
         return self._call(["texts", *exe_names])[1]["texts"]
 
     def menus(self) -> list[dict]:
-        """The clock's open popup menus, with their menu handles."""
         return self._call(["menus"])[1]["menus"]
 
     def menus_alive(self, windows_pid: int, menus: list[int]) -> list[bool]:
-        """Whether each menu handle is still a menu in that process."""
         alive = self._call(["menu-alive", str(windows_pid),
                             *[str(m) for m in menus]])[1]["alive"]
         check(len(alive) == len(menus),
@@ -179,10 +164,7 @@ class Probe:
         return alive
 
     def reg_set(self, values: list[tuple[str, str, str]]) -> None:
-        args = ["reg-set"]
-        for name, kind, data in values:
-            args += [name, kind, data]
-        self._call(args)
+        self._call(["reg-set", *[part for row in values for part in row]])
 
 
 @dataclass
@@ -190,16 +172,14 @@ class ProbeWatch:
     process: subprocess.Popen
     out: Path
     timeout: float
-    ready_text: str = "watching"  # what the probe says once it is at work
+    ready_text: str  # what the probe says once it is at work
 
     def ready(self) -> bool:
-        """True once the probe has begun to look."""
         return ((self.out.exists() and
                  self.ready_text in self.out.read_text()) or
                 self.process.poll() is not None)
 
     def end(self) -> None:
-        """Ends the probe if it still runs."""
         if self.process.poll() is None:
             end_pid(self.process.pid)
         self.process.wait()
@@ -217,20 +197,13 @@ class ProbeWatch:
         return self.process.returncode == 0, data["state"]
 
 
-def summarize(state: dict | None) -> str:
+def summarize(state: dict) -> str:
     """A short line about a probe state for failure messages."""
-    if not state:
-        return "no state"
-    clock = state.get("clock")
-    label = state.get("label")
-    parts = [f"processes={[p['pid'] for p in state.get('processes', [])]}"]
-    if clock:
-        parts.append(f"clock rect={clock['rect']}")
-    if label:
-        parts.append(f"text={label['text']!r}")
-    parts.append(f"menus={len(state.get('menus', []))}")
-    parts.append(f"dialogs={[d.get('text') for d in state.get('dialogs', [])]}")
-    return " ".join(parts)
+    clock, label = state["clock"], state["label"]
+    return (f"processes={[p['pid'] for p in state['processes']]} "
+            f"clock rect={clock and clock['rect']} "
+            f"text={label and label['text']!r} menus={len(state['menus'])} "
+            f"dialogs={[d['text'] for d in state['dialogs']]}")
 
 
 class Desktop:
@@ -252,11 +225,8 @@ class Desktop:
         self.xdotool("mousemove", str(x), str(y))
 
     def click(self, button: int, repeat: int = 1, delay_ms: int = 60) -> None:
-        if repeat == 1:
-            self.xdotool("click", str(button))
-        else:
-            self.xdotool("click", "--repeat", str(repeat), "--delay",
-                         str(delay_ms), str(button))
+        self.xdotool("click", "--repeat", str(repeat), "--delay",
+                     str(delay_ms), str(button))
 
     def down(self, button: int) -> None:
         self.xdotool("mousedown", str(button))
@@ -267,9 +237,9 @@ class Desktop:
     def key(self, *keys: str) -> None:
         self.xdotool("key", "--delay", "40", *keys)
 
-    def top_level_windows(self) -> list[dict]:
-        """Mapped children of the root window with their geometry and
-        override-redirect flag."""
+    def viewable_windows(self) -> list[dict]:
+        """The root window's viewable children larger than a pixel, with
+        their geometry and override-redirect flag."""
         tree = self.session.run_native(["xwininfo", "-root", "-children"])
         windows = []
         for line in tree.stdout.splitlines():
@@ -296,34 +266,28 @@ class Desktop:
                 "width": int(fields.get("Width", "0")),
                 "height": int(fields.get("Height", "0")),
             })
-        return windows
-
-    def viewable_windows(self) -> list[dict]:
-        return [w for w in self.top_level_windows()
+        return [w for w in windows
                 if w["viewable"] and w["width"] > 1 and w["height"] > 1]
 
     def screenshot(self, name: str, rect: dict | None = None) -> Path:
-        """Saves the screen (or a rectangle of it, in screen pixels) as PNG
-        under the test's artifacts."""
+        """The screen, or a rectangle of it, as PNG in the artifacts."""
         path = self.artifacts / f"{name}.png"
         self.session.run_native(
             ["import", "-display", self.session.display, "-window", "root",
              str(path)], timeout=60)
         if rect is not None:
-            left = max(rect["left"], 0)
-            top = max(rect["top"], 0)
-            width = rect["right"] - left
-            height = rect["bottom"] - top
+            left, top = max(rect["left"], 0), max(rect["top"], 0)
+            size = f"{rect['right'] - left}x{rect['bottom'] - top}"
             subprocess.run(
-                ["convert", str(path), "-crop",
-                 f"{width}x{height}+{left}+{top}", "+repage", str(path)],
+                ["convert", str(path), "-crop", f"{size}+{left}+{top}",
+                 "+repage", str(path)],
                 check=True, timeout=60, stdin=subprocess.DEVNULL,
                 capture_output=True)
         return path
 
     def distinct_colours(self, path: Path) -> int:
-        """How many colours a picture holds: a drawn window with text has
-        several, an empty or undrawn area one."""
+        """A drawn window with text has several colours, an undrawn one
+        one."""
         result = subprocess.run(
             ["convert", str(path), "-format", "%k", "info:"], check=True,
             timeout=60, stdin=subprocess.DEVNULL, capture_output=True,
@@ -392,7 +356,7 @@ class Run:
     # ----------------------------------------------------------- set-up
 
     def clean_start(self) -> None:
-        """No Quorvo running, no stored settings; the pointer parked."""
+        """No Quorvo running, no stored settings, the pointer parked."""
         self.probe.end_leftovers(10)
         self.probe.reg_clear()
         check(not self.probe.reg_dump()["exists"],
@@ -407,19 +371,19 @@ class Run:
         _, state = self.probe.wait("text-not:Time", TICK_TIMEOUT)
         check(state["label"] is not None and state["label"]["text"] != "Time",
               f"the clock text was never set: {state['label']}")
-        # The tick sets the text, then fits the window to it: a look between
-        # the two sees the old width.
-        return poll(lambda: self.fitted(self.probe.state()), TICK_TIMEOUT,
-                    what="the window to fit its first text")
+        # The tick sets the text, then fits the window 90 twips wider: a
+        # look between the two sees the old width.
+        return self.state_where(
+            lambda s: s["clock"] and s["label"] and (
+                s["clock"]["rect"]["width"] - s["label"]["rect"]["width"] in
+                pixels(90, layout_dpi(s))),
+            "the window to fit its first text")
 
-    @staticmethod
-    def fitted(state: dict):
-        """The state when the window is 90 twips wider than its label, as
-        every tick leaves it, else False: a poll predicate."""
-        clock, label = state["clock"], state["label"]
-        return state if clock and label and (
-            clock["rect"]["width"] - label["rect"]["width"] in
-            pixels(90, layout_dpi(state))) else False
+    def state_where(self, predicate, what: str,
+                    timeout: float = TICK_TIMEOUT) -> dict:
+        """The first state predicate accepts."""
+        return poll(lambda: (lambda s: s if predicate(s) else False)(
+            self.probe.state()), timeout, what=what)
 
     def screenshot(self, what: str, rect: dict | None = None) -> Path:
         self.shots += 1
@@ -436,26 +400,19 @@ class Run:
         check(state["clock"] is not None, "the clock window is gone")
         return state, before, after
 
-    def text_matches(self, mode: str, seconds: bool, hour24: bool):
-        """A poll predicate: the state when the clock text reads as mode,
-        seconds and hour24 give, else False."""
-        def predicate():
+    def expect_text(self, mode: str, seconds: bool, hour24: bool,
+                    timeout: float = TICK_TIMEOUT) -> dict:
+        self.last_mismatch = None
+
+        def matches():
             state, before, after = self.read()
             text = state["label"]["text"]
             allowed = clock_texts.possible_texts(mode, before, after,
                                                  seconds, hour24)
-            if text in allowed:
-                return state
             self.last_mismatch = (text, sorted(allowed))
-            return False
-        return predicate
-
-    def expect_text(self, mode: str, seconds: bool, hour24: bool,
-                    timeout: float = TICK_TIMEOUT) -> dict:
-        self.last_mismatch = None
+            return state if text in allowed else False
         try:
-            state = poll(self.text_matches(mode, seconds, hour24), timeout,
-                         interval=0.1,
+            state = poll(matches, timeout, interval=0.1,
                          what=f"the clock text in mode {mode}, seconds="
                               f"{seconds}, 24-hour={hour24}")
         except E2EFailure as failure:
@@ -465,9 +422,8 @@ class Run:
         return state
 
     def hover_label(self, state: dict | None = None) -> None:
-        """Moves the pointer off the clock, then rests it on the label (of
-        state, else as it is now), with a small move so the window under it
-        notices."""
+        """The pointer off the clock, then on the label (of state, else as
+        it is now), with a small move so the window under it notices."""
         rect = (state or self.probe.state())["label"]["rect"]
         self.desktop.move(900, 700)
         self.desktop.move(rect["left"] + 5, rect["top"] + 4)
@@ -478,28 +434,12 @@ class Run:
              interval=0.1, what="the tooltip window, with the pointer on "
                                 "the clock")
 
-    def ensure_tooltip_window(self) -> None:
-        """The clock makes its tooltip the first time the pointer comes
-        over it: rests the pointer on the label until the tooltip window
-        exists, then moves it away again."""
-        state = self.probe.state()
-        if state["tooltips"]:
-            return
-        self.hover_label(state)
-        self.wait_tooltip_window()
-        self.desktop.move(900, 700)
-
-    @staticmethod
-    def tooltip_texts(state: dict) -> list[str]:
-        return [tool["text"] for tip in state["tooltips"]
-                for tool in tip["tools"] if tool.get("text")]
-
     def tooltip_reads(self, mode: str, hour24: bool):
-        """The state when the tooltip's text reads as mode and hour24 give
-        (no text at all for date and time), else False: a poll
-        predicate."""
+        """A poll predicate: the state when the tooltip's text reads as mode
+        and hour24 give (none for date and time), else False."""
         state, before, after = self.read()
-        texts = self.tooltip_texts(state)
+        texts = [tool["text"] for tip in state["tooltips"]
+                 for tool in tip["tools"] if tool.get("text")]
         allowed = clock_texts.possible_tooltips(mode, before, after, hour24)
         self.last_mismatch = (texts, sorted(allowed))
         held = (not texts if allowed == {""} else
@@ -507,25 +447,26 @@ class Run:
         return state if held else False
 
     def expect_tooltip(self, mode: str, hour24: bool) -> None:
-        self.ensure_tooltip_window()
+        # The clock makes its tooltip when the pointer first comes over it.
+        if not self.probe.state()["tooltips"]:
+            self.hover_label()
+            self.wait_tooltip_window()
+            self.desktop.move(900, 700)
         check(bool(self.tooltip_reads(mode, hour24)),
               f"tooltip texts vs expected: {self.last_mismatch}")
 
-    def shown_tooltip(self):
-        """The tooltip window shown now, else False: a poll predicate."""
-        shown = [tip for tip in self.probe.state()["tooltips"]
-                 if tip["visible"]]
-        return shown[0] if shown else False
-
     def hover_tooltip(self, mode: str, shows=lambda text: True) -> dict:
         """Rests the pointer on the label until a tooltip whose text `shows`
-        accepts is shown, and checks that it reads as mode gives (12-hour
-        form)."""
+        accepts is shown; it reads as mode gives (12-hour form)."""
         self.hover_label()
         before = dt.datetime.now()
-        tip = poll(lambda: (lambda t: t if t and shows(t["text"]) else False)(
-            self.shown_tooltip()), TICK_TIMEOUT, interval=0.1,
-            what=f"the tooltip of mode {mode} over the label")
+
+        def shown():
+            tip = next((tip for tip in self.probe.state()["tooltips"]
+                        if tip["visible"]), None)
+            return tip if tip and shows(tip["text"]) else False
+        tip = poll(shown, TICK_TIMEOUT, interval=0.1,
+                   what=f"the tooltip of mode {mode} over the label")
         after = dt.datetime.now()
         check(tip["text"] in clock_texts.possible_tooltips(
             mode, before, after, False), f"the tooltip shows {tip['text']!r}")
@@ -534,22 +475,20 @@ class Run:
     def check_geometry(self, state: dict) -> None:
         """The window is 90 twips wider and 65 twips higher than its label,
         which sits 15 twips inside the client area's corner."""
-        clock, label = state["clock"], state["label"]
         dpi = layout_dpi(state)
-        width_margin = pixels(90, dpi)
-        height_margin = pixels(65, dpi)
-        inset = pixels(15, dpi)
-        rect, client, lrect = clock["rect"], clock["client"], label["rect"]
-        check(rect["width"] - lrect["width"] in width_margin,
-              f"window width {rect['width']} is not the label's "
-              f"{lrect['width']} + {width_margin} px (90 twips)")
-        check(rect["height"] - lrect["height"] in height_margin,
-              f"window height {rect['height']} is not the label's "
-              f"{lrect['height']} + {height_margin} px (65 twips)")
-        check(lrect["left"] - client["left"] in inset and
-              lrect["top"] - client["top"] in inset,
-              f"label at {lrect} is not {inset} px (15 twips) inside the "
-              f"client area {client}")
+        rect, client = state["clock"]["rect"], state["clock"]["client"]
+        lrect = state["label"]["rect"]
+        for what, measured, twips_value in (
+                ("the window's extra width", rect["width"] - lrect["width"],
+                 90),
+                ("the window's extra height",
+                 rect["height"] - lrect["height"], 65),
+                ("the label's left inset", lrect["left"] - client["left"], 15),
+                ("the label's top inset", lrect["top"] - client["top"], 15)):
+            check(measured in pixels(twips_value, dpi),
+                  f"{what} is {measured} px, not "
+                  f"{pixels(twips_value, dpi)} ({twips_value} twips): "
+                  f"window {rect}, client {client}, label {lrect}")
         check(lrect["right"] <= client["right"] and
               lrect["bottom"] <= client["bottom"],
               f"the label {lrect} does not fit the client area {client}")

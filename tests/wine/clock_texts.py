@@ -19,27 +19,15 @@ def long_date(moment: dt.datetime) -> str:
             f"{moment.day} {moment.year}")
 
 
-def _hour12(moment: dt.datetime) -> tuple[int, str]:
-    hour = moment.hour % 12 or 12
-    return hour, "AM" if moment.hour < 12 else "PM"
-
-
 def time_text(moment: dt.datetime, seconds: bool, hour24: bool) -> str:
-    """The time as the clock shows it in just-time and date-and-time modes:
-    "9:05 PM", "9:05:03 PM", "21:5", "21:5:3"."""
+    """"9:05 PM", "9:05:03 PM", "21:5", "21:5:3"."""
     if hour24:
         text = f"{moment.hour}:{moment.minute}"
         return text + f":{moment.second}" if seconds else text
-    hour, designator = _hour12(moment)
-    text = f"{hour}:{moment.minute:02d}"
+    text = f"{moment.hour % 12 or 12}:{moment.minute:02d}"
     if seconds:
         text += f":{moment.second:02d}"
-    return f"{text} {designator}"
-
-
-def tooltip_time(moment: dt.datetime, hour24: bool) -> str:
-    """The tooltip in just-date mode: the time without seconds."""
-    return time_text(moment, seconds=False, hour24=hour24)
+    return f"{text} {'AM' if moment.hour < 12 else 'PM'}"
 
 
 def clock_text(mode: str, moment: dt.datetime, seconds: bool,
@@ -53,19 +41,15 @@ def clock_text(mode: str, moment: dt.datetime, seconds: bool,
     raise ValueError(mode)
 
 
-def moments_between(start: dt.datetime, end: dt.datetime,
-                    slack_seconds: int = 1) -> list[dt.datetime]:
-    """Every whole second from start - slack to end + slack: the moments a
-    text read between start and end may show (the label lags the clock by
-    up to one tick, and a probe call takes a moment)."""
-    first = start.replace(microsecond=0) - dt.timedelta(seconds=slack_seconds)
-    last = end + dt.timedelta(seconds=slack_seconds)
-    moments = []
-    moment = first
-    while moment <= last:
-        moments.append(moment)
-        moment += dt.timedelta(seconds=1)
-    return moments
+def moments_between(start: dt.datetime,
+                    end: dt.datetime) -> list[dt.datetime]:
+    """Every whole second from a second before start to a second after end:
+    the label lags the clock by up to one tick, and a look takes a
+    moment."""
+    second = dt.timedelta(seconds=1)
+    first = start.replace(microsecond=0) - second
+    return [first + n * second
+            for n in range((end + second - first) // second + 1)]
 
 
 def possible_texts(mode: str, start: dt.datetime, end: dt.datetime,
@@ -76,11 +60,11 @@ def possible_texts(mode: str, start: dt.datetime, end: dt.datetime,
 
 def possible_tooltips(mode: str, start: dt.datetime, end: dt.datetime,
                       hour24: bool) -> set[str]:
-    """The tooltip of each mode: the long date in just-time mode, the time
-    in just-date mode, none in date-and-time mode."""
+    """The long date in just-time mode, the time without seconds in
+    just-date mode, none in date-and-time mode."""
     moments = moments_between(start, end)
     if mode == "time":
         return {long_date(m) for m in moments}
     if mode == "date":
-        return {tooltip_time(m, hour24) for m in moments}
+        return {time_text(m, False, hour24) for m in moments}
     return {""}

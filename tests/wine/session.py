@@ -1,30 +1,17 @@
 #!/usr/bin/python3
 """One Wine session for every test that runs a Windows program: a private X
-server, a Wine prefix and the DPI its programs see, started and stopped in
-one place. The Win32 tests, the end-to-end scenarios, the release-file
-tests and the growth check all run in sessions started here, under
-whichever Wine is installed.
+server (Xvfb, or Xorg's dummy driver for several monitors), a Wine prefix
+and the DPI its programs see, started and stopped in one place.
 
-    session.py boot --prefix DIR
-        makes the prefix the sessions copy (wineboot), once per Wine version
-    session.py start --state-file FILE --base DIR --prefix DIR --work-dir DIR
-                     --probe EXE [--dpi N] [--monitors WxH,WxH...]
-        starts a session on a fresh copy of the booted prefix, which later
-        commands share (see WineSession.load)
-    session.py exec --state-file FILE [--timeout S] -- PROGRAM.exe [ARGS...]
-        runs one program in that live session and exits with its code
-    session.py stop --state-file FILE
-        ends it and removes its prefix; fails when a process of the prefix
-        outlives the stop
+    session.py boot    makes the prefix sessions copy, once per Wine version
+    session.py start   starts a shared session on a copy of it
+    session.py exec    runs one program in that session, with its exit code
+    session.py stop    ends it; fails when a process of the prefix outlives it
 
-The X server is Xvfb with one screen, or, for a layout of several monitors,
-Xorg on its dummy driver, whose RandR outputs Wine takes for monitors. Each
-session has its own prefix and display, so sessions run side by side.
-
-Every process started here is remembered by its PID and ended by that PID;
-the only broad stop is `wineserver -k` of the session's own prefix. Wine's
-background servers inherit the standard handles of the program that started
-them, so every Wine program here writes to files, never to pipes.
+Every process started here is ended by its PID; the only broad stop is
+`wineserver -k` of the session's own prefix. Wine's background servers
+inherit the standard handles of the program that started them, so every
+Wine program here writes to files, never to pipes.
 """
 
 from __future__ import annotations
@@ -65,8 +52,7 @@ def check(condition: bool, message: str) -> None:
 
 def poll(predicate, timeout: float, interval: float = 0.05,
          what: str = "condition"):
-    """Calls predicate until it returns a true value or the deadline passes;
-    returns that value, or raises E2EFailure with the last value seen."""
+    """predicate's first true value, else E2EFailure with its last."""
     deadline = time.monotonic() + timeout
     while True:
         last = predicate()
@@ -98,7 +84,7 @@ def pid_alive(pid: int) -> bool:
 
 
 def end_pid(pid: int, timeout: float = 5.0) -> None:
-    """Ends one process started here: TERM, then KILL."""
+    """TERM, then KILL."""
     for sig in (signal.SIGTERM, signal.SIGKILL):
         if not pid_alive(pid):
             return
@@ -125,15 +111,8 @@ def processes_of_prefix(prefix: Path) -> list[int]:
     return found
 
 
-def parse_monitors(text: str) -> list[tuple[int, int]]:
-    """"1280x1024,1024x768" -> [(1280, 1024), (1024, 768)]."""
-    return [tuple(int(n) for n in size.split("x"))
-            for size in text.split(",")]
-
-
 def xorg_config(monitors: list[tuple[int, int]]) -> str:
-    """A dummy-driver configuration with room for the monitors side by
-    side; the outputs are switched on with xrandr once the server runs."""
+    """Room for the monitors side by side; xrandr switches them on."""
     width = sum(w for w, _ in monitors)
     height = max(h for _, h in monitors)
     return f"""Section "Device"
@@ -163,18 +142,14 @@ EndSection
 """
 
 
-def wine_version() -> str:
-    return subprocess.run(["wine", "--version"], capture_output=True,
-                          text=True, stdin=subprocess.DEVNULL).stdout.strip()
-
-
 def boot_prefix(prefix: Path) -> None:
-    """Makes the prefix once per Wine version, under a lock, and marks it
-    ready: a prefix whose wineboot did not finish, or that an earlier Wine
-    or an earlier recipe made, is made again."""
+    """Makes the prefix under a lock, unless this Wine and recipe made it
+    and its wineboot finished."""
     prefix.parent.mkdir(parents=True, exist_ok=True)
     ready = prefix / ".quorvo-ready"
-    version = f"{wine_version()}, windows unmanaged"
+    wine = subprocess.run(["wine", "--version"], capture_output=True,
+                          text=True, stdin=subprocess.DEVNULL).stdout.strip()
+    version = f"{wine}, windows unmanaged"
     with open(prefix.parent / (prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         if ready.exists() and ready.read_text() == version:
@@ -203,23 +178,6 @@ def boot_prefix(prefix: Path) -> None:
         ready.write_text(version)
 
 
-def copy_prefix(base: Path, prefix: Path) -> None:
-    """A fresh prefix, a copy of the booted one: cheaper than a wineboot,
-    and the same start for every session of a run."""
-    check((base / ".quorvo-ready").exists(),
-          f"{base} is not a booted prefix (run `session.py boot` first)")
-    prefix.parent.mkdir(parents=True, exist_ok=True)
-    subprocess.run(["cp", "-a", str(base), str(prefix)], check=True,
-                   stdin=subprocess.DEVNULL)
-
-
-@dataclass
-class RunResult:
-    returncode: int
-    stdout: str
-    stderr: str
-
-
 @dataclass
 class WineSession:
     """One Wine prefix with one X server, started here (start) or shared
@@ -243,20 +201,24 @@ class WineSession:
     @classmethod
     def start(cls, prefix: Path, work_dir: Path, probe_exe: Path | None = None,
               dpi: int | None = None, monitors: list | None = None,
-              fresh: bool = False, base: Path | None = None) -> "WineSession":
-        """A running session: the prefix a new copy of the booted prefix
-        base, or else made on first use (anew with fresh), the X server up,
-        the DPI set and, with a probe, a warm Wine session kept up by an
-        idle probe."""
+              base: Path | None = None) -> "WineSession":
+        """A running session on a copy of the booted prefix base, or else on
+        prefix booted on first use; with a probe, kept warm by an idle
+        one."""
         session = cls(prefix=prefix.resolve(), work_dir=work_dir.resolve(),
                       probe_exe=probe_exe and probe_exe.resolve(),
                       monitors=list(monitors or []))
         session.work_dir.mkdir(parents=True, exist_ok=True)
         try:
-            if fresh or base:
-                shutil.rmtree(session.prefix, ignore_errors=True)
             if base:
-                copy_prefix(base, session.prefix)
+                # Cheaper than a wineboot, and the same start for every
+                # session.
+                check((base / ".quorvo-ready").exists(), f"{base} is not a "
+                      "booted prefix (run `session.py boot` first)")
+                shutil.rmtree(session.prefix, ignore_errors=True)
+                session.prefix.parent.mkdir(parents=True, exist_ok=True)
+                subprocess.run(["cp", "-a", str(base), str(session.prefix)],
+                               check=True, stdin=subprocess.DEVNULL)
             else:
                 boot_prefix(session.prefix)
             session._start_x()
@@ -273,8 +235,8 @@ class WineSession:
     @classmethod
     def load(cls, state_file: Path,
              require_live: bool = True) -> "WineSession | None":
-        """The shared session described by state_file, if it is still up
-        (or, with require_live false, whatever is left of it)."""
+        """The shared session of state_file if it is up (or, with
+        require_live false, what is left of it)."""
         try:
             state = json.loads(state_file.read_text())
         except (OSError, ValueError):
@@ -300,9 +262,8 @@ class WineSession:
             indent=1))
 
     def stop(self) -> list[int]:
-        """Ends the keeper, this prefix's wineserver (and with it every Wine
-        process of the prefix) and the X server; returns the PIDs of any
-        process of the prefix still alive afterwards."""
+        """Ends the keeper, the prefix's wineserver and the X server; the
+        PIDs of the prefix's processes still alive afterwards."""
         self._end_wine()
         if self.x_pid:
             end_pid(self.x_pid)
@@ -330,9 +291,6 @@ class WineSession:
                            stderr=subprocess.DEVNULL, timeout=timeout)
 
     def _start_x(self) -> None:
-        """Xvfb, or Xorg with the dummy driver for several monitors. Either
-        picks a free display number itself and reports it once it accepts
-        clients."""
         if self.monitors:
             config = self.work_dir / "xorg.conf"
             config.write_text(xorg_config(self.monitors))
@@ -371,9 +329,8 @@ class WineSession:
         log(f"{command[0]} on {self.display} (pid {self.x_pid})")
 
     def set_monitors(self, monitors: list) -> None:
-        """Switches the dummy driver's outputs to these monitors, side by
-        side from the left, the first primary; outputs beyond them go off,
-        as a monitor unplugged."""
+        """The dummy driver's outputs as these monitors, side by side, the
+        first primary; the others off, as unplugged."""
         check(bool(self.monitors), "one Xvfb screen has no monitors to set")
         command, left = ["xrandr"], 0
         outputs = re.findall(r"^(DUMMY\d+) ", self.run_native(
@@ -411,9 +368,8 @@ class WineSession:
         log(f"Wine session up in {self.prefix} (keeper pid {self.keeper_pid})")
 
     def _expect_monitors(self) -> None:
-        """Wine takes the monitors from the X server when its session
-        starts; one that started before the server had the layout (seen on a
-        loaded machine) is started again."""
+        # Wine takes the monitors when its session starts; one that started
+        # before the server had the layout (seen under load) starts again.
         def seen() -> int:
             state = self.run([str(self.probe_exe), "state"], name="probe")
             return len(json.loads(state.stdout.splitlines()[-1])["state"]
@@ -433,7 +389,7 @@ class WineSession:
     # ------------------------------------------------------------------ DPI
 
     def dpi(self) -> int:
-        """The DPI the prefix gives the next session (LogPixels)."""
+        """LogPixels: the DPI of the next session."""
         registry = (self.prefix / "user.reg").read_text(errors="replace")
         desktop = registry.split("[Control Panel\\\\Desktop]", 1)[-1]
         found = re.search(r'^"LogPixels"=dword:([0-9a-f]+)',
@@ -441,9 +397,8 @@ class WineSession:
         return int(found[1], 16) if found else BASE_DPI
 
     def set_dpi(self, dpi: int) -> None:
-        """Sets the DPI and starts a new Wine session, the one moment Wine
-        takes a monitor's DPI (Wine 10 keeps it for the whole session), so
-        that the monitors and the system agree."""
+        """Sets the DPI and starts a new Wine session: Wine 10 takes a
+        monitor's DPI only then, and the monitors and system must agree."""
         keeper = self.keeper_pid != 0
         self._end_wine()
         if self.dpi() != dpi:
@@ -476,19 +431,11 @@ class WineSession:
             env["DISPLAY"] = self.display
         return env
 
-    def _next_files(self, name: str) -> tuple[Path, Path]:
-        self._counter += 1
-        tmp = self.work_dir / "tmp"
-        tmp.mkdir(parents=True, exist_ok=True)
-        stem = f"{os.getpid()}-{self._counter}-{name}"
-        return tmp / f"{stem}.out", tmp / f"{stem}.err"
-
     def run(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
-            name: str = "wine") -> RunResult:
-        """Runs a Wine program to its end; its output goes through files. One
-        that ends with an error, without a word, sooner than any program
-        starts under Wine never ran (seen on a loaded machine): it runs once
-        more, on the record."""
+            name: str = "wine") -> subprocess.CompletedProcess:
+        """Runs a Wine program to its end. One that fails silently sooner
+        than any program starts never ran (seen under load): it runs again,
+        on the record."""
         started = time.monotonic()
         result = self._run_once(args, timeout, name)
         if (result.returncode != 0 and not result.stdout + result.stderr and
@@ -499,8 +446,11 @@ class WineSession:
         return result
 
     def _run_once(self, args: list[str], timeout: float,
-                  name: str) -> RunResult:
-        out_path, err_path = self._next_files(name)
+                  name: str) -> subprocess.CompletedProcess:
+        self._counter += 1
+        stem = self.work_dir / "tmp" / f"{os.getpid()}-{self._counter}-{name}"
+        stem.parent.mkdir(parents=True, exist_ok=True)
+        out_path, err_path = stem.with_suffix(".out"), stem.with_suffix(".err")
         with open(out_path, "w") as out, open(err_path, "w") as err:
             process = subprocess.Popen(["wine", *args], env=self.env(),
                                        stdin=subprocess.DEVNULL, stdout=out,
@@ -512,16 +462,15 @@ class WineSession:
                 process.wait()
                 raise E2EFailure(f"wine {' '.join(args)} did not finish in "
                                  f"{timeout:.0f}s") from None
-        result = RunResult(returncode, out_path.read_text(errors="replace"),
-                           err_path.read_text(errors="replace"))
+        result = subprocess.CompletedProcess(
+            args, returncode, out_path.read_text(errors="replace"),
+            err_path.read_text(errors="replace"))
         out_path.unlink(missing_ok=True)
         err_path.unlink(missing_ok=True)
         return result
 
     def spawn(self, args: list[str], out_path: Path,
               new_session: bool = False) -> subprocess.Popen:
-        """Starts a Wine program and returns at once; its output goes to
-        out_path."""
         with open(out_path, "w") as out:
             return subprocess.Popen(["wine", *args], env=self.env(),
                                     stdin=subprocess.DEVNULL, stdout=out,
@@ -530,7 +479,7 @@ class WineSession:
                                     start_new_session=new_session)
 
     def run_native(self, args: list[str], timeout: float = 30,
-                   check_ok: bool = True) -> RunResult:
+                   check_ok: bool = True) -> subprocess.CompletedProcess:
         """Runs an X client (xdotool, xwininfo, xrandr) on the display."""
         result = subprocess.run(args, env=self.env(), stdin=subprocess.DEVNULL,
                                 capture_output=True, text=True,
@@ -538,7 +487,7 @@ class WineSession:
         if check_ok and result.returncode != 0:
             raise E2EFailure(f"{' '.join(args)} failed ({result.returncode}):"
                              f" {result.stderr.strip()}")
-        return RunResult(result.returncode, result.stdout, result.stderr)
+        return result
 
 
 # ------------------------------------------------------------------- command
@@ -549,8 +498,6 @@ def command_boot(args) -> int:
 
 
 def command_exec(args) -> int:
-    """One program in the live session; its output is printed after it
-    ended, its exit code is this command's."""
     session = WineSession.load(Path(args.state_file))
     check(session is not None, f"no live session in {args.state_file}")
     # The program as the caller names it, whatever folder Wine runs in.
@@ -582,7 +529,9 @@ def command_start(args) -> int:
     session = WineSession.start(
         Path(args.prefix), Path(args.work_dir), Path(args.probe),
         dpi=args.dpi, base=Path(args.base),
-        monitors=parse_monitors(args.monitors) if args.monitors else None)
+        monitors=[tuple(map(int, size.split("x")))
+                  for size in args.monitors.split(",")]
+        if args.monitors else None)
     session.save(state_file)
     return 0
 

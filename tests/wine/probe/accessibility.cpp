@@ -186,8 +186,8 @@ std::string automationNameOf(HWND window) {
 
 }  // namespace
 
-int commandAccessibleName(const std::wstring& exeName) {
-  const HWND clock = findClock(exeName);
+int commandAccessibleName(const Call& call) {
+  const HWND clock = findClock(call.exe);
   if (clock == nullptr) {
     std::printf("{\"error\":\"no clock window\"}\n");
     return kExitFailed;

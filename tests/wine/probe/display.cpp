@@ -30,11 +30,11 @@ std::string modeJson(const DEVMODEW& mode) {
 
 }  // namespace
 
-int commandMove(const std::wstring& exeName, int x, int y) {
-  const HWND clock = findClock(exeName);
+int commandMove(const Call& call) {
+  const HWND clock = findClock(call.exe);
   const bool moved =
       clock != nullptr &&
-      SetWindowPos(clock, nullptr, x, y, 0, 0,
+      SetWindowPos(clock, nullptr, call.integer(0), call.integer(1), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
   std::printf("{\"moved\":%s}\n", moved ? "true" : "false");
   return moved ? 0 : kExitFailed;
@@ -42,8 +42,8 @@ int commandMove(const std::wstring& exeName, int x, int y) {
 
 // WM_DISPLAYCHANGE as the system sends it to every top-level window after a
 // change of resolution or of the monitors.
-int commandDisplayChange(const std::wstring& exeName) {
-  const HWND clock = findClock(exeName);
+int commandDisplayChange(const Call& call) {
+  const HWND clock = findClock(call.exe);
   const DEVMODEW mode = currentMode();
   DWORD_PTR result = 0;
   const bool sent =
@@ -55,7 +55,7 @@ int commandDisplayChange(const std::wstring& exeName) {
   return sent ? 0 : kExitFailed;
 }
 
-int commandModes() {
+int commandModes(const Call&) {
   std::string json = "{\"current\":" + modeJson(currentMode()) + ",\"modes\":[";
   DEVMODEW mode{};
   mode.dmSize = sizeof(mode);
@@ -67,10 +67,10 @@ int commandModes() {
   return 0;
 }
 
-int commandSetMode(DWORD width, DWORD height) {
+int commandSetMode(const Call& call) {
   DEVMODEW mode = currentMode();
-  mode.dmPelsWidth = width;
-  mode.dmPelsHeight = height;
+  mode.dmPelsWidth = call.dword(0);
+  mode.dmPelsHeight = call.dword(1);
   mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
   const LONG result =
       ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
@@ -80,17 +80,16 @@ int commandSetMode(DWORD width, DWORD height) {
 }
 
 // The height of the system's message font in pixels (lfHeight: negative
-// for the character height). With `set`, it is changed first, as a settings
-// page changes it: written to the user's settings and announced to every
-// window.
-int commandMessageFont(bool set, LONG height) {
+// for the character height). Given one, it is set first, as a settings page
+// sets it: written to the user's settings and announced to every window.
+int commandMessageFont(const Call& call) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   bool ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics,
                                   &metrics, 0) != FALSE;
   const LONG before = metrics.lfMessageFont.lfHeight;
-  if (ok && set) {
-    metrics.lfMessageFont.lfHeight = height;
+  if (ok && !call.args.empty()) {
+    metrics.lfMessageFont.lfHeight = call.integer(0);
     ok =
         SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
                               SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;

@@ -63,7 +63,7 @@ std::string takerJson(HWND window) {
 
 }  // namespace
 
-int commandHoldFocus(DWORD timeoutMs) {
+int commandHoldFocus(const Call& call) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = holderProc;
@@ -100,7 +100,7 @@ int commandHoldFocus(DWORD timeoutMs) {
   }
   lost = false;
   const ULONGLONG started = GetTickCount64();
-  (void)pumpUntil([] { return lost; }, timeoutMs);
+  (void)pumpUntil([] { return lost; }, call.dword(0));
   const ULONGLONG held = GetTickCount64() - started;
   // The window that has the keyboard now, where the message did not say.
   if (lost && lostTo == nullptr) lostTo = GetForegroundWindow();

@@ -50,21 +50,9 @@ static_assert(sizeof(GdiHandleEntry) == 24);
 constexpr std::uint16_t kGdiTypeMask = 0x7F;
 constexpr std::uint16_t kGdiStockFlag = 0x80;
 
-int descendantCount(HWND parent) {
-  int count = 0;
-  (void)EnumChildWindows(
-      parent,
-      [](HWND, LPARAM counter) -> BOOL {
-        ++*reinterpret_cast<int*>(counter);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
-  return count;
-}
-
 // Every window of the process: top-level ones (shown or not), message-only
 // ones, and all their descendants.
-int windowCount(DWORD pid) {
+std::size_t windowCount(DWORD pid) {
   std::vector<HWND> roots;
   for (HWND window : topLevelWindows()) {
     if (windowPid(window) == pid) roots.push_back(window);
@@ -74,8 +62,8 @@ int windowCount(DWORD pid) {
        window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) {
     if (windowPid(window) == pid) roots.push_back(window);
   }
-  int count = 0;
-  for (HWND window : roots) count += 1 + descendantCount(window);
+  std::size_t count = roots.size();
+  for (HWND window : roots) count += childWindows(window).size();
   return count;
 }
 
@@ -101,21 +89,11 @@ std::string gdiTypeName(unsigned type) {
   return "type_" + number(type);
 }
 
-using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
-                                      PULONG);
-
 // The address of the process's GDI handle table, or 0.
 std::uint64_t gdiTableAddress(HANDLE process) {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  if (ntdll == nullptr) return 0;
-  const FARPROC proc = GetProcAddress(ntdll, "NtQueryInformationProcess");
-  if (proc == nullptr) return 0;
-  QueryProcess query = nullptr;
-  static_assert(sizeof(query) == sizeof(proc));
-  std::memcpy(&query, &proc, sizeof(query));
   PROCESS_BASIC_INFORMATION basic{};
-  if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) !=
-          0 ||
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic,
+                                sizeof(basic), nullptr) != 0 ||
       basic.PebBaseAddress == nullptr) {
     return 0;
   }
@@ -169,14 +147,10 @@ std::string gdiTableJson(HANDLE process, DWORD pid) {
     ++used;
     ++byType[gdiTypeName(entry.unique & kGdiTypeMask)];
   }
-  std::string types = "{";
-  for (const auto& [name, count] : byType) {
-    if (types.size() > 1) types += ",";
-    types += quoted(name) + ":" + number(count);
-  }
-  types += "}";
+  const std::string types = jsonObject(byType, [](const auto& type) {
+    return quoted(type.first) + ":" + number(type.second);
+  });
   return "{\"used\":" + number(used) + ",\"stock\":" + number(stock) +
-         ",\"entries_read\":" + number(static_cast<long long>(readEntries)) +
          ",\"by_type\":" + types + "}";
 }
 
@@ -200,17 +174,10 @@ long long privateCommitted(HANDLE process) {
   return total;
 }
 
-long long milliseconds(const FILETIME& time) {
-  ULARGE_INTEGER value{};
-  value.LowPart = time.dwLowDateTime;
-  value.HighPart = time.dwHighDateTime;
-  return static_cast<long long>(value.QuadPart / 10000);
-}
-
 std::string usageJson(const ProcessInfo& entry) {
-  std::string out = "{\"pid\":" + number(entry.pid) +
-                    ",\"exe\":" + quoted(entry.exe) +
-                    ",\"windows\":" + number(windowCount(entry.pid));
+  std::string out =
+      "{\"pid\":" + number(entry.pid) + ",\"exe\":" + quoted(entry.exe) +
+      ",\"windows\":" + number(static_cast<long long>(windowCount(entry.pid)));
   UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
                                    FALSE, entry.pid));
   if (!process) {
@@ -222,23 +189,6 @@ std::string usageJson(const ProcessInfo& entry) {
          "}";
   out += ",\"gdi_table\":" + gdiTableJson(process.get(), entry.pid);
   out += ",\"private_committed\":" + number(privateCommitted(process.get()));
-  PROCESS_MEMORY_COUNTERS_EX memory{};
-  memory.cb = sizeof(memory);
-  if (GetProcessMemoryInfo(process.get(),
-                           reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                           sizeof(memory))) {
-    out += ",\"private_usage\":" +
-           number(static_cast<long long>(memory.PrivateUsage)) +
-           ",\"working_set\":" +
-           number(static_cast<long long>(memory.WorkingSetSize)) +
-           ",\"peak_working_set\":" +
-           number(static_cast<long long>(memory.PeakWorkingSetSize));
-  }
-  FILETIME created{}, exited{}, kernel{}, user{};
-  if (GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
-    out += ",\"cpu_user_ms\":" + number(milliseconds(user)) +
-           ",\"cpu_kernel_ms\":" + number(milliseconds(kernel));
-  }
   return out + "}";
 }
 
@@ -278,48 +228,42 @@ const void* remoteAddress(HANDLE process, FARPROC function) {
   return nullptr;
 }
 
+// The menu a visible popup menu window shows.
+std::string menuJson(HWND window) {
+  DWORD_PTR menu = 0;
+  if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
+                           kMessageTimeoutMs, &menu)) {
+    menu = 0;
+  }
+  return "{\"pid\":" + number(windowPid(window)) +
+         ",\"hwnd\":" + handleText(window) +
+         ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
+}
+
 }  // namespace
 
-int commandUsage(const std::vector<std::wstring>& names) {
-  std::string out = "{\"processes\":[";
-  bool first = true;
-  for (const auto& entry : processesNamed(names)) {
-    if (!first) out += ",";
-    first = false;
-    out += usageJson(entry);
-  }
-  std::printf("%s]}\n", out.c_str());
+int commandUsage(const Call& call) {
+  std::printf(
+      "{\"processes\":%s}\n",
+      jsonArray(processesNamed(wideNames(call.args)), usageJson).c_str());
   return 0;
 }
 
-int commandMenus(const std::wstring& exe) {
-  std::vector<DWORD> pids;
-  for (const auto& entry : processesNamed({exe})) pids.push_back(entry.pid);
-  std::string out = "{\"menus\":[";
-  bool first = true;
+int commandMenus(const Call& call) {
+  const std::vector<ProcessInfo> processes = processesNamed({call.exe});
+  std::vector<HWND> menus;
   for (HWND window : topLevelWindows()) {
-    const DWORD pid = windowPid(window);
-    bool ours = false;
-    for (DWORD p : pids) ours = ours || p == pid;
-    if (!ours || className(window) != kPopupMenuClass ||
-        !IsWindowVisible(window)) {
-      continue;
+    if (isIn(processes, windowPid(window)) &&
+        className(window) == kPopupMenuClass && IsWindowVisible(window)) {
+      menus.push_back(window);
     }
-    DWORD_PTR menu = 0;
-    if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &menu)) {
-      menu = 0;
-    }
-    if (!first) out += ",";
-    first = false;
-    out += "{\"pid\":" + number(pid) + ",\"hwnd\":" + handleText(window) +
-           ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
   }
-  std::printf("%s]}\n", out.c_str());
+  std::printf("{\"menus\":%s}\n", jsonArray(menus, menuJson).c_str());
   return 0;
 }
 
-int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus) {
+int commandMenuAlive(const Call& call) {
+  const DWORD pid = call.dword(0);
   UniqueHandle process(OpenProcess(
       PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
           PROCESS_VM_WRITE | PROCESS_VM_READ | SYNCHRONIZE,
@@ -343,10 +287,11 @@ int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus) {
   static_assert(sizeof(routine) == sizeof(remote));
   std::memcpy(&routine, &remote, sizeof(routine));
   std::string out = "{\"pid\":" + number(pid) + ",\"alive\":[";
-  for (std::size_t i = 0; i < menus.size(); ++i) {
+  for (std::size_t i = 1; i < call.args.size(); ++i) {
+    const auto menu = std::strtoull(call.args[i].c_str(), nullptr, 0);
     UniqueHandle thread(CreateRemoteThread(
         process.get(), nullptr, 0, routine,
-        reinterpret_cast<void*>(static_cast<std::uintptr_t>(menus[i])), 0,
+        reinterpret_cast<void*>(static_cast<std::uintptr_t>(menu)), 0,
         nullptr));
     DWORD code = 0;
     if (!thread ||
@@ -357,8 +302,8 @@ int commandMenuAlive(DWORD pid, const std::vector<std::uint64_t>& menus) {
                   GetLastError());
       return kExitFailed;
     }
-    if (i > 0) out += ",";
-    out += code != 0 ? "true" : "false";
+    if (i > 1) out += ",";
+    out += flag(code != 0);
   }
   std::printf("%s]}\n", out.c_str());
   return 0;

@@ -1,4 +1,4 @@
-// JSON output, text conversion, processes and windows for the probe.
+// JSON output, processes and windows for the probe.
 #include "probe_common.h"
 
 // windows.h first: the headers below rely on its types.
@@ -8,30 +8,6 @@
 #include <cwctype>
 
 namespace probe {
-
-std::string utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                       static_cast<int>(text.size()), nullptr,
-                                       0, nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string out(static_cast<std::size_t>(size), '\0');
-  (void)WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                            static_cast<int>(text.size()), out.data(), size,
-                            nullptr, nullptr);
-  return out;
-}
-
-std::wstring wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = MultiByteToWideChar(
-      CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (size <= 0) return {};
-  std::wstring out(static_cast<std::size_t>(size), L'\0');
-  (void)MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                            static_cast<int>(text.size()), out.data(), size);
-  return out;
-}
 
 std::wstring lower(std::wstring text) {
   for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
@@ -57,9 +33,11 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
-std::string quoted(const std::wstring& text) { return quoted(utf8(text)); }
+std::string quoted(const std::wstring& text) { return quoted(toUtf8(text)); }
 
 std::string number(long long value) { return std::to_string(value); }
+
+const char* flag(bool value) { return value ? "true" : "false"; }
 
 std::string handleText(const void* handle) {
   return number(
@@ -71,6 +49,12 @@ std::string rectJson(const RECT& r) {
          ",\"right\":" + number(r.right) + ",\"bottom\":" + number(r.bottom) +
          ",\"width\":" + number(r.right - r.left) +
          ",\"height\":" + number(r.bottom - r.top) + "}";
+}
+
+std::vector<std::wstring> wideNames(const std::vector<std::string>& names) {
+  std::vector<std::wstring> wide;
+  for (const auto& name : names) wide.push_back(toUtf16(name));
+  return wide;
 }
 
 std::wstring className(HWND window) {
@@ -110,8 +94,9 @@ std::vector<HWND> childWindows(HWND parent) {
 std::vector<ProcessInfo> processesNamed(
     const std::vector<std::wstring>& names) {
   std::vector<ProcessInfo> found;
-  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (snapshot.get() == INVALID_HANDLE_VALUE) return found;
+  const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (raw == INVALID_HANDLE_VALUE) return found;
+  const UniqueHandle snapshot(raw);
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands.h"
@@ -15,34 +16,32 @@ namespace probe {
 
 namespace {
 
+using quorvo::platform::win32::UniqueKey;
+
 constexpr const wchar_t* kSettingsKey =
     L"Software\\VB and VBA Program Settings\\Velmora Software\\Quorvo";
 
 const char* typeName(DWORD type) {
-  switch (type) {
-    case REG_SZ:
-      return "REG_SZ";
-    case REG_EXPAND_SZ:
-      return "REG_EXPAND_SZ";
-    case REG_DWORD:
-      return "REG_DWORD";
-    case REG_BINARY:
-      return "REG_BINARY";
-    case REG_MULTI_SZ:
-      return "REG_MULTI_SZ";
-    case REG_QWORD:
-      return "REG_QWORD";
-    default:
-      return "OTHER";
+  static constexpr std::pair<DWORD, const char*> kNames[] = {
+      {REG_SZ, "REG_SZ"},
+      {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+      {REG_DWORD, "REG_DWORD"},
+      {REG_BINARY, "REG_BINARY"},
+      {REG_MULTI_SZ, "REG_MULTI_SZ"},
+      {REG_QWORD, "REG_QWORD"}};
+  for (const auto& [known, name] : kNames) {
+    if (type == known) return name;
   }
+  return "OTHER";
 }
 
 }  // namespace
 
-int commandRegDump() {
-  HKEY key = nullptr;
+int commandRegDump(const Call&) {
+  HKEY raw = nullptr;
   const LONG opened =
-      RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key);
+      RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &raw);
+  const UniqueKey key(raw);
   if (opened == ERROR_FILE_NOT_FOUND) {
     std::printf("{\"exists\":false,\"values\":{}}\n");
     return 0;
@@ -57,14 +56,14 @@ int commandRegDump() {
     DWORD nameLength = 256;
     DWORD type = 0;
     DWORD size = 0;
-    LONG status = RegEnumValueW(key, index, name, &nameLength, nullptr, &type,
-                                nullptr, &size);
+    LONG status = RegEnumValueW(key.get(), index, name, &nameLength, nullptr,
+                                &type, nullptr, &size);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS) continue;
     std::vector<BYTE> data(size + sizeof(wchar_t), 0);
     nameLength = 256;
     DWORD dataSize = size;
-    status = RegEnumValueW(key, index, name, &nameLength, nullptr, &type,
+    status = RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type,
                            data.data(), &dataSize);
     if (status != ERROR_SUCCESS) continue;
     std::string value;
@@ -84,12 +83,11 @@ int commandRegDump() {
     json += quoted(std::wstring(name, nameLength)) + ":{\"type\":\"" +
             typeName(type) + "\",\"data\":" + value + "}";
   }
-  RegCloseKey(key);
   std::printf("%s}}\n", json.c_str());
   return 0;
 }
 
-int commandRegClear() {
+int commandRegClear(const Call&) {
   const LONG status = RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
   const bool ok = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
   std::printf("{\"cleared\":%s,\"status\":%ld}\n", ok ? "true" : "false",
@@ -97,46 +95,46 @@ int commandRegClear() {
   return ok ? 0 : kExitFailed;
 }
 
-int commandRegSet(const std::vector<std::string>& args) {
+int commandRegSet(const Call& call) {
+  const std::vector<std::string>& args = call.args;
   if (args.size() % 3 != 0) return kExitUsage;
-  HKEY key = nullptr;
+  HKEY raw = nullptr;
   LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
-                                KEY_WRITE, nullptr, &key, nullptr);
+                                KEY_WRITE, nullptr, &raw, nullptr);
+  const UniqueKey key(raw);
   if (status != ERROR_SUCCESS) {
     std::printf("{\"set\":false,\"status\":%ld}\n", status);
     return kExitFailed;
   }
   for (std::size_t i = 0; i < args.size(); i += 3) {
-    const std::wstring name = wide(args[i]);
+    const std::wstring name = toUtf16(args[i]);
     const std::string& type = args[i + 1];
     const std::string& data = args[i + 2];
     if (type == "dword") {
       const DWORD value =
           static_cast<DWORD>(std::strtoul(data.c_str(), nullptr, 0));
       status =
-          RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
+          RegSetValueExW(key.get(), name.c_str(), 0, REG_DWORD,
                          reinterpret_cast<const BYTE*>(&value), sizeof value);
     } else if (type == "sz" || type == "sz-repeat") {
-      std::wstring text = wide(data);
+      std::wstring text = toUtf16(data);
       if (type == "sz-repeat") {
         const auto colon = data.find(':');
         const std::size_t count = std::strtoul(data.c_str(), nullptr, 10);
         const std::wstring unit =
-            colon == std::string::npos ? L"" : wide(data.substr(colon + 1));
+            colon == std::string::npos ? L"" : toUtf16(data.substr(colon + 1));
         text.clear();
         for (std::size_t n = 0; n < count; ++n) text += unit;
       }
       status = RegSetValueExW(
-          key, name.c_str(), 0, REG_SZ,
+          key.get(), name.c_str(), 0, REG_SZ,
           reinterpret_cast<const BYTE*>(text.c_str()),
           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     } else {
-      RegCloseKey(key);
       return kExitUsage;
     }
     if (status != ERROR_SUCCESS) break;
   }
-  RegCloseKey(key);
   std::printf("{\"set\":%s,\"status\":%ld}\n",
               status == ERROR_SUCCESS ? "true" : "false", status);
   return status == ERROR_SUCCESS ? 0 : kExitFailed;

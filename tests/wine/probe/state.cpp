@@ -4,7 +4,6 @@
 #include <windows.h>
 // windows.h first: the headers below rely on its types.
 #include <commctrl.h>
-#include <psapi.h>
 #include <shellscalingapi.h>
 
 #include <cstdio>
@@ -71,17 +70,20 @@ UINT monitorDpi(HMONITOR monitor) {
                                                                          : 0;
 }
 
-BOOL CALLBACK addMonitorJson(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+  return TRUE;
+}
+
+std::string monitorJson(HMONITOR monitor) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  std::string& json = *reinterpret_cast<std::string*>(list);
-  if (json.size() > 1) json += ",";
-  json += "{\"rect\":" + rectJson(info.rcMonitor) +
-          ",\"work\":" + rectJson(info.rcWork) +
-          ",\"dpi\":" + number(monitorDpi(monitor)) + ",\"primary\":" +
-          ((info.dwFlags & MONITORINFOF_PRIMARY) != 0 ? "true" : "false") + "}";
-  return TRUE;
+  (void)GetMonitorInfoW(monitor, &info);
+  return "{\"rect\":" + rectJson(info.rcMonitor) +
+         ",\"work\":" + rectJson(info.rcWork) +
+         ",\"dpi\":" + number(monitorDpi(monitor)) +
+         ",\"primary\":" + flag((info.dwFlags & MONITORINFOF_PRIMARY) != 0) +
+         "}";
 }
 
 // ------------------------------------------------------------------ tooltips
@@ -139,10 +141,7 @@ std::string tooltipToolsJson(HWND tooltip) {
       kind = "resource";
     }
     if (out.size() > 1) out += ",";
-    out += "{\"owner\":" + handleText(info.hwnd) +
-           ",\"id\":" + number(static_cast<long long>(info.uId)) +
-           ",\"flags\":" + number(info.uFlags) + ",\"kind\":\"" + kind +
-           "\",\"text\":" + textJson + "}";
+    out += "{\"kind\":\"" + kind + "\",\"text\":" + textJson + "}";
   }
   VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
   return out + "]";
@@ -159,34 +158,12 @@ struct Snapshot {
   std::vector<HWND> dialogs;  // visible dialog boxes
   DWORD guiFlags = 0;         // of the clock's thread: in a move, in a menu
   std::string json;
+
+  bool moving() const { return (guiFlags & GUI_INMOVESIZE) != 0; }
 };
 
 std::string processJson(const ProcessInfo& info) {
-  std::string out =
-      "{\"pid\":" + number(info.pid) + ",\"exe\":" + quoted(info.exe);
-  UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
-                                   FALSE, info.pid));
-  if (process) {
-    out += ",\"gdi_objects\":" +
-           number(GetGuiResources(process.get(), GR_GDIOBJECTS)) +
-           ",\"user_objects\":" +
-           number(GetGuiResources(process.get(), GR_USEROBJECTS));
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(
-            process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-            sizeof memory)) {
-      out += ",\"private_bytes\":" +
-             number(static_cast<long long>(memory.PrivateUsage)) +
-             ",\"working_set\":" +
-             number(static_cast<long long>(memory.WorkingSetSize));
-    }
-    DWORD handles = 0;
-    if (GetProcessHandleCount(process.get(), &handles)) {
-      out += ",\"handles\":" + number(handles);
-    }
-  }
-  return out + "}";
+  return "{\"pid\":" + number(info.pid) + ",\"exe\":" + quoted(info.exe) + "}";
 }
 
 std::string childJson(HWND child) {
@@ -197,7 +174,7 @@ std::string childJson(HWND child) {
          ",\"id\":" + number(GetDlgCtrlID(child)) +
          ",\"text\":" + quoted(windowText(child)) + ",\"style\":" +
          number(GetWindowLongW(child, GWL_STYLE) & 0xFFFFFFFFLL) +
-         ",\"visible\":" + (IsWindowVisible(child) ? "true" : "false") +
+         ",\"visible\":" + flag(IsWindowVisible(child) != FALSE) +
          ",\"rect\":" + rectJson(rect) + "}";
 }
 
@@ -210,13 +187,6 @@ std::string windowJson(HWND window) {
   ClientToScreen(window, &origin);
   RECT clientScreen{origin.x, origin.y, origin.x + client.right,
                     origin.y + client.bottom};
-  std::string children = "[";
-  for (HWND child : childWindows(window)) {
-    if (children.size() > 1) children += ",";
-    children += childJson(child);
-  }
-  children += "]";
-  HWND owner = GetWindow(window, GW_OWNER);
   return "{\"hwnd\":" + handleText(window) +
          ",\"pid\":" + number(windowPid(window)) +
          ",\"class\":" + quoted(className(window)) +
@@ -224,17 +194,15 @@ std::string windowJson(HWND window) {
          number(GetWindowLongW(window, GWL_STYLE) & 0xFFFFFFFFLL) +
          ",\"exstyle\":" +
          number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
-         ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false") +
-         ",\"enabled\":" + (IsWindowEnabled(window) ? "true" : "false") +
-         ",\"owner\":" + handleText(owner) + ",\"foreground\":" +
-         (GetForegroundWindow() == window ? "true" : "false") +
+         ",\"visible\":" + flag(IsWindowVisible(window) != FALSE) +
+         ",\"enabled\":" + flag(IsWindowEnabled(window) != FALSE) +
          ",\"dpi\":" + number(GetDpiForWindow(window)) + ",\"monitor_dpi\":" +
          number(
              monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
          ",\"awareness\":" + quoted(std::string(awarenessName(window))) +
          ",\"rect\":" + rectJson(rect) +
-         ",\"client\":" + rectJson(clientScreen) + ",\"children\":" + children +
-         "}";
+         ",\"client\":" + rectJson(clientScreen) +
+         ",\"children\":" + jsonArray(childWindows(window), childJson) + "}";
 }
 
 // The clock window: a visible top-level window of the clock's process that
@@ -249,10 +217,54 @@ bool isClockCandidate(HWND window) {
   return !childWindows(window).empty();
 }
 
+std::string tooltipJson(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return "{\"hwnd\":" + handleText(window) +
+         ",\"visible\":" + flag(IsWindowVisible(window) != FALSE) +
+         ",\"text\":" + quoted(windowText(window)) +
+         ",\"rect\":" + rectJson(rect) +
+         ",\"tools\":" + tooltipToolsJson(window) + "}";
+}
+
+std::string menuJson(HWND menu) {
+  RECT rect{};
+  GetWindowRect(menu, &rect);
+  return "{\"hwnd\":" + handleText(menu) + ",\"rect\":" + rectJson(rect) + "}";
+}
+
+// A dialog box with the parts of a message box: its text, whether it shows
+// an icon, and its visible buttons.
+std::string dialogJson(HWND dialog) {
+  std::vector<HWND> buttons;
+  for (HWND child : childWindows(dialog)) {
+    if (lower(className(child)) == L"button" && IsWindowVisible(child)) {
+      buttons.push_back(child);
+    }
+  }
+  const HWND textControl = GetDlgItem(dialog, kMessageBoxTextId);
+  const HWND iconControl = GetDlgItem(dialog, kMessageBoxIconId);
+  std::string json = windowJson(dialog);
+  json.pop_back();  // reopen the object to add the message box parts
+  return json + ",\"message\":" +
+         (textControl != nullptr ? quoted(windowText(textControl))
+                                 : std::string("null")) +
+         ",\"has_icon\":" +
+         flag(iconControl != nullptr && IsWindowVisible(iconControl)) +
+         ",\"buttons\":" +
+         jsonArray(buttons,
+                   [](HWND button) {
+                     return "{\"id\":" + number(GetDlgCtrlID(button)) +
+                            ",\"text\":" + quoted(windowText(button)) + "}";
+                   }) +
+         "}";
+}
+
 Snapshot takeSnapshot(const std::wstring& exeName) {
   Snapshot snap;
   snap.processes = processesNamed({exeName});
   std::vector<HWND> ours;
+  std::vector<HWND> tooltips;
   for (HWND window : topLevelWindows()) {
     if (isIn(snap.processes, windowPid(window))) ours.push_back(window);
   }
@@ -261,157 +273,99 @@ Snapshot takeSnapshot(const std::wstring& exeName) {
     const bool visible = IsWindowVisible(window) != FALSE;
     if (cls == L"#32768" && visible) snap.menus.push_back(window);
     if (cls == L"#32770" && visible) snap.dialogs.push_back(window);
+    if (cls == L"tooltips_class32") tooltips.push_back(window);
     if (snap.clock == nullptr && visible && isClockCandidate(window)) {
       snap.clock = window;
     }
   }
-  std::string json = "{\"processes\":[";
-  for (std::size_t i = 0; i < snap.processes.size(); ++i) {
-    if (i > 0) json += ",";
-    json += processJson(snap.processes[i]);
-  }
-  json += "],\"windows\":[";
-  bool first = true;
-  for (HWND window : ours) {
-    if (!first) json += ",";
-    first = false;
-    json += windowJson(window);
-  }
-  json += "],\"clock\":";
+  std::string clock = "null,\"label\":null";
   if (snap.clock != nullptr) {
-    json += windowJson(snap.clock);
-    const std::vector<HWND> children = childWindows(snap.clock);
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
     if (GetGUIThreadInfo(GetWindowThreadProcessId(snap.clock, nullptr), &gui)) {
       snap.guiFlags = gui.flags;
     }
-    json +=
-        ",\"gui\":{\"flags\":" + number(gui.flags) + ",\"moving\":" +
-        ((gui.flags & GUI_INMOVESIZE) != 0 ? "true" : "false") +
-        ",\"menu_mode\":" +
-        ((gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0 ? "true"
-                                                                 : "false") +
-        ",\"capture\":" + handleText(gui.hwndCapture) +
-        ",\"focus\":" + handleText(gui.hwndFocus) +
-        ",\"active\":" + handleText(gui.hwndActive) + "}";
-    if (!children.empty()) {
-      snap.hasLabel = true;
-      snap.clockText = windowText(children.front());
-      json += ",\"label\":" + childJson(children.front());
-    } else {
-      json += ",\"label\":null";
-    }
-  } else {
-    json += "null,\"gui\":null,\"label\":null";
+    const std::vector<HWND> children = childWindows(snap.clock);
+    snap.hasLabel = !children.empty();
+    if (snap.hasLabel) snap.clockText = windowText(children.front());
+    clock = windowJson(snap.clock) + ",\"label\":" +
+            (snap.hasLabel ? childJson(children.front()) : "null");
   }
-  json += ",\"tooltips\":[";
-  first = true;
-  for (HWND window : ours) {
-    if (className(window) != L"tooltips_class32") continue;
-    if (!first) json += ",";
-    first = false;
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    json += "{\"hwnd\":" + handleText(window) +
-            ",\"visible\":" + (IsWindowVisible(window) ? "true" : "false") +
-            ",\"text\":" + quoted(windowText(window)) +
-            ",\"rect\":" + rectJson(rect) +
-            ",\"tools\":" + tooltipToolsJson(window) + "}";
-  }
-  json += "],\"menus\":[";
-  for (std::size_t i = 0; i < snap.menus.size(); ++i) {
-    if (i > 0) json += ",";
-    RECT rect{};
-    GetWindowRect(snap.menus[i], &rect);
-    json += "{\"hwnd\":" + handleText(snap.menus[i]) +
-            ",\"rect\":" + rectJson(rect) + "}";
-  }
-  json += "],\"dialogs\":[";
-  for (std::size_t i = 0; i < snap.dialogs.size(); ++i) {
-    if (i > 0) json += ",";
-    HWND dialog = snap.dialogs[i];
-    HWND textControl = GetDlgItem(dialog, kMessageBoxTextId);
-    HWND iconControl = GetDlgItem(dialog, kMessageBoxIconId);
-    std::string buttons = "[";
-    for (HWND child : childWindows(dialog)) {
-      if (lower(className(child)) != L"button" || !IsWindowVisible(child)) {
-        continue;
-      }
-      if (buttons.size() > 1) buttons += ",";
-      buttons += "{\"id\":" + number(GetDlgCtrlID(child)) +
-                 ",\"text\":" + quoted(windowText(child)) + "}";
-    }
-    buttons += "]";
-    json += windowJson(dialog);
-    json.pop_back();  // reopen the object to add the message box parts
-    json += ",\"message\":" +
-            (textControl != nullptr ? quoted(windowText(textControl))
-                                    : std::string("null")) +
-            ",\"has_icon\":" +
-            (iconControl != nullptr && IsWindowVisible(iconControl) ? "true"
-                                                                    : "false") +
-            ",\"buttons\":" + buttons + "}";
-  }
-  json += "]";
-  HWND foreground = GetForegroundWindow();
-  json += ",\"foreground\":{\"hwnd\":" + handleText(foreground) +
-          ",\"class\":" +
-          quoted(foreground ? className(foreground) : std::wstring()) +
-          ",\"pid\":" + number(foreground ? windowPid(foreground) : 0) + "}";
   POINT cursor{};
   GetCursorPos(&cursor);
-  json += ",\"cursor\":{\"x\":" + number(cursor.x) +
-          ",\"y\":" + number(cursor.y) + "}";
-  json += ",\"screen\":{\"width\":" + number(GetSystemMetrics(SM_CXSCREEN)) +
-          ",\"height\":" + number(GetSystemMetrics(SM_CYSCREEN)) +
-          ",\"system_dpi\":" + number(GetDpiForSystem());
-  std::string monitors = "[";
-  (void)EnumDisplayMonitors(nullptr, nullptr, addMonitorJson,
+  std::vector<HMONITOR> monitors;
+  (void)EnumDisplayMonitors(nullptr, nullptr, addMonitor,
                             reinterpret_cast<LPARAM>(&monitors));
-  json += ",\"monitors\":" + monitors + "]}";
-  json += "}";
-  snap.json = json;
+  snap.json =
+      "{\"processes\":" + jsonArray(snap.processes, processJson) +
+      ",\"windows\":" + jsonArray(ours, windowJson) + ",\"clock\":" + clock +
+      ",\"tooltips\":" + jsonArray(tooltips, tooltipJson) +
+      ",\"menus\":" + jsonArray(snap.menus, menuJson) +
+      ",\"dialogs\":" + jsonArray(snap.dialogs, dialogJson) +
+      ",\"foreground\":{\"hwnd\":" + handleText(GetForegroundWindow()) +
+      "},\"cursor\":{\"x\":" + number(cursor.x) + ",\"y\":" + number(cursor.y) +
+      "},\"screen\":{\"width\":" + number(GetSystemMetrics(SM_CXSCREEN)) +
+      ",\"height\":" + number(GetSystemMetrics(SM_CYSCREEN)) +
+      ",\"system_dpi\":" + number(GetDpiForSystem()) +
+      ",\"monitors\":" + jsonArray(monitors, monitorJson) + "}}";
   return snap;
 }
 
+// The conditions a state can be waited for, besides text-not:TEXT.
+struct Condition {
+  const char* name;
+  bool (*holds)(const Snapshot& snap);
+};
+const Condition kConditions[] = {
+    {"", [](const Snapshot&) { return true; }},
+    {"clock", [](const Snapshot& s) { return s.clock != nullptr; }},
+    {"no-clock", [](const Snapshot& s) { return s.clock == nullptr; }},
+    {"menu", [](const Snapshot& s) { return !s.menus.empty(); }},
+    {"no-menu", [](const Snapshot& s) { return s.menus.empty(); }},
+    {"dialog", [](const Snapshot& s) { return !s.dialogs.empty(); }},
+    {"no-dialog", [](const Snapshot& s) { return s.dialogs.empty(); }},
+    {"process", [](const Snapshot& s) { return !s.processes.empty(); }},
+    {"no-process", [](const Snapshot& s) { return s.processes.empty(); }},
+    {"moving", [](const Snapshot& s) { return s.clock && s.moving(); }},
+    {"not-moving", [](const Snapshot& s) { return s.clock && !s.moving(); }},
+};
+constexpr std::string_view kTextNot = "text-not:";
+
+// The condition named, or null for text-not:TEXT and for an unknown name.
+const Condition* conditionNamed(const std::string& name) {
+  for (const Condition& condition : kConditions) {
+    if (name == condition.name) return &condition;
+  }
+  return nullptr;
+}
+
 bool conditionHolds(const std::string& condition, const Snapshot& snap) {
-  if (condition.empty()) return true;
-  if (condition == "clock") return snap.clock != nullptr;
-  if (condition == "no-clock") return snap.clock == nullptr;
-  if (condition == "menu") return !snap.menus.empty();
-  if (condition == "no-menu") return snap.menus.empty();
-  if (condition == "dialog") return !snap.dialogs.empty();
-  if (condition == "no-dialog") return snap.dialogs.empty();
-  if (condition == "no-process") return snap.processes.empty();
-  if (condition == "process") return !snap.processes.empty();
-  if (condition == "moving") {
-    return snap.clock != nullptr && (snap.guiFlags & GUI_INMOVESIZE) != 0;
+  if (const Condition* known = conditionNamed(condition)) {
+    return known->holds(snap);
   }
-  if (condition == "not-moving") {
-    return snap.clock != nullptr && (snap.guiFlags & GUI_INMOVESIZE) == 0;
-  }
-  const std::string textNot = "text-not:";
-  if (condition.rfind(textNot, 0) == 0) {
-    return snap.clock != nullptr && snap.hasLabel &&
-           utf8(snap.clockText) != condition.substr(textNot.size());
-  }
-  return false;
+  return snap.hasLabel &&
+         toUtf8(snap.clockText) != condition.substr(kTextNot.size());
 }
 
 }  // namespace
 
-bool knownCondition(const std::string& condition) {
-  return condition.empty() || condition == "clock" || condition == "no-clock" ||
-         condition == "menu" || condition == "no-menu" ||
-         condition == "dialog" || condition == "no-dialog" ||
-         condition == "no-process" || condition == "process" ||
-         condition == "moving" || condition == "not-moving" ||
-         condition.rfind("text-not:", 0) == 0;
-}
-
-int commandState(const std::wstring& exeName, const std::string& condition,
-                 DWORD timeoutMs) {
+// state [--wait COND] [--timeout MS]
+int commandState(const Call& call) {
+  std::string condition;
+  DWORD timeoutMs = 0;
+  for (std::size_t i = 0; i + 1 < call.args.size(); i += 2) {
+    if (call.args[i] == "--wait") {
+      condition = call.args[i + 1];
+    } else if (call.args[i] == "--timeout") {
+      timeoutMs = call.dword(i + 1);
+    } else {
+      return kExitUsage;
+    }
+  }
+  if (call.args.size() % 2 != 0 || (conditionNamed(condition) == nullptr &&
+                                    condition.rfind(kTextNot, 0) != 0)) {
+    return kExitUsage;
+  }
   if (!condition.empty()) {
     // Tells a caller watching in the background that the looking has begun.
     std::printf("{\"watching\":%s}\n", quoted(condition).c_str());
@@ -424,32 +378,29 @@ int commandState(const std::wstring& exeName, const std::string& condition,
   bool seen = false;
   while (condition == "process" && !seen &&
          GetTickCount() - start < timeoutMs) {
-    seen = !processesNamed({exeName}).empty();
+    seen = !processesNamed({call.exe}).empty();
     if (!seen) Sleep(1);
   }
   for (;;) {
-    Snapshot snap = takeSnapshot(exeName);
+    Snapshot snap = takeSnapshot(call.exe);
     const bool held = seen || conditionHolds(condition, snap);
     if (held || GetTickCount() - start >= timeoutMs) {
-      std::printf(
-          "{\"condition\":%s,\"held\":%s,\"waited_ms\":%lu,\"state\":%s}\n",
-          quoted(condition).c_str(), held ? "true" : "false",
-          static_cast<unsigned long>(GetTickCount() - start),
-          snap.json.c_str());
+      std::printf("{\"held\":%s,\"state\":%s}\n", flag(held),
+                  snap.json.c_str());
       return held ? 0 : kExitTimedOut;
     }
     Sleep(kPollMs);
   }
 }
 
-int commandClose(const std::wstring& exeName) {
-  const Snapshot snap = takeSnapshot(exeName);
+int commandClose(const Call& call) {
+  const Snapshot snap = takeSnapshot(call.exe);
   if (snap.clock == nullptr) {
     std::printf("{\"posted\":false,\"reason\":\"no clock window\"}\n");
     return kExitFailed;
   }
   const BOOL posted = PostMessageW(snap.clock, WM_CLOSE, 0, 0);
-  std::printf("{\"posted\":%s,\"hwnd\":%s}\n", posted ? "true" : "false",
+  std::printf("{\"posted\":%s,\"hwnd\":%s}\n", flag(posted != FALSE),
               handleText(snap.clock).c_str());
   return posted ? 0 : kExitFailed;
 }
@@ -458,31 +409,30 @@ HWND findClock(const std::wstring& exeName) {
   return takeSnapshot(exeName).clock;
 }
 
-int commandKill(const std::wstring& exeName, DWORD pid) {
-  if (!isIn(processesNamed({exeName}), pid)) {
+int commandKill(const Call& call) {
+  const DWORD pid = call.dword(0);
+  if (!isIn(processesNamed({call.exe}), pid)) {
     std::printf("{\"killed\":false,\"reason\":\"not a %s process\"}\n",
-                utf8(exeName).c_str());
+                toUtf8(call.exe).c_str());
     return kExitFailed;
   }
   UniqueHandle process(
       OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
   const bool killed = process && TerminateProcess(process.get(), 1) &&
                       WaitForSingleObject(process.get(), 5000) == WAIT_OBJECT_0;
-  std::printf("{\"killed\":%s}\n", killed ? "true" : "false");
+  std::printf("{\"killed\":%s}\n", flag(killed));
   return killed ? 0 : kExitFailed;
 }
 
-int commandTexts(const std::vector<std::wstring>& exeNames) {
+int commandTexts(const Call& call) {
   // One look at all of them, so clocks that show seconds are compared at
   // the same moment.
-  std::string json = "{\"texts\":{";
-  for (std::size_t i = 0; i < exeNames.size(); ++i) {
-    const Snapshot snap = takeSnapshot(exeNames[i]);
-    if (i > 0) json += ",";
-    json += quoted(exeNames[i]) + ":" +
-            (snap.hasLabel ? quoted(snap.clockText) : std::string("null"));
-  }
-  std::printf("%s}}\n", json.c_str());
+  const std::string json = jsonObject(call.args, [](const std::string& exe) {
+    const Snapshot snap = takeSnapshot(toUtf16(exe));
+    return quoted(exe) + ":" +
+           (snap.hasLabel ? quoted(snap.clockText) : std::string("null"));
+  });
+  std::printf("{\"texts\":%s}\n", json.c_str());
   return 0;
 }
 

@@ -19,9 +19,10 @@ import time
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # no bytecode files in the source tree
-
-from clock import EXIT_TIMEOUT, WINDOW_TIMEOUT, Desktop, Probe, Quorvo
-from session import E2EFailure, WineSession
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "wine"))
+from clock import (EXIT_TIMEOUT, WINDOW_TIMEOUT, Desktop,  # noqa: E402
+                   Probe, Quorvo)
+from session import E2EFailure, WineSession  # noqa: E402
 
 
 def main() -> int:
