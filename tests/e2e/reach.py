@@ -149,7 +149,7 @@ def _monitors(run: Run, count: int) -> list[dict]:
     try:
         poll(counted, TICK_TIMEOUT, what=f"Wine to see {count} monitor(s)")
     except E2EFailure as failure:
-        raise E2EFailure(f"{failure}; monitors seen: {seen}") from None
+        raise type(failure)(f"{failure}; monitors seen: {seen}") from None
     return sorted(seen, key=lambda m: m["rect"]["left"])
 
 

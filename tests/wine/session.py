@@ -45,6 +45,10 @@ class E2EFailure(AssertionError):
     """A check that did not hold."""
 
 
+class WineHung(E2EFailure):
+    """A Wine program that did not finish in its time."""
+
+
 def check(condition: bool, message: str) -> None:
     if not condition:
         raise E2EFailure(message)
@@ -386,6 +390,16 @@ class WineSession:
                 self._end_wine()
                 self._start_keeper()
 
+    def restart_wine(self) -> None:
+        """A new Wine session on the same prefix and X server, its monitors
+        seen; the state file names the new keeper."""
+        self._end_wine()
+        self._start_keeper()
+        if self.monitors:
+            self._expect_monitors()
+        if self.state_file is not None:
+            self.save(self.state_file)
+
     # ------------------------------------------------------------------ DPI
 
     def dpi(self) -> int:
@@ -460,7 +474,7 @@ class WineSession:
             except subprocess.TimeoutExpired:
                 end_pid(process.pid)
                 process.wait()
-                raise E2EFailure(f"wine {' '.join(args)} did not finish in "
+                raise WineHung(f"wine {' '.join(args)} did not finish in "
                                  f"{timeout:.0f}s") from None
         result = subprocess.CompletedProcess(
             args, returncode, out_path.read_text(errors="replace"),
