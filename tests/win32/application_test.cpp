@@ -50,10 +50,7 @@ ProbeResult probe(const std::wstring& commandLine,
   if (!started) return {};
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
-  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(win32_testing::exitCode(process.hProcess), 0u);
   std::ifstream file(std::filesystem::path(out), std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(file), {}};
   file.close();
