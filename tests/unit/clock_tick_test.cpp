@@ -16,6 +16,16 @@ constexpr const char* kLongDate = "Monday, March 4 2024";
 class ClockTickTest : public ProgramTest {
  protected:
   void SetUp() override { start(); }
+  // Ticks with these marks and checks the text and tooltip shown.
+  void expectTick(const MenuMarks& marks, const std::string& caption,
+                  const std::string& toolTip) {
+    SCOPED_TRACE(::testing::Message() << marks);
+    setMarks(marks);
+    tick();
+    EXPECT_EQ(label().caption(), caption);
+    EXPECT_EQ(label().toolTipText(), toolTip);
+    EXPECT_EQ(program.frmQuorvo().strClockText, caption);
+  }
 };
 
 struct TickRow {
@@ -26,16 +36,6 @@ struct TickRow {
 };
 
 TEST_F(ClockTickTest, EveryDisplayAtTimesAcrossTheDay) {
-  const auto expectTick = [this](const MenuMarks& marks,
-                                 const std::string& caption,
-                                 const std::string& toolTip) {
-    SCOPED_TRACE(::testing::Message() << marks);
-    setMarks(marks);
-    tick();
-    EXPECT_EQ(label().caption(), caption);
-    EXPECT_EQ(label().toolTipText(), toolTip);
-    EXPECT_EQ(program.frmQuorvo().strClockText, caption);
-  };
   // At 21:05:03: the date with its tooltip, and the mode that wins when
   // restored marks name several.
   // clang-format off
@@ -105,13 +105,10 @@ TEST_F(ClockTickTest, AMidnightTickComposesEverythingFromOneReading) {
   };
   for (const TickRow& row : rows) {
     SCOPED_TRACE(row.name);
-    setMarks(row.marks);
     runtime.dateTime().set(2026, 12, 31, 23, 59, 59);
     runtime.dateTime().nextReading =
         platform::LocalDateTime{2027, 1, 1, 5, 0, 0, 0};
-    tick();
-    EXPECT_EQ(label().caption(), row.caption);
-    EXPECT_EQ(label().toolTipText(), row.toolTip);
+    expectTick(row.marks, row.caption, row.toolTip);
   }
 }
 

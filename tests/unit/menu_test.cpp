@@ -241,8 +241,8 @@ TEST_F(MenuTest, CommandsAskTheSystemEachTimeAndTheClockGoesOn) {
   const std::string about =
       "msgBox About Quorvo, style 64: Quorvo " QUORVO_DISPLAY_VERSION
       "\r\nBuild date: September 8, 2004\r\n\r\n"
-      "Freeware: use it, share it, keep it ticking.\r\n\r\n"
-      QUORVO_HOMEPAGE_URL "\r\n\r\n"
+      "Freeware: use it, share it, keep it ticking.\r\n\r\n" QUORVO_HOMEPAGE_URL
+      "\r\n\r\n"
       "Copyright \xC2\xA9 2004 Velmora Software. All rights reserved.";
   const std::string adjust =
       "shell rundll32.exe shell32.dll,Control_RunDLL timedate.cpl, show 5";

@@ -5,18 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <vector>
 
-namespace quorvo::platform {
+#include "geometry_printing.h"
 
-void PrintTo(const Point& p, std::ostream* out) {
-  *out << "(" << p.x << ", " << p.y << ")";
-}
-void PrintTo(const Rect& r, std::ostream* out) {
-  *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
-       << "}";
-}
+namespace quorvo::platform {
 
 namespace {
 

@@ -22,16 +22,10 @@ namespace {
 
 using win32_testing::uniqueName;
 
-struct ProbeResult {
-  bool ok = false;
-  bool previousInstance = false;
-  std::string command;
-};
-
 // Runs this program with `commandLine` as the child's whole command line
 // and reads back what its application object reported: "1" or "0" for a
 // previous instance, then the argument string.
-ProbeResult probe(const std::wstring& commandLine,
+std::string probe(const std::wstring& commandLine,
                   const std::wstring& mutexName) {
   const std::wstring out = win32_testing::tempPath(L"quorvo-probe");
   EXPECT_TRUE(SetEnvironmentVariableW(L"QUORVO_PROBE_OUT", out.c_str()));
@@ -50,18 +44,12 @@ ProbeResult probe(const std::wstring& commandLine,
   if (!started) return {};
   const UniqueHandle processHandle(process.hProcess);
   const UniqueHandle threadHandle(process.hThread);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  EXPECT_TRUE(GetExitCodeProcess(process.hProcess, &exitCode));
-  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(win32_testing::exitCode(process.hProcess), 0u);
   std::ifstream file(std::filesystem::path(out), std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(file), {}};
   file.close();
   DeleteFileW(out.c_str());
-  const bool ok = !text.empty() && (text[0] == '0' || text[0] == '1');
-  EXPECT_TRUE(ok) << "the child wrote \"" << text << '"';
-  if (!ok) return {};
-  return {true, text[0] == '1', text.substr(1)};
+  return text;
 }
 
 std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
@@ -74,18 +62,14 @@ class Win32ApplicationTest : public win32_testing::FormFixture {
 // The first holder of the mark is no previous instance, the second is, in
 // this process or another, and the mark goes with its last holder.
 TEST_F(Win32ApplicationTest, OnlyTheFirstHolderOfTheMarkIsNoPreviousOne) {
-  const ProbeResult alone = probe(quoted(programPath()), mutexName);
-  ASSERT_TRUE(alone.ok);
-  EXPECT_FALSE(alone.previousInstance);
+  EXPECT_EQ(probe(quoted(programPath()), mutexName), "0");
   {
     Win32Application first(mutexName);
     EXPECT_FALSE(first.prevInstance());
     Win32Application second(mutexName);
     EXPECT_TRUE(second.prevInstance());
     EXPECT_FALSE(first.prevInstance());  // fixed at construction
-    const ProbeResult other = probe(quoted(programPath()), mutexName);
-    ASSERT_TRUE(other.ok);
-    EXPECT_TRUE(other.previousInstance);
+    EXPECT_EQ(probe(quoted(programPath()), mutexName), "1");
   }
   Win32Application again(mutexName);
   EXPECT_FALSE(again.prevInstance());
@@ -107,10 +91,10 @@ TEST_F(Win32ApplicationTest, ArgumentStringFollowsTheProgramName) {
   };
   for (const auto& [arguments, expected] : rows) {
     SCOPED_TRACE(expected);
-    const ProbeResult result = probe(quoted(programPath()) + arguments,
-                                     L"Local\\" + uniqueName(L"Quorvo.Test"));
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.command, expected);
+    // No previous instance under a mark of its own, then the arguments.
+    EXPECT_EQ(probe(quoted(programPath()) + arguments,
+                    L"Local\\" + uniqueName(L"Quorvo.Test")),
+              "0" + expected);
   }
 }
 

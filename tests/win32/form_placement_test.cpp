@@ -31,6 +31,9 @@ class Win32FormPlacementTest : public win32_testing::FormFixture {
     form->show();
     ASSERT_FALSE(workAreas.empty());
     work = workAreas.front();
+    p1 = {work.left + 100, work.top + 150};
+    p2 = {work.left + 300, work.top + 250};
+    off = {work.right + 400, work.bottom + 300};
   }
   Point corner() const { return {rect().left, rect().top}; }
   Rect textRect() const { return win32_testing::windowRect(label.window()); }
@@ -55,12 +58,10 @@ class Win32FormPlacementTest : public win32_testing::FormFixture {
   Win32Label& label = addLabel("Nine o'clock");
   std::vector<Rect> workAreas = monitorWorkAreas();
   Rect work{};
+  Point p1{}, p2{}, off{};  // two places on the first screen, one off all
 };
 
 TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
-  const Point p1{work.left + 100, work.top + 150};
-  const Point p2{work.left + 300, work.top + 250};
-  const Point off{work.right + 400, work.bottom + 300};  // off every screen
   const Point edge{work.left - 3, work.top - 2};  // most of the text shows
   const auto displayChange = [this] {
     SendMessageW(hwnd(), WM_DISPLAYCHANGE, 32, 0);
@@ -113,9 +114,6 @@ TEST_F(Win32FormPlacementTest, DetoursKeepTheUsersPlaceAndGoBackToIt) {
 }
 
 TEST_F(Win32FormPlacementTest, ADpiChangeInsideItsOwnMoveKeepsThePixel) {
-  const Point p1{work.left + 100, work.top + 150};
-  const Point p2{work.left + 300, work.top + 250};
-  const Point off{work.right + 400, work.bottom + 300};
   const unsigned base = form->dpi();
   struct Row {
     const char* name;

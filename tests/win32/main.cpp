@@ -24,9 +24,8 @@ std::wstring environment(const wchar_t* name) {
 }
 
 int runProbe(const std::wstring& outPath) {
-  const std::wstring mutexName = environment(L"QUORVO_PROBE_MUTEX");
   quorvo::platform::win32::Win32Application app(
-      mutexName.empty() ? L"Local\\Quorvo.Probe" : mutexName);
+      environment(L"QUORVO_PROBE_MUTEX"));
   std::ofstream file(std::filesystem::path(outPath), std::ios::binary);
   file << (app.prevInstance() ? '1' : '0') << app.command();
   file.close();

@@ -23,17 +23,6 @@ std::wstring systemDirectory() {
   return std::wstring(directory, length);
 }
 
-DWORD waitForExit(std::uint32_t processId) {
-  const UniqueHandle process(OpenProcess(
-      SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  EXPECT_TRUE(process);
-  if (!process) return 0xFFFFFFFF;
-  EXPECT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
-  DWORD code = 0xFFFFFFFF;
-  EXPECT_TRUE(GetExitCodeProcess(process.get(), &code));
-  return code;
-}
-
 // A bare name is a program of the system directory; a full path is taken
 // as it stands; a relative path or no name is refused.
 TEST(ProcessStarterTest, OnlySystemProgramsAndFullPathsAreTaken) {
@@ -62,7 +51,10 @@ TEST(ProcessStarterTest, StartsWithTheWholeCommandLineAndDoesNotWait) {
   Win32ProcessStarter starter;
   const std::uint32_t id = starter.shell("cmd.exe /c exit 7", SW_HIDE);
   EXPECT_NE(id, 0u);
-  EXPECT_EQ(waitForExit(id), 7u);
+  const UniqueHandle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  ASSERT_TRUE(process);
+  EXPECT_EQ(win32_testing::exitCode(process.get()), 7u);
 }
 
 TEST(ProcessStarterTest, MissingProgramIsAnError) {

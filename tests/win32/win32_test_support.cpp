@@ -25,6 +25,13 @@ std::wstring tempPath(const std::wstring& prefix) {
   return directory + uniqueName(prefix);
 }
 
+DWORD exitCode(HANDLE process) {
+  EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+  DWORD code = 0xFFFFFFFF;
+  EXPECT_TRUE(GetExitCodeProcess(process, &code));
+  return code;
+}
+
 std::string windowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

@@ -12,11 +12,11 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "geometry_printing.h"
 #include "platform/forms.h"
 #include "platform/geometry.h"
 #include "platform/menu_item.h"
@@ -24,25 +24,14 @@
 #include "platform/win32/form.h"
 #include "platform/win32/runtime.h"
 
-namespace quorvo::platform {
-
-// How GoogleTest shows them when a check fails.
-inline void PrintTo(const Point& p, std::ostream* out) {
-  *out << "(" << p.x << ", " << p.y << ")";
-}
-inline void PrintTo(const Rect& r, std::ostream* out) {
-  *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
-       << "}";
-}
-
-}  // namespace quorvo::platform
-
 namespace quorvo::win32_testing {
 
 // A name no other test or process uses, e.g. for a mutex or settings key.
 std::wstring uniqueName(const std::wstring& prefix);
 // A unique name in the folder for temporary files.
 std::wstring tempPath(const std::wstring& prefix);
+// Waits up to 30 s for a process to end and gives its exit code.
+DWORD exitCode(HANDLE process);
 // The window text of a window, as UTF-8.
 std::string windowText(HWND window);
 // A window's rectangle on the screen, in pixels.
