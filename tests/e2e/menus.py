@@ -4,7 +4,7 @@ and keyboard, the choices, the tooltip, About and Adjust Date/Time."""
 from __future__ import annotations
 
 from clock import MENU_TIMEOUT, TICK_TIMEOUT, Probe, Run, moved_by, position
-from common import scenario
+from registry import scenario
 from session import check, log, poll
 
 

@@ -7,7 +7,8 @@ from __future__ import annotations
 
 from clock import (TICK_TIMEOUT, Run, expect_position, inside, pixels,
                    position, visible_share)
-from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS
+from registry import scenario
 from session import E2EFailure, check, log, poll
 
 

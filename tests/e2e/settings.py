@@ -7,7 +7,8 @@ from __future__ import annotations
 from clock import (EXIT_TIMEOUT, MENU_TIMEOUT, SETTING_NAMES, Run,
                    expect_position, layout_dpi, position, twips,
                    wine_reg_query)
-from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS
+from registry import scenario
 from session import E2EFailure, check, log, poll
 
 
