@@ -21,10 +21,6 @@ def text_whole_on_screen(state: dict) -> bool:
                for work in work_areas(state))
 
 
-def text_share_on_screen(state: dict) -> float:
-    return visible_share(state["label"]["rect"], work_areas(state))
-
-
 @scenario("e2e,settings,reach", timeout=300)
 def stored_slivers_start_whole(run: Run) -> None:
     """A stored place that leaves only a sliver of the clock on screen, at
@@ -124,7 +120,8 @@ def _docked_grows_left(run: Run, edge: int, gaps: tuple[int, ...]) -> None:
             check(text_whole_on_screen(state),
                   f"text cut off: {state['label']['rect']}")
         else:
-            check(text_share_on_screen(state) >= 0.5,
+            check(visible_share(state["label"]["rect"],
+                                work_areas(state)) >= 0.5,
                   f"less than half the text on screen: "
                   f"{state['label']['rect']}")
         run.end_clocks()
