@@ -79,7 +79,10 @@ endfunction()
 function(quorvo_add_scenarios prefix runner)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "WORKING_DIRECTORY"
                         "ARGS;REQUIRES;FIXTURES")
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${runner})
+  get_filename_component(folder ${runner} DIRECTORY)
+  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.py)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sources}
+               ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/wine/registry.py)
   execute_process(
     COMMAND ${Python3_EXECUTABLE} ${runner} --list
     OUTPUT_VARIABLE listed OUTPUT_STRIP_TRAILING_WHITESPACE

@@ -165,9 +165,16 @@ def check_winget(dist: Path, setup: Path, url: str, released: str) -> None:
     check_exit_codes_documented(codes, responses)
 
 
-def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
-    """The manifest names the zip, and its checkver and autoupdate find this
-    very release again under the download address."""
+def check_scoop_and_addresses(out: Path, addresses: dict) -> dict:
+    """The Scoop manifest names the zip, and its checkver and autoupdate
+    find this very release again under the download address; the winget
+    and Scoop manifests and README.txt send people where the release's
+    addresses say, the licence's LICENSE.txt at the homepage unless set.
+    Returns the Scoop manifest."""
+    zip_path = out / f"Quorvo-{VERSION}-win64.zip"
+    url = addresses["download_url"].replace("{version}", VERSION)
+    url = url.rstrip("/")
+    scoop = json.loads((out / "scoop/quorvo.json").read_text())
     check(set(scoop) <= SCOOP_FIELDS and scoop["version"] == VERSION and
           scoop["bin"] == "Quorvo.exe" and
           scoop["shortcuts"] == [["Quorvo.exe", "Quorvo"]] and
@@ -185,6 +192,20 @@ def check_scoop(scoop: dict, zip_path: Path, url: str) -> None:
           f"{url}/{zip_path.name}" and
           later.get("hash") == {"url": "$baseurl/SHA256SUMS"},
           f"autoupdate {update}")
+    homepage, license = addresses["homepage"], addresses["license_url"] or (
+        addresses["homepage"].rstrip("/") + "/LICENSE.txt")
+    locale = yaml.safe_load(next(out.glob(
+        "winget/manifests/v/*/*/*/*.locale.en-US.yaml")).read_text())
+    with zipfile.ZipFile(zip_path) as archive:
+        readme = archive.read("README.txt").decode()
+    written = (locale.get("PackageUrl"), locale.get("PublisherUrl"),
+               locale.get("License"), locale.get("LicenseUrl"),
+               scoop["homepage"], scoop["license"], homepage in readme)
+    check(written == (homepage, addresses["publisher_url"], "Freeware",
+                      license, homepage, {"identifier": "Freeware",
+                                          "url": license}, True),
+          f"addresses written: {written}, given {addresses}")
+    return scoop
 
 
 def run_dist(exe: str | Path, release: str | Path, out: Path,
@@ -198,26 +219,6 @@ def run_dist(exe: str | Path, release: str | Path, out: Path,
          "--source-dir", str(SOURCE), "--out-dir", str(out),
          *["--publish"] * publish],
         env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL)
-
-
-def check_addresses_written(out: Path, addresses: dict) -> None:
-    """The winget and Scoop manifests and README.txt send people where the
-    release's addresses say; the licence's is LICENSE.txt at the homepage
-    unless set."""
-    homepage, license = addresses["homepage"], addresses["license_url"] or (
-        addresses["homepage"].rstrip("/") + "/LICENSE.txt")
-    locale = yaml.safe_load(next(out.glob(
-        "winget/manifests/v/*/*/*/*.locale.en-US.yaml")).read_text())
-    scoop = json.loads((out / "scoop/quorvo.json").read_text())
-    with zipfile.ZipFile(out / f"Quorvo-{VERSION}-win64.zip") as archive:
-        readme = archive.read("README.txt").decode()
-    written = (locale.get("PackageUrl"), locale.get("PublisherUrl"),
-               locale.get("License"), locale.get("LicenseUrl"),
-               scoop["homepage"], scoop["license"], homepage in readme)
-    check(written == (homepage, addresses["publisher_url"], "Freeware",
-                      license, homepage, {"identifier": "Freeware",
-                                          "url": license}, True),
-          f"addresses written: {written}, given {addresses}")
 
 
 def check_download_addresses(args, release: dict, work: Path) -> None:
@@ -264,13 +265,9 @@ def check_download_addresses(args, release: dict, work: Path) -> None:
               f"{result.stderr}")
         if code != 0 or result.returncode != 0:
             continue
-        scoop = json.loads((out / "scoop/quorvo.json").read_text())
+        scoop = check_scoop_and_addresses(out, addresses)
         check(scoop.get("checkver", {}).get("url") == root,
               f"with {given}: checkver {scoop.get('checkver')}")
-        url = addresses["download_url"].replace("{version}", VERSION)
-        check_scoop(scoop, out / f"Quorvo-{VERSION}-win64.zip",
-                    url.rstrip("/"))
-        check_addresses_written(out, addresses)
         left = [name for name in stale if (out / name).exists()]
         check(not left and (out / "notes.txt").exists(),
               f"dist.py left {left} of another version, or took notes.txt")
@@ -352,9 +349,7 @@ def main() -> int:
 
     url = release["download_url"].replace("{version}", VERSION).rstrip("/")
     check_winget(dist, setup, url, released)
-    check_addresses_written(dist, release)
-    check_scoop(json.loads((dist / "scoop" / "quorvo.json").read_text()),
-                zip_path, url)
+    check_scoop_and_addresses(dist, release)
     stale = [p.name for p in dist.glob("Quorvo-*") if VERSION not in p.name]
     check(not stale, f"release files of other versions: {stale}")
 

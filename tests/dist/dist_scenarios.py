@@ -12,7 +12,6 @@ are checked with the rest: a command that returns 0 must be done by then.
 
 from __future__ import annotations
 
-import argparse
 import contextlib
 import json
 import os
@@ -22,7 +21,6 @@ import signal
 import subprocess
 import sys
 import time
-import traceback
 import zipfile
 from pathlib import Path
 
@@ -30,6 +28,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "wine"))
 from check_release import SOURCE, run_dist  # noqa: E402
 from clock import Desktop, Probe, Run, pixels, position  # noqa: E402
+from registry import main, scenario  # noqa: E402
 from session import (WineSession, check, log, poll,  # noqa: E402
                      processes_of_prefix)
 
@@ -455,17 +454,7 @@ def unwritable(path: Path):
                        stdin=subprocess.DEVNULL, capture_output=True)
 
 
-SCENARIOS: dict = {}
-
-
-def scenario(timeout: int):
-    def register(function):
-        SCENARIOS[function.__name__] = (function, timeout)
-        return function
-    return register
-
-
-@scenario(timeout=240)
+@scenario("dist", timeout=240)
 def fresh_install(t: Test) -> None:
     """A silent install: the files, the shortcut and every uninstall value;
     nothing in HKLM and nothing of the clock's settings changes; the
@@ -485,7 +474,7 @@ def fresh_install(t: Test) -> None:
     check(run.desktop.distinct_colours(shot) >= 2, "the clock shows nothing")
 
 
-@scenario(timeout=300)
+@scenario("dist", timeout=300)
 def start_with_windows_and_folder(t: Test) -> None:
     """/AUTOSTART and /D= in turn: the Run value names the installed program
     or is absent, an update keeps folder and choice (an entry switched off
@@ -566,7 +555,7 @@ def start_with_windows_and_folder(t: Test) -> None:
     check(t.clocks() == [[(CUSTOM + r"\Quorvo.exe").lower()]], f"{t.clocks()}")
 
 
-@scenario(timeout=300)
+@scenario("dist", timeout=300)
 def reinstall_under_another_spelling(t: Test) -> None:
     """Setup again into the installed folder, named another way: through
     .\\, a link to it, another drive letter for it. The program stays (it is
@@ -587,7 +576,7 @@ def reinstall_under_another_spelling(t: Test) -> None:
         t.start_clock(recorded)[0].end_clocks()
 
 
-@scenario(timeout=300)
+@scenario("dist", timeout=300)
 def folder_shared_with_another_program(t: Test) -> None:
     """/D= a folder that holds another program's Uninstall.exe and files:
     they stay as they were through install, a move elsewhere and back, and
@@ -610,7 +599,7 @@ def folder_shared_with_another_program(t: Test) -> None:
           f"{SHARED} after the uninstall: {list(folder.glob('*'))}")
 
 
-@scenario(timeout=400)
+@scenario("dist", timeout=400)
 def update_while_clock_runs(t: Test) -> None:
     """An update over a running, dragged clock: the clock saves its new
     place as it closes, the program is replaced, the same clock runs again
@@ -670,7 +659,7 @@ def update_while_clock_runs(t: Test) -> None:
                   f"the uninstall ended the clock from {folder}: {t.clocks()}")
 
 
-@scenario(timeout=300)
+@scenario("dist", timeout=300)
 def update_stops_when_clock_hangs(t: Test) -> None:
     """A clock that does not answer (its process stopped): the update and
     both registered uninstall commands, the silent one and the one that
@@ -704,7 +693,7 @@ def update_stops_when_clock_hangs(t: Test) -> None:
           state["processes"][0]["pid"], "the clock did not go on running")
 
 
-@scenario(timeout=300)
+@scenario("dist", timeout=300)
 def uninstall_keeps_or_purges_settings(t: Test) -> None:
     """The silent uninstaller, and the one with pages, closes the clock and
     removes program, shortcut, Run value, its mark in the Startup tab and
@@ -739,7 +728,7 @@ def uninstall_keeps_or_purges_settings(t: Test) -> None:
         check(not neighbour or keys[VELMORA] == {"Other": "kept"}, f"{keys}")
 
 
-@scenario(timeout=240)
+@scenario("dist", timeout=240)
 def signed_release(t: Test) -> None:
     """With a throwaway certificate, the installer and the zipped program
     verify against it, and so do the installed program and uninstaller;
@@ -772,35 +761,16 @@ def signed_release(t: Test) -> None:
     t.uninstall()
 
 
-def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--state-file", "--work-dir", "--exe", "--dist-dir",
-                   "--release"):
-        parser.add_argument(option)
-    parser.add_argument("--list", action="store_true")
-    parser.add_argument("names", nargs="*")
-    args = parser.parse_args()
-    if args.list:
-        for name, (_, timeout) in SCENARIOS.items():
-            print(f"{name}|dist|{timeout}")
-        return 0
-    wine = WineSession.load(Path(args.state_file))
-    check(wine is not None, "no session: run `session.py start` first")
-    failed = []
-    for name in args.names:
-        log(f"=== {name}")
-        test = Test(wine, args)
-        try:
-            test.reset()
-            SCENARIOS[name][0](test)
-        except Exception:  # every failure is reported the same way
-            failed.append(name)
-            traceback.print_exc(file=sys.stdout)
-        finally:
-            test.reset()
-    print(f"{len(args.names) - len(failed)} passed, {len(failed)} failed")
-    return 1 if failed else 0
+@contextlib.contextmanager
+def installer_test(session: WineSession, args, name: str):
+    """A Test with nothing of an earlier install, as it leaves the prefix."""
+    test = Test(session, args)
+    try:
+        test.reset()
+        yield test
+    finally:
+        test.reset()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(__doc__, ("--dist-dir", "--release"), installer_test))

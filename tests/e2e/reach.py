@@ -7,7 +7,8 @@ from __future__ import annotations
 
 from clock import (TICK_TIMEOUT, Run, expect_position, inside, pixels,
                    position, visible_share)
-from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS
+from registry import scenario
 from session import E2EFailure, check, log, poll
 
 
@@ -18,10 +19,6 @@ def work_areas(state: dict) -> list[dict]:
 def text_whole_on_screen(state: dict) -> bool:
     return any(inside(state["label"]["rect"], work)
                for work in work_areas(state))
-
-
-def text_share_on_screen(state: dict) -> float:
-    return visible_share(state["label"]["rect"], work_areas(state))
 
 
 @scenario("e2e,settings,reach", timeout=300)
@@ -123,7 +120,8 @@ def _docked_grows_left(run: Run, edge: int, gaps: tuple[int, ...]) -> None:
             check(text_whole_on_screen(state),
                   f"text cut off: {state['label']['rect']}")
         else:
-            check(text_share_on_screen(state) >= 0.5,
+            check(visible_share(state["label"]["rect"],
+                                work_areas(state)) >= 0.5,
                   f"less than half the text on screen: "
                   f"{state['label']['rect']}")
         run.end_clocks()

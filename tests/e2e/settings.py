@@ -7,20 +7,9 @@ from __future__ import annotations
 from clock import (EXIT_TIMEOUT, MENU_TIMEOUT, SETTING_NAMES, Run,
                    expect_position, layout_dpi, position, twips,
                    wine_reg_query)
-from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS
+from registry import scenario
 from session import E2EFailure, check, log, poll
-
-
-def _expect_all_seven(run: Run, expected: dict[str, str]) -> None:
-    stored = run.stored()
-    check(set(stored) == set(SETTING_NAMES),
-          f"stored keys {sorted(stored)} are not the seven "
-          f"{sorted(SETTING_NAMES)}")
-    for name in SETTING_NAMES:
-        check(stored[name][0] == "REG_SZ",
-              f"{name} is stored as {stored[name][0]}")
-    got = {name: stored[name][1] for name in SETTING_NAMES}
-    check(got == expected, f"stored {got}, expected {expected}")
 
 
 # Each way closes the clock of `process` and waits for it to end.
@@ -95,7 +84,15 @@ def _close_saves(run: Run, switch, choices, drag, display, close,
     expected = {"Left": f"{twips(rect['left'], dpi):g}",
                 "Top": f"{twips(rect['top'], dpi):g}",
                 **dict(zip(SETTING_NAMES[2:], options.split()))}
-    _expect_all_seven(run, expected)
+    stored = run.stored()
+    check(set(stored) == set(SETTING_NAMES),
+          f"stored keys {sorted(stored)} are not the seven "
+          f"{sorted(SETTING_NAMES)}")
+    for name in SETTING_NAMES:
+        check(stored[name][0] == "REG_SZ",
+              f"{name} is stored as {stored[name][0]}")
+    got = {name: stored[name][1] for name in SETTING_NAMES}
+    check(got == expected, f"stored {got}, expected {expected}")
     if close is _by_exit:
         # reg.exe reads the same store independently, and the next start
         # without arguments comes back to the same place and options.

@@ -10,7 +10,8 @@ from clock import (EXIT_TIMEOUT, WINDOW_TIMEOUT, WS_BORDER, WS_CAPTION,
                    WS_EX_TOOLWINDOW, WS_EX_TOPMOST, WS_MAXIMIZEBOX,
                    WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, Run,
                    expect_position, layout_dpi, pixels, position, twips)
-from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS, scenario
+from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS
+from registry import scenario
 from session import check, log
 
 
