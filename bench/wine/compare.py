@@ -84,8 +84,8 @@ class Comparison:
 
     def texts(self) -> dict[str, str]:
         """Both clock texts, read at one moment."""
-        return self.probes[self.quorvo.name].texts(self.quorvo.name,
-                                                   self.minimal.name)
+        return self.probes[self.quorvo.name].texts(
+            self.quorvo.name, self.minimal.name)["texts"]
 
     def same_text(self) -> str:
         """Waits until both show the same text (a second may begin between

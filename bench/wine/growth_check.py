@@ -108,7 +108,7 @@ class GrowthRun:
         self.desktop.move(*at)
         self.desktop.click(3)
         self.probe.require("menu", MENU_TIMEOUT, "the popup menu")
-        menus = self.probe.menus()
+        menus = self.probe.state()["menus"]
         check(len(menus) == 1 and menus[0]["hmenu"] != 0,
               f"expected one open popup menu with its handle, got {menus}")
         self.windows_pid = menus[0]["pid"]

@@ -30,7 +30,7 @@ def start_session(prefix: Path, work_dir: Path,
 def usage(probe: Probe) -> dict:
     """The one running process of the probe's program, as the probe counts
     it, with proof that the counts were read at all."""
-    processes = probe.usage()
+    processes = probe.usage(probe.exe_name)["processes"]
     check(len(processes) == 1,
           f"expected one {probe.exe_name} process, found {processes}")
     found = processes[0]

@@ -8,6 +8,7 @@ import contextlib
 import datetime as dt
 import json
 import math
+import re
 import shutil
 import subprocess
 import time
@@ -117,15 +118,12 @@ class Probe:
                                  str(int(timeout * 1000))], timeout,
                                 "watching")
 
-    def kill(self, windows_pid: int) -> None:
-        self._call(["kill", str(windows_pid)], ok_codes=(0, 1))
-
     def end_leftovers(self, timeout: float) -> None:
         """Ends the program's processes left from before, by Windows PID."""
         for process in self.state()["processes"]:
             log(f"ending a {self.exe_name} left from before (Windows pid "
                 f"{process['pid']})")
-            self.kill(process["pid"])
+            self._call(["kill", str(process["pid"])], ok_codes=(0, 1))
         self.require("no-process", timeout, f"no {self.exe_name} running")
 
     def set_mode(self, width: int, height: int) -> bool:
@@ -146,15 +144,6 @@ class Probe:
             raise E2EFailure(f"no window of another program got the "
                              f"keyboard: {first}")
         return watch, first["hwnd"]
-
-    def usage(self) -> list[dict]:
-        return self._call(["usage", self.exe_name])[1]["processes"]
-
-    def texts(self, *exe_names: str) -> dict[str, str]:
-        return self._call(["texts", *exe_names])[1]["texts"]
-
-    def menus(self) -> list[dict]:
-        return self._call(["menus"])[1]["menus"]
 
     def menus_alive(self, windows_pid: int, menus: list[int]) -> list[bool]:
         alive = self._call(["menu-alive", str(windows_pid),
@@ -188,8 +177,7 @@ class ProbeWatch:
         try:
             self.process.wait(timeout=self.timeout + WINE_COMMAND_TIMEOUT)
         except subprocess.TimeoutExpired:
-            end_pid(self.process.pid)
-            self.process.wait()
+            self.end()
             raise E2EFailure("a watching probe did not finish") from None
         text = self.out.read_text(errors="replace").strip()
         self.out.unlink(missing_ok=True)
@@ -228,12 +216,6 @@ class Desktop:
         self.xdotool("click", "--repeat", str(repeat), "--delay",
                      str(delay_ms), str(button))
 
-    def down(self, button: int) -> None:
-        self.xdotool("mousedown", str(button))
-
-    def up(self, button: int) -> None:
-        self.xdotool("mouseup", str(button))
-
     def key(self, *keys: str) -> None:
         self.xdotool("key", "--delay", "40", *keys)
 
@@ -242,32 +224,23 @@ class Desktop:
         their geometry and override-redirect flag."""
         tree = self.session.run_native(["xwininfo", "-root", "-children"])
         windows = []
-        for line in tree.stdout.splitlines():
-            line = line.strip()
-            if not line.startswith("0x"):
-                continue
-            window_id = line.split()[0]
+        for window_id in re.findall(r"^\s+(0x[0-9a-f]+)", tree.stdout,
+                                    re.MULTILINE):
             info = self.session.run_native(
                 ["xwininfo", "-id", window_id], check_ok=False)
-            if info.returncode != 0:
+            fields = dict(re.findall(r"^\s*([^:\n]+):[ \t]*(.*)$",
+                                     info.stdout, re.MULTILINE))
+            if (info.returncode != 0 or
+                    fields.get("Map State") != "IsViewable"):
                 continue
-            fields = {}
-            for info_line in info.stdout.splitlines():
-                if ":" in info_line:
-                    key, _, value = info_line.strip().partition(":")
-                    fields[key.strip()] = value.strip()
-            windows.append({
-                "id": window_id,
-                "viewable": fields.get("Map State") == "IsViewable",
-                "override_redirect":
-                    fields.get("Override Redirect State") == "yes",
-                "x": int(fields.get("Absolute upper-left X", "0")),
-                "y": int(fields.get("Absolute upper-left Y", "0")),
-                "width": int(fields.get("Width", "0")),
-                "height": int(fields.get("Height", "0")),
-            })
-        return [w for w in windows
-                if w["viewable"] and w["width"] > 1 and w["height"] > 1]
+            size = {key: int(fields.get(name, "0")) for key, name in (
+                ("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                ("width", "Width"), ("height", "Height"))}
+            if size["width"] > 1 and size["height"] > 1:
+                windows.append({"id": window_id, **size,
+                                "override_redirect": fields.get(
+                                    "Override Redirect State") == "yes"})
+        return windows
 
     def screenshot(self, name: str, rect: dict | None = None) -> Path:
         """The screen, or a rectangle of it, as PNG in the artifacts."""
@@ -546,7 +519,7 @@ class Run:
         """A left-button drag from start by travel, in steps, waiting for
         the window to follow; returns the state after the release."""
         self.desktop.move(*start)
-        self.desktop.down(1)
+        self.desktop.xdotool("mousedown", "1")
         try:
             self.probe.require("moving", MENU_TIMEOUT,
                                "the window move to start")
@@ -558,7 +531,7 @@ class Run:
             poll(lambda: self.probe.state()["cursor"] == target, MENU_TIMEOUT,
                  what=f"the pointer to reach {target}")
         finally:
-            self.desktop.up(1)
+            self.desktop.xdotool("mouseup", "1")
         return self.probe.require("not-moving", MENU_TIMEOUT,
                                   "the window move to end")
 

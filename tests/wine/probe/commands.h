@@ -53,9 +53,9 @@ int commandAccessibleName(const Call& call);
 // or MS pass (focus.cpp).
 int commandHoldFocus(const Call& call);
 
-// What processes hold, and whether menus are still alive (meter.cpp).
+// What processes hold, and whether menus are still alive (meter.cpp);
+// the state lists the open menus' handles.
 int commandUsage(const Call& call);
-int commandMenus(const Call& call);
 int commandMenuAlive(const Call& call);
 
 }  // namespace probe

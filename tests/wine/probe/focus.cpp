@@ -55,12 +55,6 @@ bool pumpUntil(Done done, DWORD timeoutMs) {
   return true;
 }
 
-std::string takerJson(HWND window) {
-  return "{\"hwnd\":" + handleText(window) + ",\"class\":" +
-         quoted(window != nullptr ? className(window) : std::wstring()) +
-         ",\"pid\":" + number(window != nullptr ? windowPid(window) : 0) + "}";
-}
-
 }  // namespace
 
 int commandHoldFocus(const Call& call) {
@@ -104,10 +98,10 @@ int commandHoldFocus(const Call& call) {
   const ULONGLONG held = GetTickCount64() - started;
   // The window that has the keyboard now, where the message did not say.
   if (lost && lostTo == nullptr) lostTo = GetForegroundWindow();
-  std::printf("{\"state\":{\"kept\":%s,\"held_ms\":%s,\"lost_to\":%s}}\n",
-              lost ? "false" : "true",
-              number(static_cast<long long>(held)).c_str(),
-              lost ? takerJson(lostTo).c_str() : "null");
+  std::printf(
+      "{\"state\":{\"kept\":%s,\"held_ms\":%s,\"lost_to\":%s}}\n",
+      lost ? "false" : "true", number(static_cast<long long>(held)).c_str(),
+      lost ? ("{\"hwnd\":" + handleText(lostTo) + "}").c_str() : "null");
   DestroyWindow(holder);
   return 0;
 }

@@ -29,10 +29,6 @@ namespace probe {
 namespace {
 
 constexpr DWORD kRemoteThreadTimeoutMs = 10000;
-constexpr const wchar_t* kPopupMenuClass = L"#32768";
-#ifndef MN_GETHMENU
-constexpr UINT MN_GETHMENU = 0x01E1;
-#endif
 
 // The GDI handle table: 65536 entries of this layout, the same on Windows
 // and on Wine; the PEB of a 64-bit process points to it.
@@ -228,37 +224,12 @@ const void* remoteAddress(HANDLE process, FARPROC function) {
   return nullptr;
 }
 
-// The menu a visible popup menu window shows.
-std::string menuJson(HWND window) {
-  DWORD_PTR menu = 0;
-  if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
-                           kMessageTimeoutMs, &menu)) {
-    menu = 0;
-  }
-  return "{\"pid\":" + number(windowPid(window)) +
-         ",\"hwnd\":" + handleText(window) +
-         ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
-}
-
 }  // namespace
 
 int commandUsage(const Call& call) {
   std::printf(
       "{\"processes\":%s}\n",
       jsonArray(processesNamed(wideNames(call.args)), usageJson).c_str());
-  return 0;
-}
-
-int commandMenus(const Call& call) {
-  const std::vector<ProcessInfo> processes = processesNamed({call.exe});
-  std::vector<HWND> menus;
-  for (HWND window : topLevelWindows()) {
-    if (isIn(processes, windowPid(window)) &&
-        className(window) == kPopupMenuClass && IsWindowVisible(window)) {
-      menus.push_back(window);
-    }
-  }
-  std::printf("{\"menus\":%s}\n", jsonArray(menus, menuJson).c_str());
   return 0;
 }
 

@@ -78,8 +78,6 @@ const Command kCommands[] = {
     {"message-font", "[H]", 0, 1, commandMessageFont,
      "the message font's height (lfHeight), set to H first, as a settings\n"
      "      page sets it"},
-    {"menus", "", 0, 0, commandMenus,
-     "the menu handles of the clock's open popup menus"},
     {"menu-alive", "WINPID HMENU...", 2, kAny, commandMenuAlive,
      "whether each menu handle is still a menu in that process"},
 };

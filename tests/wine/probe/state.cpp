@@ -21,6 +21,9 @@ constexpr DWORD kPollMs = 20;
 // MessageBox's text control and icon control.
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr int kMessageBoxIconId = 0x0440;
+#ifndef MN_GETHMENU
+constexpr UINT MN_GETHMENU = 0x01E1;
+#endif
 
 // The text through WM_GETTEXT, which reaches controls that keep their text
 // themselves; a hung window gives an empty text rather than a hung probe.
@@ -80,10 +83,7 @@ std::string monitorJson(HMONITOR monitor) {
   info.cbSize = sizeof info;
   (void)GetMonitorInfoW(monitor, &info);
   return "{\"rect\":" + rectJson(info.rcMonitor) +
-         ",\"work\":" + rectJson(info.rcWork) +
-         ",\"dpi\":" + number(monitorDpi(monitor)) +
-         ",\"primary\":" + flag((info.dwFlags & MONITORINFOF_PRIMARY) != 0) +
-         "}";
+         ",\"work\":" + rectJson(info.rcWork) + "}";
 }
 
 // ------------------------------------------------------------------ tooltips
@@ -127,21 +127,15 @@ std::string tooltipToolsJson(HWND tooltip) {
     }
     SIZE_T read = 0;
     ReadProcessMemory(process.get(), remote, &info, sizeof info, &read);
+    // A callback, resource or missing text leaves the pointer elsewhere.
     std::string textJson = "null";
-    std::string kind = "text";
-    if (info.lpszText == LPSTR_TEXTCALLBACKW) {
-      kind = "callback";
-    } else if (info.lpszText == nullptr) {
-      kind = "none";
-    } else if (info.lpszText == remoteText) {
+    if (info.lpszText == remoteText) {
       ReadProcessMemory(process.get(), remoteText, text.data(),
                         (kTextChars - 1) * sizeof(wchar_t), &read);
       textJson = quoted(std::wstring(text.data()));
-    } else {
-      kind = "resource";
     }
     if (out.size() > 1) out += ",";
-    out += "{\"kind\":\"" + kind + "\",\"text\":" + textJson + "}";
+    out += "{\"text\":" + textJson + "}";
   }
   VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
   return out + "]";
@@ -227,10 +221,20 @@ std::string tooltipJson(HWND window) {
          ",\"tools\":" + tooltipToolsJson(window) + "}";
 }
 
-std::string menuJson(HWND menu) {
+// A popup menu window and the menu it shows, whose handle another process
+// can ask about later.
+std::string menuJson(HWND window) {
   RECT rect{};
-  GetWindowRect(menu, &rect);
-  return "{\"hwnd\":" + handleText(menu) + ",\"rect\":" + rectJson(rect) + "}";
+  GetWindowRect(window, &rect);
+  DWORD_PTR menu = 0;
+  if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
+                           kMessageTimeoutMs, &menu)) {
+    menu = 0;
+  }
+  return "{\"hwnd\":" + handleText(window) +
+         ",\"pid\":" + number(windowPid(window)) +
+         ",\"rect\":" + rectJson(rect) +
+         ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
 }
 
 // A dialog box with the parts of a message box: its text, whether it shows
