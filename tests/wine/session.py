@@ -38,6 +38,8 @@ KEEPER_SECONDS = 1800
 # Less time than any Windows program takes to start and end under Wine (a
 # warm `cmd /c exit` takes about a tenth of a second).
 NOT_STARTED_SECONDS = 0.05
+# What Wine's launcher says when it could not start a program at all.
+NOT_STARTED_WORDS = "ShellExecuteEx failed"
 BASE_DPI = 96
 
 
@@ -447,15 +449,17 @@ class WineSession:
 
     def run(self, args: list[str], timeout: float = WINE_COMMAND_TIMEOUT,
             name: str = "wine") -> subprocess.CompletedProcess:
-        """Runs a Wine program to its end. One that fails silently sooner
-        than any program starts never ran (seen under load): it runs again,
-        on the record."""
+        """Runs a Wine program to its end. One that never ran (seen under
+        load: it fails silently sooner than any program starts, or Wine's
+        launcher says it could not start it) runs again, on the record."""
         started = time.monotonic()
         result = self._run_once(args, timeout, name)
-        if (result.returncode != 0 and not result.stdout + result.stderr and
-                time.monotonic() - started < NOT_STARTED_SECONDS):
-            log(f"wine {args[0]} ended with {result.returncode} at once and "
-                "said nothing; running it again")
+        silent = (not result.stdout + result.stderr and
+                  time.monotonic() - started < NOT_STARTED_SECONDS)
+        if result.returncode != 0 and (
+                silent or NOT_STARTED_WORDS in result.stdout + result.stderr):
+            log(f"wine {args[0]} ended with {result.returncode} without "
+                f"running: {result.stderr.strip()!r}; running it again")
             result = self._run_once(args, timeout, name)
         return result
 
