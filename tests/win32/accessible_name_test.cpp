@@ -15,13 +15,6 @@
 namespace quorvo::platform::win32 {
 namespace {
 
-// Written out: mingw-w64's oleacc import library has it only as an import.
-constexpr IID kIidAccessible = {
-    0x618736E0,
-    0x3C3D,
-    0x11CF,
-    {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
 // What a client learns of the object a window hands out for `objectId`,
 // asked on a thread whose COM apartment is `apartment`.
 struct Seen {

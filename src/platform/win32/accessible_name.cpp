@@ -24,11 +24,6 @@ constexpr IID kIidDispatch = {
     0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID kIidOleWindow = {
     0x00000114, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr IID kIidAccessible = {
-    0x618736E0,
-    0x3C3D,
-    0x11CF,
-    {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 // Whether every function used here can be had.
 bool available(const AccessibilityFunctions& f) {

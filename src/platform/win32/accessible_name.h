@@ -10,6 +10,14 @@
 
 namespace quorvo::platform::win32 {
 
+// IAccessible's interface identifier, written out: mingw-w64's oleacc
+// import library has it only as an import.
+inline constexpr IID kIidAccessible = {
+    0x618736E0,
+    0x3C3D,
+    0x11CF,
+    {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
 // The answer to WM_GETOBJECT for a window with an accessible name of its
 // own: for its window and client objects, the system's standard object
 // with `name` as its name and everything else left as it is. Nothing (the

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "commands.h"
+#include "platform/win32/accessible_name.h"
 #include "probe_common.h"
 
 namespace probe {
@@ -67,13 +68,10 @@ struct UiaAutomation {
 
 namespace {
 
+using quorvo::platform::win32::kIidAccessible;
+
 // Written out: mingw-w64's import libraries have them only as imports, or
 // its headers not at all.
-constexpr IID kIidAccessible = {
-    0x618736E0,
-    0x3C3D,
-    0x11CF,
-    {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 constexpr CLSID kClsidCUIAutomation = {
     0xFF48DBA4,
     0x60EF,
