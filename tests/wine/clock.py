@@ -20,6 +20,8 @@ from session import (WINE_COMMAND_TIMEOUT, E2EFailure, WineSession, check,
                      end_pid, log, poll)
 
 TWIPS_PER_INCH = 1440
+# What a probe says when its process came up without the window system.
+NO_SCREEN = '{"no_screen":true}'
 
 # Window styles, as the probe reports them.
 WS_POPUP = 0x80000000
@@ -59,12 +61,15 @@ class Probe:
               ok_codes: tuple[int, ...] = (0,)) -> tuple[int, dict]:
         command = [str(self.session.probe_exe), "--exe", self.exe_name, *args]
         result = self.session.run(command, timeout=timeout, name="probe")
-        if (result.returncode not in ok_codes and not result.stdout.strip()
-                and not result.stderr.strip()):
-            # A probe that failed before writing anything never got to look
-            # (seen once on a loaded machine): one more try, on the record.
-            log(f"probe {args} ended with {result.returncode} and no output;"
-                " running it again")
+        if result.returncode not in ok_codes and (
+                NO_SCREEN in result.stdout
+                or not (result.stdout.strip() or result.stderr.strip())):
+            # A probe that failed before writing anything, or whose process
+            # came up without its window system, never got to look or act
+            # (each seen once on a loaded machine): one more try, on the
+            # record.
+            log(f"probe {args} ended with {result.returncode} before it"
+                f" began ({result.stdout.strip()!r}); running it again")
             result = self.session.run(command, timeout=timeout, name="probe")
         text = result.stdout.strip()
         try:
@@ -103,12 +108,22 @@ class Probe:
     def _background(self, args: list[str], timeout: float,
                     ready_text: str) -> "ProbeWatch":
         """A probe started in the background, once it says ready_text."""
-        out = self.session.work_dir / "tmp" / f"bg-{time.monotonic_ns()}.out"
-        out.parent.mkdir(parents=True, exist_ok=True)
-        process = self.session.spawn(
-            [str(self.session.probe_exe), "--exe", self.exe_name, *args], out)
-        watch = ProbeWatch(process, out, timeout, ready_text)
-        poll(watch.ready, WINE_COMMAND_TIMEOUT, what=f"the probe {args[0]}")
+        def start() -> ProbeWatch:
+            out = (self.session.work_dir / "tmp" /
+                   f"bg-{time.monotonic_ns()}.out")
+            out.parent.mkdir(parents=True, exist_ok=True)
+            process = self.session.spawn(
+                [str(self.session.probe_exe), "--exe", self.exe_name, *args],
+                out)
+            watch = ProbeWatch(process, out, timeout, ready_text)
+            poll(watch.ready, WINE_COMMAND_TIMEOUT,
+                 what=f"the probe {args[0]}")
+            return watch
+
+        watch = start()
+        if NO_SCREEN in watch.text():
+            log(f"probe {args[0]} came up without its screen; again")
+            watch = start()
         return watch
 
     def watch(self, condition: str, timeout: float) -> "ProbeWatch":
@@ -163,10 +178,13 @@ class ProbeWatch:
     timeout: float
     ready_text: str  # what the probe says once it is at work
 
+    def text(self) -> str:
+        return self.out.read_text(errors="replace") if self.out.exists() \
+            else ""
+
     def ready(self) -> bool:
-        return ((self.out.exists() and
-                 self.ready_text in self.out.read_text()) or
-                self.process.poll() is not None)
+        return self.ready_text in self.text() or \
+            self.process.poll() is not None
 
     def end(self) -> None:
         if self.process.poll() is None:

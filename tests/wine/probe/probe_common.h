@@ -21,6 +21,7 @@ inline constexpr UINT kMessageTimeoutMs = 1000;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitTimedOut = 3;
+inline constexpr int kExitNoScreen = 4;
 
 std::wstring lower(std::wstring text);
 

@@ -117,5 +117,15 @@ int main(int argc, char** argv) {
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.empty()) return usage();
+  // Now and then a new Wine process comes up without its window system
+  // (seen under Wine 8 on a loaded machine): every user32 call answers with
+  // an error status, so no window, menu or clock is found, and "no-menu"
+  // would hold falsely. Such a process has done nothing yet; it says so and
+  // the caller runs it again.
+  if (GetSystemMetrics(SM_CXSCREEN) <= 0 ||
+      GetSystemMetrics(SM_CYSCREEN) <= 0) {
+    std::puts("{\"no_screen\":true}");
+    return kExitNoScreen;
+  }
   return run(exeName, args);
 }
