@@ -127,47 +127,33 @@ TEST_F(Win32ApplicationTest, EndPostsOneQuitAndCallsTheEndHandlerOnce) {
   EXPECT_EQ(message.wParam, 0u);
 }
 
-// Presses OK in the message box once it is open, after noting its owner.
-HWND gBoxOwner = nullptr;
-std::string gBoxTitle;
-std::string gBoxText;
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM text) {
-  wchar_t className[16] = {};
-  if (GetClassNameW(child, className, 16) > 0 &&
-      CompareStringOrdinal(className, -1, L"Static", -1, TRUE) == CSTR_EQUAL) {
-    const std::string shown = win32_testing::windowText(child);
-    if (!shown.empty()) {
-      *reinterpret_cast<std::string*>(text) = shown;
-      return FALSE;
-    }
-  }
-  return TRUE;
-}
-
-void CALLBACK PressOk(HWND, UINT, UINT_PTR timer, DWORD) {
-  const HWND box = win32_testing::visibleThreadWindow(L"#32770");
-  if (box == nullptr) return;
-  KillTimer(nullptr, timer);
-  gBoxOwner = GetWindow(box, GW_OWNER);
-  gBoxTitle = win32_testing::windowText(box);
-  EnumChildWindows(box, FindStaticText, reinterpret_cast<LPARAM>(&gBoxText));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 TEST_F(Win32ApplicationTest, MessageBoxBelongsToTheVisibleForm) {
   placeAt();
   form->show();
-  gBoxOwner = nullptr;
-  gBoxText.clear();
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressOk);
-  const int button = runtime->app().msgBox("Quorvo 1.62\r\nBuild date",
-                                           MB_ICONINFORMATION, "About Quorvo");
-  KillTimer(nullptr, timer);
+  HWND owner = nullptr;
+  std::string title;
+  std::string text;  // of the first Static control with any
+  int button = 0;
+  win32_testing::whenOpen(
+      L"#32770",
+      [&](HWND box) {
+        owner = GetWindow(box, GW_OWNER);
+        title = win32_testing::windowText(box);
+        HWND child = nullptr;
+        while (text.empty() && (child = FindWindowExW(box, child, L"Static",
+                                                      nullptr)) != nullptr) {
+          text = win32_testing::windowText(child);
+        }
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+      },
+      [&] {
+        button = runtime->app().msgBox("Quorvo 1.62\r\nBuild date",
+                                       MB_ICONINFORMATION, "About Quorvo");
+      });
   EXPECT_EQ(button, IDOK);
-  EXPECT_EQ(gBoxOwner, form->window());
-  EXPECT_EQ(gBoxTitle, "About Quorvo");
-  EXPECT_EQ(gBoxText.rfind("Quorvo 1.62", 0), 0u);
+  EXPECT_EQ(owner, form->window());
+  EXPECT_EQ(title, "About Quorvo");
+  EXPECT_EQ(text.rfind("Quorvo 1.62", 0), 0u);
 }
 
 }  // namespace

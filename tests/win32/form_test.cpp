@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -32,12 +32,10 @@ class Win32LabelTest : public win32_testing::FormFixture {
     SendMessageW(target.window(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
   }
 
-  static int toolCount(const Win32Label& target) {
-    return static_cast<int>(
-        SendMessageW(target.toolTipWindow(), TTM_GETTOOLCOUNT, 0, 0));
-  }
-
-  std::string toolText(const Win32Label& target) {
+  // The tip holds one tool with the text, or none for no text.
+  void expectTool(const Win32Label& target, const std::string& text) {
+    EXPECT_EQ(SendMessageW(target.toolTipWindow(), TTM_GETTOOLCOUNT, 0, 0),
+              text.empty() ? 0 : 1);
     wchar_t buffer[256] = {};
     TTTOOLINFOW tool{};
     tool.cbSize = kToolInfoSize;
@@ -46,7 +44,7 @@ class Win32LabelTest : public win32_testing::FormFixture {
     tool.lpszText = buffer;
     SendMessageW(target.toolTipWindow(), TTM_GETTEXTW, 256,
                  reinterpret_cast<LPARAM>(&tool));
-    return toUtf8(buffer);
+    EXPECT_EQ(toUtf8(buffer), text);
   }
 
   Win32Label& label = addLabel();
@@ -155,10 +153,7 @@ TEST_F(Win32LabelTest, TheToolTipIsMadeWhenThePointerFirstComes) {
     pointAt(target);
     const HWND tip = target.toolTipWindow();
     ASSERT_NE(tip, nullptr);
-    EXPECT_EQ(toolCount(target), text.empty() ? 0 : 1);
-    if (!text.empty()) {
-      EXPECT_EQ(toolText(target), text);
-    }
+    expectTool(target, text);
     pointAt(target);
     EXPECT_EQ(target.toolTipWindow(), tip);
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(tip, GWL_STYLE));
@@ -183,10 +178,7 @@ TEST_F(Win32LabelTest, ToolTipShowsTheTextAndNoneWhenEmpty) {
     EXPECT_EQ(tipMessages.countInRange(WM_USER, 0x7FFF) > 0, text != shown);
     shown = text;
     EXPECT_EQ(label.toolTipText(), text);
-    EXPECT_EQ(toolCount(label), text.empty() ? 0 : 1);
-    if (!text.empty()) {
-      EXPECT_EQ(toolText(label), text);
-    }
+    expectTool(label, text);
   }
 }
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/services.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/text.h"
 #include "win32_test_support.h"
 
@@ -29,14 +28,9 @@ class RegistrySettingsTest : public ::testing::Test {
   // Writes a raw value the way another program could have.
   void putRaw(const std::string& key, DWORD type, const void* data,
               DWORD size) {
-    HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
-                              settingsKeyPath(app, section).c_str(), 0, nullptr,
-                              0, KEY_SET_VALUE, nullptr, &created, nullptr),
-              ERROR_SUCCESS);
-    const UniqueKey owner(created);
-    ASSERT_EQ(RegSetValueExW(created, toUtf16(key).c_str(), 0, type,
-                             static_cast<const BYTE*>(data), size),
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER,
+                              settingsKeyPath(app, section).c_str(),
+                              toUtf16(key).c_str(), type, data, size),
               ERROR_SUCCESS);
   }
 

@@ -62,33 +62,6 @@ SIZE textExtent(HWND window, HFONT font, const std::string& text) {
   return size;
 }
 
-namespace {
-
-struct FoundWindow {
-  const wchar_t* className;
-  HWND window = nullptr;
-};
-
-BOOL CALLBACK findVisible(HWND window, LPARAM found) {
-  auto* wanted = reinterpret_cast<FoundWindow*>(found);
-  wchar_t className[16] = {};
-  if (GetClassNameW(window, className, 16) > 0 &&
-      std::wstring(className) == wanted->className && IsWindowVisible(window)) {
-    wanted->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
-HWND visibleThreadWindow(const wchar_t* className) {
-  FoundWindow found{className};
-  EnumThreadWindows(GetCurrentThreadId(), findVisible,
-                    reinterpret_cast<LPARAM>(&found));
-  return found.window;
-}
-
 std::unique_ptr<platform::win32::Win32Runtime> testRuntime(
     RecordingReporter& reporter) {
   platform::win32::RuntimeOptions options;
@@ -194,17 +167,27 @@ LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam,
 
 namespace {
 
-// The keys to type into the popup menu that is about to open, and where.
-std::vector<WPARAM> gKeys;
-HWND gKeyTarget = nullptr;
+// What whenOpen waits for, and what it does then.
+const wchar_t* gOpenClass = nullptr;
+std::function<void(HWND)> gOnOpen;
 
-void CALLBACK typeIntoMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (visibleThreadWindow(L"#32768") == nullptr) return;  // not open yet
-  KillTimer(nullptr, timer);
-  for (const WPARAM key : gKeys) {
-    PostMessageW(gKeyTarget, WM_KEYDOWN, key, 0);
-    PostMessageW(gKeyTarget, WM_KEYUP, key, 0);
+BOOL CALLBACK findOpen(HWND window, LPARAM found) {
+  wchar_t className[16] = {};
+  if (GetClassNameW(window, className, 16) == 0 ||
+      std::wstring(className) != gOpenClass || !IsWindowVisible(window)) {
+    return TRUE;
   }
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK actWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND window = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), findOpen,
+                    reinterpret_cast<LPARAM>(&window));
+  if (window == nullptr) return;  // not open yet
+  KillTimer(nullptr, timer);
+  gOnOpen(window);
 }
 
 void CALLBACK closeStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -214,15 +197,30 @@ void CALLBACK closeStuckMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 
 }  // namespace
 
+void whenOpen(const wchar_t* className, std::function<void(HWND)> onOpen,
+              const std::function<void()>& modal) {
+  gOpenClass = className;
+  gOnOpen = std::move(onOpen);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, actWhenOpen);
+  modal();
+  KillTimer(nullptr, timer);
+}
+
 void popupTyping(platform::win32::Win32Form& form, platform::MenuItem& menu,
-                 std::vector<WPARAM> keys) {
-  gKeys = std::move(keys);
-  gKeyTarget = form.window();
-  const UINT_PTR typer = SetTimer(nullptr, 0, 50, typeIntoMenu);
+                 const std::vector<WPARAM>& keys) {
   const UINT_PTR closer = SetTimer(nullptr, 0, 10000, closeStuckMenu);
-  form.popupMenu(menu, platform::kPopupMenuRightButton,
-                 platform::PopupPlace::kAtPointer);
-  KillTimer(nullptr, typer);
+  whenOpen(
+      L"#32768",
+      [&form, &keys](HWND) {
+        for (const WPARAM key : keys) {
+          PostMessageW(form.window(), WM_KEYDOWN, key, 0);
+          PostMessageW(form.window(), WM_KEYUP, key, 0);
+        }
+      },
+      [&] {
+        form.popupMenu(menu, platform::kPopupMenuRightButton,
+                       platform::PopupPlace::kAtPointer);
+      });
   KillTimer(nullptr, closer);
 }
 

@@ -39,9 +39,6 @@ platform::Rect windowRect(HWND window);
 // The extent of a text in a window's font, measured apart from the runtime;
 // no text is no width and one line high.
 SIZE textExtent(HWND window, HFONT font, const std::string& text);
-// The visible window of this thread with the class, e.g. "#32768" for a
-// menu or "#32770" for a dialog; null when there is none.
-HWND visibleThreadWindow(const wchar_t* className);
 
 // Handler errors, as the runtime reported them.
 class RecordingReporter : public platform::ErrorReporter {
@@ -188,10 +185,15 @@ class MessageCounter {
   std::map<UINT, int> counts_;
 };
 
+// Runs `modal` (a message box, a popup menu) and, once the visible window
+// of this thread with the class ("#32770" a dialog, "#32768" a menu) is
+// open, calls `onOpen` with it from inside the modal loop.
+void whenOpen(const wchar_t* className, std::function<void(HWND)> onOpen,
+              const std::function<void()>& modal);
 // Opens `menu` as the form's popup menu and types the keys into it once it
 // is open; returns when the menu has closed. A menu no key reached is
 // closed after ten seconds.
 void popupTyping(platform::win32::Win32Form& form, platform::MenuItem& menu,
-                 std::vector<WPARAM> keys);
+                 const std::vector<WPARAM>& keys);
 
 }  // namespace quorvo::win32_testing
