@@ -8,81 +8,69 @@
 #include <oleacc.h>
 #include <servprov.h>
 
-#include <optional>
+#include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+
+#include "platform/win32/handles.h"
 
 namespace quorvo::platform::win32 {
 namespace {
 
-// What a client learns of the object a window hands out for `objectId`,
-// asked on a thread whose COM apartment is `apartment`.
-struct Seen {
-  bool answered = false;
-  std::wstring name;
-  bool oneIdentity = false;     // every interface leads to the same IUnknown
-  bool windowKnown = false;     // IOleWindow names the window
-  bool serviceProvider = true;  // where oleacc's proxies say they are ones
-  bool enumerator = true;       // the standard object's own interfaces
+struct Releaser {
+  void operator()(IUnknown* held) const { held->Release(); }
 };
+template <class Interface>
+using ComOwner = std::unique_ptr<Interface, Releaser>;
 
-Seen askOnThread(DWORD apartment, LONG objectId) {
-  Seen seen;
-  std::thread([&] {
-    // Failures show as an object never answered.
-    if (FAILED(CoInitializeEx(nullptr, apartment))) return;
-    const HWND window =
-        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 20, nullptr,
-                        nullptr, GetModuleHandleW(nullptr), nullptr);
-    const auto answer = window == nullptr
-                            ? std::nullopt
-                            : answerGetObject(window, 0, objectId, L"Quorvo");
-    IAccessible* accessible = nullptr;
-    if (answer &&
-        SUCCEEDED(ObjectFromLresult(*answer, kIidAccessible, 0,
-                                    reinterpret_cast<void**>(&accessible)))) {
-      seen.answered = true;
-      VARIANT self{};
-      self.vt = VT_I4;
-      self.lVal = CHILDID_SELF;
-      BSTR name = nullptr;
-      if (SUCCEEDED(accessible->get_accName(self, &name)) && name) {
-        seen.name = name;
-      }
-      SysFreeString(name);
-      IUnknown* identity = nullptr;
-      IOleWindow* oleWindow = nullptr;
-      IUnknown* again = nullptr;
-      HWND named = nullptr;
-      if (SUCCEEDED(accessible->QueryInterface(
-              IID_IUnknown, reinterpret_cast<void**>(&identity))) &&
-          SUCCEEDED(accessible->QueryInterface(
-              IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)))) {
-        seen.windowKnown =
-            SUCCEEDED(oleWindow->GetWindow(&named)) && named == window;
-        seen.oneIdentity =
-            SUCCEEDED(oleWindow->QueryInterface(
-                IID_IUnknown, reinterpret_cast<void**>(&again))) &&
-            again == identity;
-      }
-      for (IUnknown* held : {identity, again}) {
-        if (held != nullptr) held->Release();
-      }
-      if (oleWindow != nullptr) oleWindow->Release();
-      void* other = nullptr;
-      seen.serviceProvider =
-          SUCCEEDED(accessible->QueryInterface(IID_IServiceProvider, &other));
-      if (other != nullptr) static_cast<IUnknown*>(other)->Release();
-      other = nullptr;
-      seen.enumerator =
-          SUCCEEDED(accessible->QueryInterface(IID_IEnumVARIANT, &other));
-      if (other != nullptr) static_cast<IUnknown*>(other)->Release();
-      accessible->Release();
-    }
-    if (window != nullptr) DestroyWindow(window);
-    CoUninitialize();
-  }).join();
-  return seen;
+// Whether `from` answers for `iid`; what it hands out goes to `kept`, if
+// given, else is released.
+template <class Interface = IUnknown>
+bool offers(IUnknown* from, REFIID iid, ComOwner<Interface>* kept = nullptr) {
+  void* found = nullptr;
+  const bool offered = SUCCEEDED(from->QueryInterface(iid, &found));
+  ComOwner<Interface> owner(static_cast<Interface*>(found));
+  if (kept != nullptr) *kept = std::move(owner);
+  return offered;
+}
+
+// What a client learns of the object a window of this thread hands out for
+// `objectId`.
+void expectNamedObject(LONG objectId) {
+  const UniqueWindow window(
+      CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 20, nullptr,
+                      nullptr, GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(window);
+  const auto answer = answerGetObject(window.get(), 0, objectId, L"Quorvo");
+  ASSERT_TRUE(answer.has_value());
+  IAccessible* answered = nullptr;
+  ASSERT_TRUE(SUCCEEDED(ObjectFromLresult(
+      *answer, kIidAccessible, 0, reinterpret_cast<void**>(&answered))));
+  const ComOwner<IAccessible> accessible(answered);
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  EXPECT_TRUE(SUCCEEDED(accessible->get_accName(self, &name)));
+  EXPECT_EQ(std::wstring(name != nullptr ? name : L""), L"Quorvo");
+  SysFreeString(name);
+  // Every interface leads to the same IUnknown, and IOleWindow names the
+  // window.
+  ComOwner<IUnknown> identity, again;
+  ComOwner<IOleWindow> oleWindow;
+  ASSERT_TRUE(offers(accessible.get(), IID_IUnknown, &identity));
+  ASSERT_TRUE(offers(accessible.get(), IID_IOleWindow, &oleWindow));
+  HWND named = nullptr;
+  EXPECT_TRUE(SUCCEEDED(oleWindow->GetWindow(&named)));
+  EXPECT_EQ(named, window.get());
+  EXPECT_TRUE(offers(oleWindow.get(), IID_IUnknown, &again));
+  EXPECT_EQ(again, identity);
+  EXPECT_FALSE(offers(accessible.get(), IID_IServiceProvider))
+      << "a stock proxy's IServiceProvider would make UI Automation ignore "
+         "the name";
+  EXPECT_FALSE(offers(accessible.get(), IID_IEnumVARIANT))
+      << "an interface of the standard object";
 }
 
 TEST(AccessibleNameTest, OneObjectOfItsOwnWithTheNameInEveryApartment) {
@@ -98,17 +86,12 @@ TEST(AccessibleNameTest, OneObjectOfItsOwnWithTheNameInEveryApartment) {
         Row{"single-threaded, client", COINIT_APARTMENTTHREADED, OBJID_CLIENT},
         Row{"single-threaded, window", COINIT_APARTMENTTHREADED,
             OBJID_WINDOW}}) {
-    SCOPED_TRACE(row.name);
-    const Seen seen = askOnThread(row.apartment, row.objectId);
-    EXPECT_TRUE(seen.answered);
-    if (!seen.answered) continue;
-    EXPECT_EQ(seen.name, L"Quorvo");
-    EXPECT_TRUE(seen.oneIdentity);
-    EXPECT_TRUE(seen.windowKnown);
-    EXPECT_FALSE(seen.serviceProvider)
-        << "a stock proxy's IServiceProvider would make UI Automation "
-           "ignore the name";
-    EXPECT_FALSE(seen.enumerator) << "an interface of the standard object";
+    std::thread([&row] {
+      SCOPED_TRACE(row.name);  // traces are the thread's own
+      ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, row.apartment)));
+      expectNamedObject(row.objectId);
+      CoUninitialize();
+    }).join();
   }
 }
 
