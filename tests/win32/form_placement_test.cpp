@@ -37,13 +37,6 @@ class Win32FormPlacementTest : public win32_testing::FormFixture {
   }
   Point corner() const { return {rect().left, rect().top}; }
   Rect textRect() const { return win32_testing::windowRect(label.window()); }
-  // The placements the system is asked for on the window: each one sends
-  // the window WM_WINDOWPOSCHANGING first.
-  int placements(const std::function<void()>& action) {
-    const MessageCounter counter(hwnd());
-    action();
-    return counter.count(WM_WINDOWPOSCHANGING);
-  }
   // Moves the window as another program might, behind the form's back.
   void moveTo(Point at) {
     ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0,
@@ -199,14 +192,14 @@ TEST_F(Win32FormPlacementTest, TheScaledSizeIsTheSizeAfterTheDpiChange) {
 
 TEST_F(Win32FormPlacementTest, DockedAtTheRightEdgeGrowsAndShrinksLeftward) {
   // The tick's refit: a new caption, then the window's width after it, in
-  // one placement of the window; an unchanged text places nothing.
+  // one placement of the window (each sends it WM_WINDOWPOSCHANGING); an
+  // unchanged text places nothing.
   const auto showText = [this](const char* text) {
     const bool changed = label.caption() != text;
-    EXPECT_EQ(placements([&] {
-                label.setCaption(text);
-                form->setWidth(label.width() + 90);
-              }),
-              changed ? 1 : 0);
+    const MessageCounter counter(hwnd());
+    label.setCaption(text);
+    form->setWidth(label.width() + 90);
+    EXPECT_EQ(counter.count(WM_WINDOWPOSCHANGING), changed ? 1 : 0);
   };
   const int width = rect().right - rect().left;
   moveTo({work.right - width, 200});

@@ -98,10 +98,7 @@ TEST_F(Win32FormTest, GeometryIsInTwipsClampedAndOnScreenWhileAnyPartIs) {
 }
 
 TEST_F(Win32FormTest, SettingTheSamePixelMovesNothing) {
-  form->setLeft(3000);
-  form->setTop(3000);
-  form->setWidth(1500);
-  form->setHeight(450);
+  placeAt();
   MessageCounter counter(hwnd());
   const float tpp = static_cast<float>(twipsPerPixel(dpi()));
   form->setLeft(form->left() + tpp / 3);

@@ -144,14 +144,6 @@ int MessageCounter::count(UINT message) const {
   return found == counts_.end() ? 0 : found->second;
 }
 
-int MessageCounter::countInRange(UINT first, UINT last) const {
-  int total = 0;
-  for (const auto& [message, n] : counts_) {
-    if (message >= first && message <= last) total += n;
-  }
-  return total;
-}
-
 LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam,
                                       LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self) noexcept {

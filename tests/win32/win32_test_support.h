@@ -171,8 +171,6 @@ class MessageCounter {
   MessageCounter& operator=(const MessageCounter&) = delete;
 
   int count(UINT message) const;
-  int countInRange(UINT first, UINT last) const;
-  void clear() { counts_.clear(); }
 
   std::function<void(UINT message, LPARAM lParam)> onMessage;
 
