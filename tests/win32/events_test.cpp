@@ -141,8 +141,7 @@ TEST_F(Win32FormTest,
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     events.log.clear();
-    events.queryUnloadReasons.clear();
-    events.closedReasons.clear();
+    events.unloadReasons.clear();
     events.cancelWith = row.cancel;
     events.throwFrom = row.throwFrom;
     const std::size_t errors = reporter.errors.size();
@@ -153,11 +152,8 @@ TEST_F(Win32FormTest,
     }
     SendMessageW(hwnd(), row.message, row.wParam, 0);
     EXPECT_EQ(events.log, row.log);
-    EXPECT_EQ(events.queryUnloadReasons,
-              std::vector<UnloadReason>(row.log.empty() ? 0 : 1, row.reason));
-    EXPECT_EQ(
-        events.closedReasons,
-        std::vector<UnloadReason>(row.log.size() == 2 ? 1 : 0, row.reason));
+    EXPECT_EQ(events.unloadReasons,
+              std::vector<UnloadReason>(row.log.size(), row.reason));
     EXPECT_EQ(reporter.errors.size() - errors,
               *row.throwFrom != '\0' ? 1u : 0u);
     EXPECT_TRUE(IsWindow(hwnd()));

@@ -84,12 +84,12 @@ class RecordingFormEvents : public platform::FormEvents, public RecordedEvents {
   }
   void Form_QueryUnload(std::int16_t& cancel,
                         platform::UnloadReason reason) override {
-    queryUnloadReasons.push_back(reason);
+    unloadReasons.push_back(reason);
     cancel = cancelWith;
     note("Form_QueryUnload");
   }
   void Form_Closed(platform::UnloadReason reason) override {
-    closedReasons.push_back(reason);
+    unloadReasons.push_back(reason);
     note("Form_Closed");
   }
   void Form_FontChanged() override {
@@ -99,8 +99,8 @@ class RecordingFormEvents : public platform::FormEvents, public RecordedEvents {
 
   std::function<void()> onFontChanged;  // what the program would do
   std::vector<bool> contextMenusFromKeyboard;
-  std::vector<platform::UnloadReason> queryUnloadReasons;
-  std::vector<platform::UnloadReason> closedReasons;
+  // Given to Form_QueryUnload and Form_Closed, in order.
+  std::vector<platform::UnloadReason> unloadReasons;
   std::int16_t cancelWith = 0;
 };
 
