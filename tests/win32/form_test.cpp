@@ -114,9 +114,7 @@ TEST_F(Win32FormTest, SettingTheSamePixelMovesNothing) {
 // moves and sizes made past it (a drag, another program, the system) must
 // still be what it reports and what it compares a new width against.
 TEST_F(Win32FormTest, MovesAndSizesFromElsewhereAreSeen) {
-  form->move(pixelsToTwips(100, systemDpi()), pixelsToTwips(100, systemDpi()));
-  form->setWidth(pixelsToTwips(80, dpi()));
-  form->setHeight(pixelsToTwips(20, dpi()));
+  placeAt();
   ASSERT_TRUE(SetWindowPos(hwnd(), nullptr, 140, 160, 95, 24,
                            SWP_NOZORDER | SWP_NOACTIVATE));
   EXPECT_FLOAT_EQ(form->left(), pixelsToTwips(140, systemDpi()));
