@@ -22,16 +22,16 @@ namespace {
 
 using win32_testing::uniqueName;
 
-// Runs this program with `commandLine` as the child's whole command line
-// and reads back what its application object reported: "1" or "0" for a
-// previous instance, then the argument string.
-std::string probe(const std::wstring& commandLine,
+// Runs this program with its quoted path and `arguments` as the child's
+// whole command line and reads back what its application object reported:
+// "1" or "0" for a previous instance, then the argument string.
+std::string probe(const std::wstring& arguments,
                   const std::wstring& mutexName) {
   const std::wstring out = win32_testing::tempPath(L"quorvo-probe");
   EXPECT_TRUE(SetEnvironmentVariableW(L"QUORVO_PROBE_OUT", out.c_str()));
   EXPECT_TRUE(
       SetEnvironmentVariableW(L"QUORVO_PROBE_MUTEX", mutexName.c_str()));
-  std::wstring line = commandLine;
+  std::wstring line = L"\"" + programPath() + L"\"" + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
@@ -52,8 +52,6 @@ std::string probe(const std::wstring& commandLine,
   return text;
 }
 
-std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
 class Win32ApplicationTest : public win32_testing::FormFixture {
  protected:
   const std::wstring mutexName = L"Local\\" + uniqueName(L"Quorvo.Test");
@@ -62,14 +60,14 @@ class Win32ApplicationTest : public win32_testing::FormFixture {
 // The first holder of the mark is no previous instance, the second is, in
 // this process or another, and the mark goes with its last holder.
 TEST_F(Win32ApplicationTest, OnlyTheFirstHolderOfTheMarkIsNoPreviousOne) {
-  EXPECT_EQ(probe(quoted(programPath()), mutexName), "0");
+  EXPECT_EQ(probe(L"", mutexName), "0");
   {
     Win32Application first(mutexName);
     EXPECT_FALSE(first.prevInstance());
     Win32Application second(mutexName);
     EXPECT_TRUE(second.prevInstance());
     EXPECT_FALSE(first.prevInstance());  // fixed at construction
-    EXPECT_EQ(probe(quoted(programPath()), mutexName), "1");
+    EXPECT_EQ(probe(L"", mutexName), "1");
   }
   Win32Application again(mutexName);
   EXPECT_FALSE(again.prevInstance());
@@ -92,8 +90,7 @@ TEST_F(Win32ApplicationTest, ArgumentStringFollowsTheProgramName) {
   for (const auto& [arguments, expected] : rows) {
     SCOPED_TRACE(expected);
     // No previous instance under a mark of its own, then the arguments.
-    EXPECT_EQ(probe(quoted(programPath()) + arguments,
-                    L"Local\\" + uniqueName(L"Quorvo.Test")),
+    EXPECT_EQ(probe(arguments, L"Local\\" + uniqueName(L"Quorvo.Test")),
               "0" + expected);
   }
 }
