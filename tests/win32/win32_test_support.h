@@ -1,7 +1,7 @@
 // Helpers of the Win32 tests: a runtime of their own (own instance mutex,
 // errors recorded, locale pinned), recorded events, a form to test on,
 // message pumping with a deadline, counting the messages a window receives,
-// finding and measuring windows, and keys typed into a popup menu.
+// finding and measuring windows, and acting in a message box or menu.
 #pragma once
 
 #include <gtest/gtest.h>
