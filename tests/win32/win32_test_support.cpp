@@ -196,6 +196,7 @@ void whenOpen(const wchar_t* className, std::function<void(HWND)> onOpen,
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, actWhenOpen);
   modal();
   KillTimer(nullptr, timer);
+  gOnOpen = nullptr;  // it may refer to the caller's locals
 }
 
 void popupTyping(platform::win32::Win32Form& form, platform::MenuItem& menu,
