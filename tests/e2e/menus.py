@@ -18,7 +18,6 @@ ABOUT_TEXT = ("Quorvo {version}\r\n"
 
 
 def _drag_check(run: Run, where: str) -> None:
-    run.clean_start()
     state = run.start("-timesec")
     start = run.label_point(state) if where == "label" else \
         run.margin_point(state)
@@ -50,7 +49,6 @@ for _name, _where in (("drag_by_label", "label"),
 
 @scenario("e2e,mouse")
 def middle_click_does_nothing(run: Run) -> None:
-    run.clean_start()
     state = run.start("-timesec")
     point = run.label_point(state)
     run.desktop.move(*point)
@@ -67,7 +65,6 @@ def middle_click_does_nothing(run: Run) -> None:
 def right_click_menu_just_date_by_key(run: Run) -> None:
     """A right click opens the menu at the pointer; "d" chooses Just Date,
     which shows at the next tick, with the time as tooltip."""
-    run.clean_start()
     run.start()
     # On the window's own surface beside the label as well as on the label.
     run.open_menu("right", "margin")
@@ -103,7 +100,6 @@ def right_click_menu_just_date_by_key(run: Run) -> None:
 def double_click_menu_just_date_by_click(run: Run) -> None:
     """A double-click opens the menu; a click on its first item, Just Date,
     shows the date at the next tick."""
-    run.clean_start()
     state = run.start()
     menu_state = run.open_menu("double")
     # The window must not have moved: the press before the double-click
@@ -191,7 +187,6 @@ MENU_SCRIPTS = {
 
 
 def _menu_script(run: Run, switch: tuple[str, ...], steps: list) -> None:
-    run.clean_start()
     started = run.start(*switch)
     shot = False
     for keys, mode, seconds, hour24, *checks in steps:
@@ -216,7 +211,6 @@ for _name, (_labels, _switch, _steps) in MENU_SCRIPTS.items():
 def tooltip_on_hover(run: Run) -> None:
     """Resting the pointer on the clock shows the long date in just-time
     mode and the time in just-date mode; date-and-time mode shows none."""
-    run.clean_start()
     run.start()
     tip = run.hover_tooltip("time")
     run.screenshot("tooltip-date", {
@@ -242,7 +236,6 @@ def keyboard_opens_the_menu(run: Run) -> None:
     there. Once clicked it has the keyboard, and Shift+F10 and the Menu key
     open the options menu below the clock, and the keyboard chooses from
     it."""
-    run.clean_start()
     holder, holder_hwnd = run.probe.hold_focus(120)
     try:
         state = run.start()
@@ -287,7 +280,6 @@ def about_box(run: Run) -> None:
     """About (two steps up from the bottom) shows a message box with the
     title, the five-line text, an information icon and one OK button; the
     clock ticks on meanwhile and after Enter closes it."""
-    run.clean_start()
     run.start("-timesec")
     run.open_menu("right")
     run.desktop.key("Up", "Up", "Return")
@@ -315,7 +307,6 @@ def about_box(run: Run) -> None:
 def adjust_keeps_clock_running(run: Run) -> None:
     """Adjust Date/Time ("a") starts the system's settings and the clock
     goes on, whether or not they can be shown."""
-    run.clean_start()
     run.start("-timesec")
     run.open_menu("right")
     # The settings program may be gone again quickly when the system has

@@ -63,7 +63,6 @@ def off_screen_clock_comes_back_on_display_change(run: Run) -> None:
     """A clock taken off every screen while it runs (moved by another
     program, or a resolution lowered under it) comes back whole when the
     display change is announced; without the announcement it stays."""
-    run.clean_start()
     run.start("-timesec")
     run.probe.move(3000, 2500)
     moved = run.probe.state()
@@ -172,7 +171,6 @@ def _onto_second_monitor(run: Run) -> dict:
 def place_on_second_monitor_comes_back(run: Run) -> None:
     """A clock dragged onto the second monitor, closed and started again,
     stands on the same pixel."""
-    run.clean_start()
     moved = _onto_second_monitor(run)
     run.exit_by_menu(run.quorvo.processes[-1])
     log(f"stored {run.stored()}")
@@ -199,7 +197,6 @@ def unplugged_monitor_brings_the_text_back(run: Run) -> None:
     to its pixel on the second. Closed while the second is gone, it stores
     its place on the second: started again while the second is still gone
     it starts on the first, and goes back when the second comes."""
-    run.clean_start()
     layout = list(run.session.monitors)
     moved = _onto_second_monitor(run)
     place = position(moved)

@@ -29,7 +29,6 @@ def first_start_defaults(run: Run) -> None:
     place, showing the time without seconds in 12-hour form, that screen
     readers, MSAA and UI Automation alike, call "Quorvo". (Its topmost
     standing is checked on its own.)"""
-    run.clean_start()
     run.start()
     state, _, _ = run.read()
     clock = state["clock"]
@@ -91,7 +90,6 @@ def _screen_readers_hear_quorvo(run: Run) -> None:
 def stays_on_top(run: Run) -> None:
     """Start-up puts the clock into the topmost band of windows, where it
     stays while it ticks (and its tooltip is set) and after a move."""
-    run.clean_start()
     state = run.start("-timesec")
     check(state["clock"]["exstyle"] & WS_EX_TOPMOST,
           f"the clock is not topmost after start-up: exstyle "
@@ -161,7 +159,6 @@ def larger_text_is_never_cut(run: Run) -> None:
     """Text size from 100 % to 225 %: the message font enlarged while the
     clock runs, and a clock started at each size. The label lies wholly
     inside the window, 65 twips lower than the window's height."""
-    run.clean_start()
     normal = run.probe.message_font()["height"]
     try:
         run.start("-timedatesec")
@@ -198,7 +195,6 @@ def larger_text_is_never_cut(run: Run) -> None:
 @scenario("e2e,startup")
 def seconds_tick(run: Run) -> None:
     """-timesec: the time with seconds, and the text follows the clock."""
-    run.clean_start()
     run.start("-timesec")
     first = run.expect_text("time", seconds=True, hour24=False)
     run.check_geometry(first)
@@ -245,7 +241,6 @@ def switches_choose_the_display(run: Run) -> None:
 @scenario("e2e,switches")
 def switch_keeps_stored_position_and_24_hour(run: Run) -> None:
     """A switch leaves the stored position and 24-hour option in force."""
-    run.clean_start()
     run.probe.reg_set([("Left", "sz", "1500"), ("Top", "sz", "3000"),
                        ("24 Hour", "sz", "True"), ("JDate", "sz", "True")])
     state = run.start("-timesec")
@@ -257,7 +252,6 @@ def switch_keeps_stored_position_and_24_hour(run: Run) -> None:
 def second_instance_ends_at_once(run: Run) -> None:
     """A second start ends at once, shows no window and leaves the store
     as it was; the first clock keeps running."""
-    run.clean_start()
     seeded = [("Left", "sz", "3000"), ("Top", "sz", "1500"),
               ("JTime", "sz", "True"), ("DateTime", "sz", "False"),
               ("Seconds", "sz", "True"), ("JDate", "sz", "False"),
@@ -292,7 +286,6 @@ def second_instance_ends_at_once(run: Run) -> None:
 def start_right_after_exit(run: Run) -> None:
     """A start 0.3 s after Exit gets a clock, although the closing one may
     still be taking its window down; it is not a second instance."""
-    run.clean_start()
     run.start()
     first = run.quorvo.processes[-1]
     run.open_menu("right")
