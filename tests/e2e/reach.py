@@ -126,13 +126,6 @@ def _docked_grows_left(run: Run, edge: int, gaps: tuple[int, ...]) -> None:
         run.end_clocks()
 
 
-@scenario("e2e,reach", timeout=180)
-def docked_right_keeps_its_edge(run: Run) -> None:
-    """On the one screen, at its right edge and 80 pixels from it."""
-    monitor = run.probe.state()["screen"]["monitors"][0]
-    _docked_grows_left(run, monitor["work"]["right"], (0, 80))
-
-
 # ============================================================ two monitors
 
 
@@ -239,8 +232,12 @@ def unplugged_monitor_brings_the_text_back(run: Run) -> None:
         _monitors(run, 2)
 
 
-@scenario("e2e,reach,monitors", timeout=180)
-def docked_right_of_left_monitor_keeps_its_edge(run: Run) -> None:
-    """At the right edge of the left monitor, beside the second one."""
-    first, _ = _monitors(run, 2)
-    _docked_grows_left(run, first["work"]["right"], (0,))
+# On the one screen, at its right edge and 80 pixels from it; at the right
+# edge of the left monitor, beside the second one.
+for _name, _labels, _count, _gaps in (
+        ("docked_right_keeps_its_edge", "e2e,reach", 1, (0, 80)),
+        ("docked_right_of_left_monitor_keeps_its_edge", "e2e,reach,monitors",
+         2, (0,))):
+    scenario(_labels, timeout=180, name=_name)(
+        lambda run, count=_count, gaps=_gaps: _docked_grows_left(
+            run, _monitors(run, count)[0]["work"]["right"], gaps))
