@@ -221,48 +221,65 @@ def run_dist(exe: str | Path, release: str | Path, out: Path,
         env=env, capture_output=True, text=True, stdin=subprocess.DEVNULL)
 
 
-def check_download_addresses(args, release: dict, work: Path) -> None:
+def check_dist_runs(args, release: dict, work: Path) -> None:
     """Every address is named while it is a placeholder (or not https), one
     line each; a release build refuses them before making anything; the
     manifests name the addresses given; every run that makes files leaves
-    only this version's."""
+    only this version's. Unsigned with neither signing variable, and says
+    so; half a signing configuration or a missing file stops before
+    anything is written."""
     real = {"homepage": "https://velmora.com/quorvo/",
             "publisher_url": "https://velmora.com/", "license_url": ""}
     everything = {"DOWNLOAD_URL", "HOMEPAGE_URL", "PUBLISHER_URL",
                   "LICENSE_URL"}
-    cases = [  # addresses, --publish, exit code, named, checkver's url
-        ({}, False, 0, everything,
+    key, none = work / "key.pem", work / "none.pem"
+    key.write_text("never read\n")
+    cases = [  # addresses, signing, --publish, exit code, named, says,
+        #        checkver's url
+        ({}, {}, False, 0, everything, "unsigned",
          "https://www.velmora-software.example/quorvo/download/"),
         ({"download_url": "https://downloads.velmora.com/quorvo/{version}/"},
-         False, 0, everything - {"DOWNLOAD_URL"},
+         {}, False, 0, everything - {"DOWNLOAD_URL"}, "",
          "https://downloads.velmora.com/quorvo/"),
-        ({"download_url": "https://files.velmora.com/quorvo", **real}, True,
-         0, set(), "https://files.velmora.com/quorvo/"),
-        ({}, True, 1, everything, None),
+        ({"download_url": "https://files.velmora.com/quorvo", **real}, {},
+         True, 0, set(), "", "https://files.velmora.com/quorvo/"),
+        ({}, {}, True, 1, everything, "", None),
         ({"download_url": "https://files.velmora.com/quorvo", **real,
           "publisher_url": "http://velmora.com/",
-          "license_url": "https://velmora.test/quorvo/terms"}, True, 1,
-         {"PUBLISHER_URL", "LICENSE_URL"}, None),
+          "license_url": "https://velmora.test/quorvo/terms"}, {}, True, 1,
+         {"PUBLISHER_URL", "LICENSE_URL"}, "", None),
+        ({}, {"QUORVO_SIGN_CERT": key}, False, 1, set(),
+         "QUORVO_SIGN_KEY not set", None),
+        ({}, {"QUORVO_SIGN_CERT": none, "QUORVO_SIGN_KEY": key}, False, 1,
+         set(), "none.pem: no such file", None),
     ]
     stale = ["Quorvo-1.62-setup.exe", "Quorvo-1.62-win64.zip",
              "winget/manifests/v/VelmoraSoftware/Quorvo/1.62/old.yaml"]
-    for number, (given, publish, code, named, root) in enumerate(cases):
+    unsigned = {k: v for k, v in os.environ.items()
+                if not k.startswith("QUORVO_SIGN_")}
+    for number, (given, signing, publish, code, named, says,
+                 root) in enumerate(cases):
         out = work / f"address-{number}"
         for name in [*stale, "notes.txt"]:
             (out / name).parent.mkdir(parents=True, exist_ok=True)
             (out / name).write_text("left from before\n")
+        found = sorted(out.rglob("*"))
         addresses = dict(PLACEHOLDERS, **given)
         changed = work / f"address-{number}.json"
         changed.write_text(json.dumps(dict(release, **addresses)))
-        result = run_dist(args.exe, changed, out, publish=publish)
+        result = run_dist(args.exe, changed, out, publish=publish, env=dict(
+            unsigned, **{k: str(v) for k, v in signing.items()}))
         lines = re.findall(r"^dist\.py: (?:placeholder written|refused): "
                            r"([A-Z_]+)=", result.stderr, re.MULTILINE)
+        said = result.stdout + result.stderr
         made = (out / f"Quorvo-{VERSION}-win64.zip").exists()
-        check((result.returncode, sorted(lines), made) ==
-              (code, sorted(named), code == 0),
-              f"dist.py{' --publish' * publish} with {given}: exit "
-              f"{result.returncode}, named {lines}, zip made: {made}: "
-              f"{result.stderr}")
+        # A run that fails writes nothing.
+        kept = sorted(out.rglob("*")) == found
+        check((result.returncode, sorted(lines), says in said, made,
+               made or kept) == (code, sorted(named), True, code == 0, True),
+              f"dist.py{' --publish' * publish} with {given}, "
+              f"{sorted(signing)}: exit {result.returncode}, named {lines}, "
+              f"zip made: {made}, files kept: {kept}: {said}")
         if code != 0 or result.returncode != 0:
             continue
         scoop = check_scoop_and_addresses(out, addresses)
@@ -271,29 +288,6 @@ def check_download_addresses(args, release: dict, work: Path) -> None:
         left = [name for name in stale if (out / name).exists()]
         check(not left and (out / "notes.txt").exists(),
               f"dist.py left {left} of another version, or took notes.txt")
-
-
-def check_signing_options(args, work: Path) -> None:
-    """Unsigned with neither variable, and says so; half a configuration
-    or a missing file stops before anything is written."""
-    (work / "key.pem").write_text("never read\n")
-    cases = [  # environment, exit code, what the output says
-        ({}, 0, "unsigned"),
-        ({"QUORVO_SIGN_CERT": work / "key.pem"}, 1, "QUORVO_SIGN_KEY not set"),
-        ({"QUORVO_SIGN_CERT": work / "none.pem",
-          "QUORVO_SIGN_KEY": work / "key.pem"}, 1, "none.pem: no such file"),
-    ]
-    for number, (variables, code, says) in enumerate(cases):
-        env = {k: v for k, v in os.environ.items()
-               if not k.startswith("QUORVO_SIGN_")}
-        env.update({k: str(v) for k, v in variables.items()})
-        out = work / f"out-{number}"
-        result = run_dist(args.exe, args.release, out, env)
-        made = sorted(p.name for p in out.glob("*"))
-        check(result.returncode == code and says in result.stdout +
-              result.stderr and bool(made) == (code == 0),
-              f"dist.py with {sorted(variables)}: exit {result.returncode}, "
-              f"made {made}: {result.stdout}{result.stderr}")
 
 
 def main() -> int:
@@ -353,8 +347,7 @@ def main() -> int:
     stale = [p.name for p in dist.glob("Quorvo-*") if VERSION not in p.name]
     check(not stale, f"release files of other versions: {stale}")
 
-    check_signing_options(args, work)
-    check_download_addresses(args, release, work)
+    check_dist_runs(args, release, work)
     print(f"{'FAILED' if failures else 'passed'}: {len(failures)} failures")
     return 1 if failures else 0
 

@@ -125,16 +125,6 @@ def click(desktop: Desktop, control: dict) -> None:
     desktop.click(1)
 
 
-def press(windows: Probe, desktop: Desktop, text: str) -> None:
-    """Clicks the button of that text (its access key aside), once it takes
-    clicks."""
-    button = poll(lambda: [b for b in controls(windows.state(), "Button")
-                           if b["text"].replace("&", "") == text and
-                           not b["style"] & WS_DISABLED],
-                  30, what=f"the button {text!r}")[0]
-    click(desktop, button)
-
-
 def marked_pixels(picture: Path) -> int:
     """How many pixels of a picture are dark: a check mark's and a box's
     frame, not the shades inside a box."""
@@ -256,18 +246,16 @@ class Test:
         got = self.batch(ran)
         check(got == code, f"{ran}: exit {got}, not {code}")
 
-    def registered(self, name: str, *args: str) -> str:
-        """An uninstall command as registered, with switches put before the
-        _?=<folder> it ends with."""
+    def uninstaller(self, name: str, *args: str, **answers) -> int:
+        """The exit code of a registered uninstall command, args put before
+        the _?=<folder> it ends with: the quiet one run as winget would, the
+        other answering its pages; or of a silent setup, named "setup"."""
+        if name == "setup":
+            return self.batch(command_line(self.setup_exe, "/S", *args))
         entry = self.values(UNINSTALL)
         command, folder = entry[name].rsplit(" _?=", 1)
         check(folder == entry["InstallLocation"], f"{name}: {entry[name]}")
-        return " ".join([command, *args, "_?=" + folder])
-
-    def uninstaller(self, name: str, *args: str, **answers) -> int:
-        """The exit code of a registered uninstall command, the quiet one run
-        as winget would, the other answering its pages."""
-        ran = self.registered(name, *args)
+        ran = " ".join([command, *args, "_?=" + folder])
         if name == "UninstallString":
             return self.interactive(ran, UNINSTALLER, **answers)
         return self.batch(ran)
@@ -312,23 +300,11 @@ class Test:
         """While a setup or uninstaller runs, another of either stops at
         once with exit code 6 and changes nothing."""
         before = self.reg(HKCU)
-        for ran in (command_line(self.setup_exe, "/S"),
-                    self.registered("QuietUninstallString")):
-            code = self.batch(ran)
-            check(code == SETUP_RUNNING, f"{ran} beside another: exit {code}")
+        for name in ("setup", "QuietUninstallString"):
+            code = self.uninstaller(name)
+            check(code == SETUP_RUNNING, f"{name} beside another: exit {code}")
         changed = changed_keys(before, self.reg(HKCU))
         check(not changed, f"the setups that had to wait changed {changed}")
-
-    def elevated(self, setup: Path, *args: str) -> None:
-        """Starts setup elevated, as from an administrator's terminal: the
-        shell's runas verb, which Wine grants without asking. It returns at
-        once, without setup's exit code."""
-        script = self.work / "elevated.js"
-        script.write_text(
-            'new ActiveXObject("Shell.Application").ShellExecute('
-            f'{json.dumps(winpath(setup))}, {json.dumps(" ".join(args))}, '
-            '"", "runas", 1);\r\n')
-        self.session.run(["cscript", "//nologo", winpath(script)])
 
     def start_clock(self, folder: str, *args: str) -> tuple[Run, dict]:
         """Starts the Quorvo.exe in folder, which must be the one clock."""
@@ -408,19 +384,6 @@ class Test:
         kept = sorted(p.name for p in shared.glob("*"))
         check(not shared.exists() or kept == sorted(THEIRS),
               f"{SHARED} holds {kept}")
-
-    def other_spellings(self) -> dict[str, str]:
-        """Makes a link to the default folder and another drive letter for
-        C:\\users; returns the default folder under each of those names."""
-        link = self.linux(LINK)
-        link.unlink(missing_ok=True)
-        link.symlink_to(self.linux(self.default))
-        drive = self.session.prefix / "dosdevices" / USERS_DRIVE
-        drive.unlink(missing_ok=True)
-        drive.symlink_to("../drive_c/users")
-        parent, name = self.default.rsplit("\\", 1)
-        return {"dot": f"{parent}\\.\\{name}", "link": LINK,
-                "drive": USERS_DRIVE.upper() + self.default[len(r"C:\users"):]}
 
     def reset(self) -> None:
         """No clock running and no trace of an earlier install."""
@@ -531,7 +494,10 @@ def start_with_windows_and_folder(t: Test) -> None:
         check(toggled > 0, f"Start with Windows shows ticked for an entry switched "
                            f"off: {shown} dark pixels, {shown + toggled} toggled")
         desktop.key("space")
-        press(windows, desktop, "Next >")
+        click(desktop, poll(lambda: [  # once it takes clicks
+            b for b in controls(windows.state(), "Button")
+            if b["text"].replace("&", "") == "Next >" and
+            not b["style"] & WS_DISABLED], 30, what="the button Next")[0])
         refused = [(arg[3:], why) for args, *_, why in steps if why
                    for arg in args if arg.startswith("/D=")]
         for folder, why in [*refused, (CUSTOM, "")]:
@@ -561,11 +527,15 @@ def reinstall_under_another_spelling(t: Test) -> None:
     .\\, a link to it, another drive letter for it. The program stays (it is
     not taken for an old install elsewhere), and the shortcut, Run value and
     entry lead to it under the name given, from which the clock starts."""
-    spellings = t.other_spellings()
+    t.linux(LINK).symlink_to(t.linux(t.default))
+    users = t.session.prefix / "dosdevices" / USERS_DRIVE
+    users.symlink_to("../drive_c/users")
+    parent, name = t.default.rsplit("\\", 1)
+    drive = USERS_DRIVE.upper() + t.default[len(r"C:\users"):]
     cases = [  # the folder named as, the location recorded
-        (spellings["dot"], t.default),
-        (spellings["link"], LINK),
-        (spellings["drive"], spellings["drive"]),
+        (f"{parent}\\.\\{name}", t.default),
+        (LINK, LINK),
+        (drive, drive),
         (t.default.upper(), t.default),
     ]
     for spelling, recorded in cases:
@@ -632,7 +602,14 @@ def update_while_clock_runs(t: Test) -> None:
         with (contextlib.nullcontext() if replaceable else
               unwritable(t.linux(t.default) / "Quorvo.exe")):
             if elevated:
-                t.elevated(t.setup_exe, "/S")
+                # As from an administrator's terminal: the shell's runas
+                # verb, which Wine grants without asking, returns at once.
+                script = t.work / "elevated.js"
+                script.write_text(
+                    'new ActiveXObject("Shell.Application").ShellExecute('
+                    f'{json.dumps(winpath(t.setup_exe))}, "/S", "", "runas",'
+                    ' 1);\r\n')
+                t.session.run(["cscript", "//nologo", winpath(script)])
                 poll(lambda: (t.linux(t.default) / "Quorvo.exe").read_bytes()
                      == program and t.clocks() == [started], 90,
                      what="the elevated update to replace the program and "
@@ -676,8 +653,7 @@ def update_stops_when_clock_hangs(t: Test) -> None:
     os.kill(process.pid, signal.SIGSTOP)
     try:
         for what in ("setup", "QuietUninstallString", "UninstallString"):
-            code = (t.batch(command_line(t.setup_exe, "/S")) if what == "setup"
-                    else t.uninstaller(what))
+            code = t.uninstaller(what)
             check(code == 3, f"{what}: exit {code}, not 3")
             t.check_installed(t.default, old_program, autostart=False)
             changed = changed_keys(before, t.reg(HKCU))

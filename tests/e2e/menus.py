@@ -18,7 +18,6 @@ ABOUT_TEXT = ("Quorvo {version}\r\n"
 
 
 def _drag_check(run: Run, where: str) -> None:
-    run.clean_start()
     state = run.start("-timesec")
     start = run.label_point(state) if where == "label" else \
         run.margin_point(state)
@@ -48,62 +47,10 @@ for _name, _where in (("drag_by_label", "label"),
         lambda run, where=_where: _drag_check(run, where))
 
 
-@scenario("e2e,mouse")
-def middle_click_does_nothing(run: Run) -> None:
-    run.clean_start()
-    state = run.start("-timesec")
-    point = run.label_point(state)
-    run.desktop.move(*point)
-    run.desktop.click(2)
-    run.observe_quietly(
-        lambda s: s["menus"] == [] and s["dialogs"] == [] and
-        s["clock"] is not None and
-        position(s) == position(state),
-        "a middle click changed something")
-    run.expect_text("time", seconds=True, hour24=False)
-
-
-@scenario("e2e,menu")
-def right_click_menu_just_date_by_key(run: Run) -> None:
-    """A right click opens the menu at the pointer; "d" chooses Just Date,
-    which shows at the next tick, with the time as tooltip."""
-    run.clean_start()
-    run.start()
-    # On the window's own surface beside the label as well as on the label.
-    run.open_menu("right", "margin")
-    run.choose("Escape")
-    known = {w["id"] for w in run.desktop.viewable_windows()}
-    menu_state = run.open_menu("right")
-    point = run.menu_point
-    menu_rect = menu_state["menus"][0]["rect"]
-    check(abs(menu_rect["left"] - point[0]) <= 2 and
-          abs(menu_rect["top"] - point[1]) <= 2,
-          f"the menu at {menu_rect} did not open at the pointer {point}")
-    # The X server shows a new override-redirect window where the probe says
-    # the menu is.
-    new = [w for w in run.desktop.viewable_windows() if w["id"] not in known]
-    check(any(w["override_redirect"] and w["x"] == menu_rect["left"] and
-              w["y"] == menu_rect["top"] and
-              w["width"] == menu_rect["width"] and
-              w["height"] == menu_rect["height"] for w in new),
-          f"no new override-redirect X window at the menu's place "
-          f"{menu_rect}; new windows: {new}")
-    shot = run.screenshot("menu", menu_rect)
-    check(run.desktop.distinct_colours(shot) >= 2,
-          "the menu's area shows a single colour")
-    run.choose("d")
-    state = run.expect_text("date", seconds=False, hour24=False)
-    run.check_geometry(state)
-    run.expect_tooltip("date", False)
-    check(not run.probe.reg_dump()["exists"],
-          "a menu choice wrote to the settings store")
-
-
 @scenario("e2e,menu")
 def double_click_menu_just_date_by_click(run: Run) -> None:
     """A double-click opens the menu; a click on its first item, Just Date,
     shows the date at the next tick."""
-    run.clean_start()
     state = run.start()
     menu_state = run.open_menu("double")
     # The window must not have moved: the press before the double-click
@@ -132,20 +79,52 @@ def _tooltip_turns_12_hour(run: Run, started: dict, state: dict) -> None:
          interval=0.1, what="the 12-hour time as tooltip")
 
 
+def _hover(mode: str, shows: str = ""):
+    """Rests the pointer on the label until a tooltip that shows `shows` is
+    shown, reading as mode gives."""
+    def hover(run: Run, started: dict, state: dict) -> None:
+        tip = run.hover_tooltip(mode, lambda text: shows in text)
+        run.screenshot(f"tooltip-{mode}", tip["rect"])
+    return hover
+
+
+def _no_tooltip(run: Run, started: dict, state: dict) -> None:
+    run.hover_label()
+    run.observe_quietly(
+        lambda s: not any(tip["visible"] for tip in s["tooltips"]),
+        "a tooltip showed in date-and-time mode")
+
+
 def _nothing_changed(run: Run, started: dict, state: dict) -> None:
     run.observe_quietly(
         lambda s: s["menus"] == [] and s["dialogs"] == [] and
         position(s) == position(started),
-        "Escape left a menu or dialog open, or moved the window")
-    check(not run.probe.reg_dump()["exists"], "Escape wrote settings")
+        "a menu or dialog is open, or the window moved")
     check(len(run.probe.state()["processes"]) == 1, "the clock ended")
 
 
+def _middle_click(run: Run) -> None:
+    run.desktop.move(*run.label_point(run.probe.state()))
+    run.desktop.click(2)
+
+
+def _margin_menu_escaped(run: Run) -> None:
+    run.open_menu("right", "margin")
+    run.choose("Escape")
+
+
 # Scripts of menu choices, each a scenario of its own: labels, switch, and
-# steps of keys pressed in the menu opened by a right click (none for the
-# start), the display they give (mode, seconds, 24-hour) and checks of the
-# state then (given the state at the start too).
+# steps of keys pressed in the menu opened by a right click on the label
+# (none for the start) or an action of their own, the display they give
+# (mode, seconds, 24-hour) and checks of the state then (given the state at
+# the start too).
 MENU_SCRIPTS = {
+    # A right click opens the menu at the pointer, on the window's own
+    # surface beside the label as well as on the label; "d" chooses Just
+    # Date, which shows at the next tick, with the time as tooltip.
+    "right_click_menu_just_date_by_key": ("e2e,menu", (), [
+        (_margin_menu_escaped, "time", False, False),
+        ("d", "date", False, False, _geometry, _tooltip("date", False))]),
     # "e" chooses Date & Time: time, two blanks, date; then "s" turns on
     # seconds and "t" goes back to just the time, seconds kept.
     "menu_date_and_time": ("e2e,menu", (), [
@@ -175,6 +154,8 @@ MENU_SCRIPTS = {
     "menu_escape_changes_nothing": ("e2e,menu", ("-timesec",), [
         ("", "time", True, False),
         ("Escape", "time", True, False, _nothing_changed)]),
+    "middle_click_does_nothing": ("e2e,mouse", ("-timesec",), [
+        (_middle_click, "time", True, False, _nothing_changed)]),
     # -noadjust: the menu has no Adjust Date/Time item and no line above
     # it: "a" matches no item, so "s" then turns the seconds off; four steps
     # up from the bottom (Exit, About, 24 hour time) reach Seconds.
@@ -187,23 +168,51 @@ MENU_SCRIPTS = {
     "switch_two_switches": ("e2e,switches,menu", ("-date", "-noadjust"), [
         ("", "time", True, False),
         ("Up Up Up Up Up Return", "time", False, False)]),
+    # Resting the pointer on the clock shows the long date in just-time mode
+    # and the time in just-date mode (the date's tooltip may still show for
+    # a moment); date-and-time mode shows none.
+    "tooltip_on_hover": ("e2e,menu", (), [
+        ("", "time", False, False, _hover("time")),
+        ("d", "date", False, False, _hover("date", ":")),
+        ("e", "datetime", False, False, _no_tooltip)]),
 }
 
 
+def _menu_by_right_click(run: Run) -> None:
+    """Opens the menu with a right click on the label: at the pointer,
+    drawn, and seen by the X server as a new override-redirect window where
+    the probe says it is."""
+    known = {w["id"] for w in run.desktop.viewable_windows()}
+    menu = run.open_menu("right")["menus"][0]["rect"]
+    point = run.menu_point
+    check(abs(menu["left"] - point[0]) <= 2 and
+          abs(menu["top"] - point[1]) <= 2,
+          f"the menu at {menu} did not open at the pointer {point}")
+    new = [w for w in run.desktop.viewable_windows() if w["id"] not in known]
+    check(any(w["override_redirect"] and
+              (w["x"], w["y"], w["width"], w["height"]) ==
+              (menu["left"], menu["top"], menu["width"], menu["height"])
+              for w in new),
+          f"no new override-redirect X window at the menu's place "
+          f"{menu}; new windows: {new}")
+    shot = run.screenshot("menu", menu)
+    check(run.desktop.distinct_colours(shot) >= 2,
+          "the menu's area shows a single colour")
+
+
 def _menu_script(run: Run, switch: tuple[str, ...], steps: list) -> None:
-    run.clean_start()
     started = run.start(*switch)
-    shot = False
     for keys, mode, seconds, hour24, *checks in steps:
-        if keys:
-            opened = run.open_menu("right")
-            if not shot:  # what the first menu offers, for the record
-                run.screenshot("menu", opened["menus"][0]["rect"])
-                shot = True
+        if callable(keys):
+            keys(run)
+        elif keys:
+            _menu_by_right_click(run)
             run.choose(*keys.split())
         state = run.expect_text(mode, seconds=seconds, hour24=hour24)
         for check_state in checks:
             check_state(run, started, state)
+    check(not run.probe.reg_dump()["exists"],
+          "a menu choice wrote to the settings store")
 
 
 for _name, (_labels, _switch, _steps) in MENU_SCRIPTS.items():
@@ -212,37 +221,12 @@ for _name, (_labels, _switch, _steps) in MENU_SCRIPTS.items():
         _menu_script(run, switch, steps))
 
 
-@scenario("e2e,menu")
-def tooltip_on_hover(run: Run) -> None:
-    """Resting the pointer on the clock shows the long date in just-time
-    mode and the time in just-date mode; date-and-time mode shows none."""
-    run.clean_start()
-    run.start()
-    tip = run.hover_tooltip("time")
-    run.screenshot("tooltip-date", {
-        "left": tip["rect"]["left"] - 40, "top": 0,
-        "right": tip["rect"]["right"] + 10, "bottom": tip["rect"]["bottom"]})
-    run.open_menu("right")
-    run.choose("d")
-    run.expect_text("date", seconds=False, hour24=False)
-    # The date's tooltip may still show for a moment: wait for the time.
-    run.hover_tooltip("date", lambda text: ":" in text)
-    run.open_menu("right")
-    run.choose("e")
-    run.expect_text("datetime", seconds=False, hour24=False)
-    run.hover_label()
-    run.observe_quietly(
-        lambda s: not any(tip["visible"] for tip in s["tooltips"]),
-        "a tooltip showed in date-and-time mode")
-
-
 @scenario("e2e,menu,reach,startup")
 def keyboard_opens_the_menu(run: Run) -> None:
     """Started while another program has the keyboard, the clock leaves it
     there. Once clicked it has the keyboard, and Shift+F10 and the Menu key
     open the options menu below the clock, and the keyboard chooses from
     it."""
-    run.clean_start()
     holder, holder_hwnd = run.probe.hold_focus(120)
     try:
         state = run.start()
@@ -287,7 +271,6 @@ def about_box(run: Run) -> None:
     """About (two steps up from the bottom) shows a message box with the
     title, the five-line text, an information icon and one OK button; the
     clock ticks on meanwhile and after Enter closes it."""
-    run.clean_start()
     run.start("-timesec")
     run.open_menu("right")
     run.desktop.key("Up", "Up", "Return")
@@ -315,7 +298,6 @@ def about_box(run: Run) -> None:
 def adjust_keeps_clock_running(run: Run) -> None:
     """Adjust Date/Time ("a") starts the system's settings and the clock
     goes on, whether or not they can be shown."""
-    run.clean_start()
     run.start("-timesec")
     run.open_menu("right")
     # The settings program may be gone again quickly when the system has

@@ -13,7 +13,6 @@ from __future__ import annotations
 
 import argparse
 import shutil
-import struct
 import subprocess
 import sys
 from pathlib import Path
@@ -30,14 +29,13 @@ PLAUSIBLE = {"clock": ((40, 500), (20, 80)), "menu": ((100, 400), (100, 400)),
 
 def look(path: Path) -> tuple[int, int, int, str]:
     """Width, height, number of colours and the top-left pixel's colour."""
-    data = path.read_bytes()
-    if not data.startswith(b"\x89PNG\r\n\x1a\n"):
-        return 0, 0, 0, "not a PNG"
-    width, height = struct.unpack_from(">II", data, 16)
-    seen = subprocess.run(
-        ["convert", str(path), "-format", "%k %[hex:p{0,0}]", "info:"],
+    kind, *seen = subprocess.run(
+        ["convert", str(path), "-format", "%m %w %h %k %[hex:p{0,0}]",
+         "info:"],
         capture_output=True, text=True, check=True, timeout=60).stdout.split()
-    return width, height, int(seen[0]), "#" + seen[1][:6].lower()
+    if kind != "PNG":
+        return 0, 0, 0, f"not a PNG but {kind}"
+    return int(seen[0]), int(seen[1]), int(seen[2]), "#" + seen[3][:6].lower()
 
 
 def main() -> int:

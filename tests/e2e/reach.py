@@ -63,7 +63,6 @@ def off_screen_clock_comes_back_on_display_change(run: Run) -> None:
     """A clock taken off every screen while it runs (moved by another
     program, or a resolution lowered under it) comes back whole when the
     display change is announced; without the announcement it stays."""
-    run.clean_start()
     run.start("-timesec")
     run.probe.move(3000, 2500)
     moved = run.probe.state()
@@ -127,13 +126,6 @@ def _docked_grows_left(run: Run, edge: int, gaps: tuple[int, ...]) -> None:
         run.end_clocks()
 
 
-@scenario("e2e,reach", timeout=180)
-def docked_right_keeps_its_edge(run: Run) -> None:
-    """On the one screen, at its right edge and 80 pixels from it."""
-    monitor = run.probe.state()["screen"]["monitors"][0]
-    _docked_grows_left(run, monitor["work"]["right"], (0, 80))
-
-
 # ============================================================ two monitors
 
 
@@ -172,7 +164,6 @@ def _onto_second_monitor(run: Run) -> dict:
 def place_on_second_monitor_comes_back(run: Run) -> None:
     """A clock dragged onto the second monitor, closed and started again,
     stands on the same pixel."""
-    run.clean_start()
     moved = _onto_second_monitor(run)
     run.exit_by_menu(run.quorvo.processes[-1])
     log(f"stored {run.stored()}")
@@ -199,7 +190,6 @@ def unplugged_monitor_brings_the_text_back(run: Run) -> None:
     to its pixel on the second. Closed while the second is gone, it stores
     its place on the second: started again while the second is still gone
     it starts on the first, and goes back when the second comes."""
-    run.clean_start()
     layout = list(run.session.monitors)
     moved = _onto_second_monitor(run)
     place = position(moved)
@@ -242,8 +232,12 @@ def unplugged_monitor_brings_the_text_back(run: Run) -> None:
         _monitors(run, 2)
 
 
-@scenario("e2e,reach,monitors", timeout=180)
-def docked_right_of_left_monitor_keeps_its_edge(run: Run) -> None:
-    """At the right edge of the left monitor, beside the second one."""
-    first, _ = _monitors(run, 2)
-    _docked_grows_left(run, first["work"]["right"], (0,))
+# On the one screen, at its right edge and 80 pixels from it; at the right
+# edge of the left monitor, beside the second one.
+for _name, _labels, _count, _gaps in (
+        ("docked_right_keeps_its_edge", "e2e,reach", 1, (0, 80)),
+        ("docked_right_of_left_monitor_keeps_its_edge", "e2e,reach,monitors",
+         2, (0,))):
+    scenario(_labels, timeout=180, name=_name)(
+        lambda run, count=_count, gaps=_gaps: _docked_grows_left(
+            run, _monitors(run, count)[0]["work"]["right"], gaps))

@@ -55,11 +55,13 @@ def import_modules() -> None:
 
 @contextlib.contextmanager
 def clock_run(session, args, name: str):
-    """A Run of its own for the scenario; on failure, the traceback and a
-    screenshot beside its artifacts. Nothing of it may outlive it."""
+    """A Run of its own for the scenario, from a clean start; on failure,
+    the traceback and a screenshot beside its artifacts. Nothing of it may
+    outlive it."""
     artifacts = Path(args.work_dir) / "artifacts" / name
     run = Run(session, Path(args.exe), artifacts, args.version)
     try:
+        run.clean_start()
         yield run
     except Exception:
         with open(artifacts / "failure.txt", "w") as report:

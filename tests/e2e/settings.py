@@ -69,7 +69,6 @@ CLOSE_WAYS = {
 
 def _close_saves(run: Run, switch, choices, drag, display, close,
                  options) -> None:
-    run.clean_start()
     run.start(*switch)
     for keys in choices:
         run.open_menu("right")
@@ -114,7 +113,6 @@ for _name, (_labels, *_row) in CLOSE_WAYS.items():
 def partly_above_top_edge_comes_back(run: Run) -> None:
     """A window dragged partly above the screen's top edge is stored with a
     negative Top and comes back to the same place."""
-    run.clean_start()
     state = run.start("-timesec")
     point = run.label_point(state)
     # Down first, then up past the top edge by more than the window's

@@ -8,8 +8,9 @@ import time
 
 from clock import (EXIT_TIMEOUT, WINDOW_TIMEOUT, WS_BORDER, WS_CAPTION,
                    WS_EX_TOOLWINDOW, WS_EX_TOPMOST, WS_MAXIMIZEBOX,
-                   WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU, WS_THICKFRAME, Run,
-                   expect_position, layout_dpi, pixels, position, twips)
+                   WS_MINIMIZEBOX, WS_POPUP, WS_SYSMENU, WS_THICKFRAME,
+                   SETTING_NAMES, Run, expect_position, layout_dpi, pixels,
+                   position, twips)
 from common import DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS
 from registry import scenario
 from session import check, log
@@ -29,7 +30,6 @@ def first_start_defaults(run: Run) -> None:
     place, showing the time without seconds in 12-hour form, that screen
     readers, MSAA and UI Automation alike, call "Quorvo". (Its topmost
     standing is checked on its own.)"""
-    run.clean_start()
     run.start()
     state, _, _ = run.read()
     clock = state["clock"]
@@ -49,8 +49,6 @@ def first_start_defaults(run: Run) -> None:
     check(layout_dpi(state) == 96,
           f"the display runs at {layout_dpi(state)} DPI")
     expect_position(state, DEFAULT_LEFT_TWIPS, DEFAULT_TOP_TWIPS)
-    check(position(state) == (362, -1),
-          f"window at {clock['rect']}")
     state = run.expect_text("time", seconds=False, hour24=False)
     run.check_geometry(state)
     run.expect_tooltip("time", False)
@@ -91,7 +89,6 @@ def _screen_readers_hear_quorvo(run: Run) -> None:
 def stays_on_top(run: Run) -> None:
     """Start-up puts the clock into the topmost band of windows, where it
     stays while it ticks (and its tooltip is set) and after a move."""
-    run.clean_start()
     state = run.start("-timesec")
     check(state["clock"]["exstyle"] & WS_EX_TOPMOST,
           f"the clock is not topmost after start-up: exstyle "
@@ -161,7 +158,6 @@ def larger_text_is_never_cut(run: Run) -> None:
     """Text size from 100 % to 225 %: the message font enlarged while the
     clock runs, and a clock started at each size. The label lies wholly
     inside the window, 65 twips lower than the window's height."""
-    run.clean_start()
     normal = run.probe.message_font()["height"]
     try:
         run.start("-timedatesec")
@@ -195,31 +191,19 @@ def larger_text_is_never_cut(run: Run) -> None:
         run.probe.message_font(normal)
 
 
-@scenario("e2e,startup")
-def seconds_tick(run: Run) -> None:
-    """-timesec: the time with seconds, and the text follows the clock."""
-    run.clean_start()
-    run.start("-timesec")
-    first = run.expect_text("time", seconds=True, hour24=False)
-    run.check_geometry(first)
-    first_text = first["label"]["text"]
-    held, state = run.probe.wait("text-not:" + first_text, 3.0)
-    check(held, f"the text stayed {first_text!r} for 3 s")
-    log(f"text went from {first_text!r} to {state['label']['text']!r}")
-    run.expect_text("time", seconds=True, hour24=False)
-    # The window keeps fitting its label as the text changes.
-    run.check_geometry(run.probe.state())
-
-
-@scenario("e2e,switches", timeout=180)
+@scenario("e2e,switches,startup", timeout=180)
 def switches_choose_the_display(run: Run) -> None:
     """Each switch shows its display whatever the store says, which it does
-    not read; "-DATE" is no switch and shows the design-time display, the
-    time with seconds. Where there is one, the tooltip fits the display;
-    time and date are joined by exactly two blanks."""
+    not read, and leaves the stored place and 24-hour option in force;
+    "-DATE" is no switch and shows the design-time display, the time with
+    seconds. Where there is one, the tooltip fits the display; time and
+    date are joined by exactly two blanks; seconds tick on, the window
+    fitting each text."""
     rows = [  # switch, stored options, mode, seconds
         ("-date", {"JTime": "True", "Seconds": "True"}, "date", False),
         ("-time", {"JDate": "True", "Seconds": "True"}, "time", False),
+        ("-timesec", {"Left": "1500", "Top": "3000", "24 Hour": "True",
+                      "JDate": "True"}, "time", True),
         ("-timedate", {}, "datetime", False),
         ("-timedatesec", {}, "datetime", True),
         ("-DATE", {"JDate": "True", "JTime": "False", "Seconds": "False"},
@@ -230,39 +214,30 @@ def switches_choose_the_display(run: Run) -> None:
         run.clean_start()
         run.probe.reg_set([(name, "sz", data) for name, data in
                            stored.items()])
-        run.start(switch)
-        state = run.expect_text(mode, seconds=seconds, hour24=False)
+        state = run.start(switch)
+        expect_position(state, float(stored.get("Left", DEFAULT_LEFT_TWIPS)),
+                        float(stored.get("Top", DEFAULT_TOP_TWIPS)))
+        hour24 = stored.get("24 Hour") == "True"
+        state = run.expect_text(mode, seconds=seconds, hour24=hour24)
         run.check_geometry(state)
-        run.expect_tooltip(mode, False)
+        run.expect_tooltip(mode, hour24)
         text = state["label"]["text"]
         check(mode != "datetime" or ("  " in text and "   " not in text),
               f"{text!r} does not join time and date with exactly two "
               f"blanks")
+        if seconds:
+            run.probe.require("text-not:" + text, 3.0, "the next second")
+            run.check_geometry(run.expect_text(mode, seconds, hour24))
         run.screenshot(switch.lstrip("-"), state["clock"]["rect"])
         run.end_clocks()
-
-
-@scenario("e2e,switches")
-def switch_keeps_stored_position_and_24_hour(run: Run) -> None:
-    """A switch leaves the stored position and 24-hour option in force."""
-    run.clean_start()
-    run.probe.reg_set([("Left", "sz", "1500"), ("Top", "sz", "3000"),
-                       ("24 Hour", "sz", "True"), ("JDate", "sz", "True")])
-    state = run.start("-timesec")
-    expect_position(state, 1500, 3000)
-    run.expect_text("time", seconds=True, hour24=True)
 
 
 @scenario("e2e,startup,settings")
 def second_instance_ends_at_once(run: Run) -> None:
     """A second start ends at once, shows no window and leaves the store
     as it was; the first clock keeps running."""
-    run.clean_start()
-    seeded = [("Left", "sz", "3000"), ("Top", "sz", "1500"),
-              ("JTime", "sz", "True"), ("DateTime", "sz", "False"),
-              ("Seconds", "sz", "True"), ("JDate", "sz", "False"),
-              ("24 Hour", "sz", "False")]
-    run.probe.reg_set(seeded)
+    run.probe.reg_set([(name, "sz", data) for name, data in zip(
+        SETTING_NAMES, "3000 1500 True False True False False".split())])
     before_store = run.stored()
     run.start()
     first = run.quorvo.processes[-1]
@@ -292,7 +267,6 @@ def second_instance_ends_at_once(run: Run) -> None:
 def start_right_after_exit(run: Run) -> None:
     """A start 0.3 s after Exit gets a clock, although the closing one may
     still be taking its window down; it is not a second instance."""
-    run.clean_start()
     run.start()
     first = run.quorvo.processes[-1]
     run.open_menu("right")
