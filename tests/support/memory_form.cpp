@@ -57,27 +57,26 @@ void MemoryForm::refresh() {
 void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
                            platform::PopupPlace place) {
   if (!loaded) throw platform::RuntimeError("form is unloaded");
-  PopupShown shown{flags, place, {}};
-  std::vector<platform::MenuItem*> visibleItems;
+  PopupShown& shown =
+      runtime_.popups.emplace_back(PopupShown{flags, place, {}});
+  const std::string& choice = runtime_.choosePopupItem;
+  platform::MenuItem* chosen = nullptr;
   for (platform::MenuItem* item : menu.items()) {
     if (!item->visible()) continue;
-    visibleItems.push_back(item);
-    shown.entries.push_back({platform::displayCaption(item->caption()),
-                             item->checked(), item->enabled(),
-                             item->isSeparator()});
-  }
-  runtime_.popups.push_back(shown);
-  runtime_.journal.push_back("popup");
-  if (!runtime_.choosePopupItem) return;
-  const std::string choice = runtime_.choosePopupItem(shown);
-  for (std::size_t i = 0; i < visibleItems.size(); ++i) {
-    if (!choice.empty() && shown.entries[i].caption == choice &&
-        shown.entries[i].enabled && !shown.entries[i].separator) {
-      platform::MenuItem* const item = visibleItems[i];
-      runtime_.raise(platform::handlerName(item->name(), "Click"),
-                     [item] { item->click(); });
-      return;
+    const std::string caption = platform::displayCaption(item->caption());
+    shown.items.push_back(item->isSeparator()
+                              ? "-"
+                              : (item->checked() ? "*" : "") + caption +
+                                    (item->enabled() ? "" : " (greyed)"));
+    if (!chosen && !choice.empty() && caption == choice && item->enabled() &&
+        !item->isSeparator()) {
+      chosen = item;
     }
+  }
+  runtime_.journal.push_back("popup");
+  if (chosen) {
+    runtime_.raise(platform::handlerName(chosen->name(), "Click"),
+                   [chosen] { chosen->click(); });
   }
 }
 

@@ -16,17 +16,13 @@ namespace quorvo::testing {
 
 class MemoryRuntime;
 
-// What a popup showed: the visible items below the opened menu, in order.
+// What a popup showed: the visible items below the opened menu, in order,
+// each as its caption, with "*" before a checked one and " (greyed)" after a
+// disabled one, or "-" for a line.
 struct PopupShown {
-  struct Entry {
-    std::string caption;
-    bool checked;
-    bool enabled;
-    bool separator;
-  };
   int flags;
   platform::PopupPlace place;
-  std::vector<Entry> entries;
+  std::vector<std::string> items;
 };
 
 class MemoryForm : public platform::Form {

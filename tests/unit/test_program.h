@@ -32,9 +32,7 @@ class TestProgram {
 
   // Chooses the popup item with this caption (as shown) at the next popup.
   void chooseAtNextPopup(const std::string& shownCaption) {
-    runtime.choosePopupItem = [shownCaption](const PopupShown&) {
-      return shownCaption;
-    };
+    runtime.choosePopupItem = shownCaption;
   }
   // Opens the options menu with a right click and chooses the item.
   void choose(const std::string& shownCaption) {
