@@ -1,19 +1,21 @@
 // The tick of the clock window: which display options give which clock text
 // and tooltip, how the window follows the text, and that an unchanged text
 // costs nothing.
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 #include <vector>
 
 #include "allocation_counter.h"
-#include "program_fixture.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
 constexpr const char* kLongDate = "Monday, March 4 2024";
 
-class ClockTickTest : public ProgramTest {
+class ClockTickTest : public ::testing::Test, public TestProgram {
  protected:
   void SetUp() override { start(); }
   // Ticks with these marks and checks the text and tooltip shown.
@@ -120,9 +122,9 @@ TEST_F(ClockTickTest, NoModeKeepsTheLastTextAndTooltip) {
     TestProgram fresh;
     fresh.start("", {{"JTime", "False"}});
     if (tickedBefore) {
-      MenuMarks{.jTime = true}.applyTo(fresh.menu());
+      fresh.setMarks(MenuMarks{.jTime = true});
       fresh.tick();
-      MenuMarks{}.applyTo(fresh.menu());
+      fresh.setMarks(MenuMarks{});
     }
     fresh.runtime.dateTime().set(2024, 3, 5, 7, 30, 0);
     fresh.tick();

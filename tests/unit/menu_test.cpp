@@ -1,16 +1,18 @@
 // The options menu: its items, the display-mode and switch handlers, what the
 // popup lists, and how the mouse reaches it.
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "program_fixture.h"
 #include "quorvo_version.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
-class MenuTest : public ProgramTest {
+class MenuTest : public ::testing::Test, public TestProgram {
  protected:
   void SetUp() override { start(); }
 };
@@ -245,14 +247,14 @@ TEST_F(MenuTest, CommandsAskTheSystemEachTimeAndTheClockGoesOn) {
     TestProgram p;
     p.start();
     p.runtime.processes().fail = row.startFails;
-    const MenuMarks before = MenuMarks::of(p.menu());
+    const MenuMarks before = p.marks();
     p.runtime.journal.clear();
     p.choose(row.item);
     p.choose(row.item);
     EXPECT_EQ(p.runtime.journal,
               (Journal{"popup", row.call, "popup", row.call}));
     EXPECT_TRUE(p.runtime.app().errors.empty());
-    EXPECT_EQ(MenuMarks::of(p.menu()), before);
+    EXPECT_EQ(p.marks(), before);
     EXPECT_FALSE(p.runtime.app().ended());
     p.tick();
     EXPECT_EQ(p.label().caption(), "9:05 PM");

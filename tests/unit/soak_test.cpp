@@ -4,12 +4,14 @@
 // choices come round to the same display, the live heap blocks are the same
 // as the first time and the live bytes have not grown beyond a few strings'
 // worth.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "allocation_counter.h"
-#include "program_fixture.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
