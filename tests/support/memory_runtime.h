@@ -32,7 +32,6 @@ struct ScreenRect {
 
 class MemoryRuntime : public platform::Runtime {
  public:
-  MemoryRuntime() { dateTime_.set(2024, 3, 4, 21, 5, 3); }
   std::unique_ptr<platform::Form> createForm(
       const platform::FormDesign& /*design*/,
       platform::FormEvents& events) override {
