@@ -18,19 +18,10 @@ std::string formEvent(std::string_view event) {
 
 MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
                        platform::WindowHandle handle)
-    : runtime_(runtime), events_(events), handle_(handle) {}
-
-void MemoryForm::move(float left, float top) {
-  left_ = userLeft_ = left;
-  top_ = userTop_ = top;
-  runtime_.journal.push_back("move");
-}
-
-void MemoryForm::moveAside(float left, float top) {
-  left_ = left;
-  top_ = top;
-  runtime_.journal.push_back("move aside");
-}
+    : runtime_(runtime),
+      journal_(runtime.journal),
+      events_(events),
+      handle_(handle) {}
 
 bool MemoryForm::isOnAnyScreen() const {
   return std::any_of(runtime_.screens.begin(), runtime_.screens.end(),
@@ -38,20 +29,6 @@ bool MemoryForm::isOnAnyScreen() const {
                        return left_ < s.right && left_ + width_ > s.left &&
                               top_ < s.bottom && top_ + height_ > s.top;
                      });
-}
-
-void MemoryForm::keepTextOnScreen() {
-  runtime_.journal.push_back("keep text on screen");
-}
-
-void MemoryForm::show() {
-  visible = true;
-  runtime_.journal.push_back("show");
-}
-
-void MemoryForm::refresh() {
-  ++refreshes;
-  runtime_.journal.push_back("refresh");
 }
 
 void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
@@ -73,7 +50,7 @@ void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
       chosen = item;
     }
   }
-  runtime_.journal.push_back("popup");
+  journal_.push_back("popup");
   if (chosen) {
     runtime_.raise(platform::handlerName(chosen->name(), "Click"),
                    [chosen] { chosen->click(); });
@@ -84,7 +61,7 @@ void MemoryForm::unload() {
   loaded = false;
   visible = false;
   for (auto& timer : timers_) timer->alive = false;
-  runtime_.journal.push_back("unload");
+  journal_.push_back("unload");
   runtime_.forget(this);
 }
 
