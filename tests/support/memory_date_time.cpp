@@ -1,9 +1,8 @@
-// MemoryDateTime: the day of the week of a date, and its texts by pattern.
+// MemoryDateTime: a reading from a point in time, and its texts by pattern.
 #include "memory_date_time.h"
 
 #include <algorithm>
 #include <array>
-#include <tuple>
 
 namespace quorvo::testing {
 
@@ -34,20 +33,16 @@ void MemoryDateTime::set(std::chrono::sys_seconds at) {
 std::string_view MemoryDateTime::format(const platform::LocalDateTime& value,
                                         std::string_view pattern) {
   if (failFormat) throw platform::RuntimeError("formatter failed");
+  const std::array<int, 8> made{value.year,      value.month, value.day,
+                                value.dayOfWeek, value.hour,  value.minute,
+                                value.second,    longTime24};
   auto found = std::ranges::find(composed_, pattern, &Composed::pattern);
   if (found == composed_.end()) {
-    found = composed_.insert(composed_.end(), Composed{});
-    found->pattern = pattern;
+    found = composed_.insert(composed_.end(), {std::string(pattern), {}, {}});
   }
-  const auto fields = [](const platform::LocalDateTime& v) {
-    return std::tie(v.year, v.month, v.day, v.dayOfWeek, v.hour, v.minute,
-                    v.second);
-  };
-  if (!found->value || fields(*found->value) != fields(value) ||
-      found->longTime24 != longTime24) {
+  if (found->text.empty() || found->made != made) {
     found->text = compose(value, pattern);
-    found->value = value;
-    found->longTime24 = longTime24;
+    found->made = made;
   }
   text_ = found->text;
   return text_;

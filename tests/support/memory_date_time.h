@@ -1,6 +1,7 @@
 // MemoryDateTime: a clock the test sets, with English (United States) names.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -43,9 +44,8 @@ class MemoryDateTime : public platform::DateTimeService {
                       std::string_view pattern) const;
   struct Composed {
     std::string pattern;
-    std::optional<platform::LocalDateTime> value;  // none: nothing composed
-    bool longTime24 = false;
-    std::string text;
+    std::array<int, 8> made{};  // of these fields and longTime24
+    std::string text;           // "": nothing composed yet
   };
   std::vector<Composed> composed_;
   std::string text_;
