@@ -76,7 +76,7 @@ TEST_F(MenuTest, DisplayHandlersFromEveryRelevantState) {
   for (const ClickRow& row : rows) {
     SCOPED_TRACE(row.name);
     setMarks(row.before);
-    chooseAtNextPopup(row.item);
+    runtime.choosePopupItem = row.item;
     window().pressMouseOnLabel(platform::kRightButton);
     EXPECT_EQ(marks(), row.after);
     EXPECT_TRUE(runtime.app().errors.empty());
@@ -130,7 +130,7 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
       {"Adjust disabled cannot be chosen", "",
        [](TestProgram& p) {
          p.menu().mnuSet.setEnabled(false);
-         p.chooseAtNextPopup("Adjust Date/Time");
+         p.runtime.choosePopupItem = "Adjust Date/Time";
        },
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "-",
         "Adjust Date/Time (greyed)", "24 hour time", "-", "About", "Exit"}},
@@ -205,7 +205,7 @@ TEST_F(MenuTest, EveryInputOnWindowAndLabel) {
     TestProgram p;
     p.start();
     p.runtime.windows().pointer = row.pointer;
-    p.chooseAtNextPopup("Just Date");
+    p.runtime.choosePopupItem = "Just Date";
     p.runtime.journal.clear();
     give(p.window(), row.input, row.onLabel);
     EXPECT_EQ(p.runtime.journal, row.calls);

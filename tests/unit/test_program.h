@@ -71,13 +71,9 @@ class TestProgram {
     m.mnuSplit1.setVisible(marks.adjust);
   }
 
-  // Chooses the popup item with this caption (as shown) at the next popup.
-  void chooseAtNextPopup(const std::string& shownCaption) {
-    runtime.choosePopupItem = shownCaption;
-  }
   // Opens the options menu with a right click and chooses the item.
   void choose(const std::string& shownCaption) {
-    chooseAtNextPopup(shownCaption);
+    runtime.choosePopupItem = shownCaption;
     window().pressMouse(platform::kRightButton);
   }
 
