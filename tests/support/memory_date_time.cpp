@@ -1,55 +1,48 @@
-// MemoryDateTime: the day of the week of a date, and its texts by pattern.
+// MemoryDateTime: a reading from a point in time, and its texts by pattern.
 #include "memory_date_time.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <tuple>
 
 namespace quorvo::testing {
 
 namespace {
 
 std::string twoDigits(int value) {
-  std::array<char, 8> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%02d", value);
-  return buffer.data();
+  return (value < 10 ? "0" : "") + std::to_string(value);
 }
 
 int hour12(int hour) { return hour % 12 == 0 ? 12 : hour % 12; }
 
 }  // namespace
 
-void MemoryDateTime::set(int year, int month, int day, int hour, int minute,
-                         int second) {
-  // Day of week by Sakamoto's method.
-  static constexpr std::array<int, 12> kMonthOffsets{0, 3, 2, 5, 0, 3,
-                                                     5, 1, 4, 6, 2, 4};
-  const int y = month < 3 ? year - 1 : year;
-  const int dayOfWeek =
-      (y + y / 4 - y / 100 + y / 400 +
-       kMonthOffsets[static_cast<std::size_t>(month - 1)] + day) %
-      7;
-  current = {year, month, day, dayOfWeek, hour, minute, second};
+void MemoryDateTime::set(std::chrono::sys_seconds at) {
+  using namespace std::chrono;
+  const sys_days day = floor<days>(at);
+  const year_month_day date{day};
+  const hh_mm_ss<seconds> time{at - day};
+  current = {static_cast<int>(date.year()),
+             static_cast<int>(static_cast<unsigned>(date.month())),
+             static_cast<int>(static_cast<unsigned>(date.day())),
+             static_cast<int>(weekday{day}.c_encoding()),
+             static_cast<int>(time.hours().count()),
+             static_cast<int>(time.minutes().count()),
+             static_cast<int>(time.seconds().count())};
 }
 
 std::string_view MemoryDateTime::format(const platform::LocalDateTime& value,
                                         std::string_view pattern) {
   if (failFormat) throw platform::RuntimeError("formatter failed");
+  const std::array<int, 8> made{value.year,      value.month, value.day,
+                                value.dayOfWeek, value.hour,  value.minute,
+                                value.second,    longTime24};
   auto found = std::ranges::find(composed_, pattern, &Composed::pattern);
   if (found == composed_.end()) {
-    found = composed_.insert(composed_.end(), Composed{});
-    found->pattern = pattern;
+    found = composed_.insert(composed_.end(), {std::string(pattern), {}, {}});
   }
-  const auto fields = [](const platform::LocalDateTime& v) {
-    return std::tie(v.year, v.month, v.day, v.dayOfWeek, v.hour, v.minute,
-                    v.second);
-  };
-  if (!found->value || fields(*found->value) != fields(value) ||
-      found->longTime24 != longTime24) {
+  if (found->text.empty() || found->made != made) {
     found->text = compose(value, pattern);
-    found->value = value;
-    found->longTime24 = longTime24;
+    found->made = made;
   }
   text_ = found->text;
   return text_;

@@ -1,6 +1,8 @@
 // MemoryDateTime: a clock the test sets, with English (United States) names.
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +29,10 @@ class MemoryDateTime : public platform::DateTimeService {
   std::string_view format(const platform::LocalDateTime& value,
                           std::string_view pattern) override;
 
-  void set(int year, int month, int day, int hour, int minute, int second);
-  platform::LocalDateTime current;
+  // Sets the clock to a point in local time.
+  void set(std::chrono::sys_seconds at);
+  // By default Monday, March 4 2024, 21:05:03.
+  platform::LocalDateTime current{2024, 3, 4, 1, 21, 5, 3};
   std::optional<platform::LocalDateTime> nextReading;
   // The system's long time format is a 24-hour one with a leading zero
   // ("09:05:03"), as in many European locales.
@@ -40,9 +44,8 @@ class MemoryDateTime : public platform::DateTimeService {
                       std::string_view pattern) const;
   struct Composed {
     std::string pattern;
-    std::optional<platform::LocalDateTime> value;  // none: nothing composed
-    bool longTime24 = false;
-    std::string text;
+    std::array<int, 8> made{};  // of these fields and longTime24
+    std::string text;           // "": nothing composed yet
   };
   std::vector<Composed> composed_;
   std::string text_;

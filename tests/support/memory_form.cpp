@@ -18,19 +18,10 @@ std::string formEvent(std::string_view event) {
 
 MemoryForm::MemoryForm(MemoryRuntime& runtime, platform::FormEvents& events,
                        platform::WindowHandle handle)
-    : runtime_(runtime), events_(events), handle_(handle) {}
-
-void MemoryForm::move(float left, float top) {
-  left_ = userLeft_ = left;
-  top_ = userTop_ = top;
-  runtime_.journal.push_back("move");
-}
-
-void MemoryForm::moveAside(float left, float top) {
-  left_ = left;
-  top_ = top;
-  runtime_.journal.push_back("move aside");
-}
+    : runtime_(runtime),
+      journal_(runtime.journal),
+      events_(events),
+      handle_(handle) {}
 
 bool MemoryForm::isOnAnyScreen() const {
   return std::any_of(runtime_.screens.begin(), runtime_.screens.end(),
@@ -40,44 +31,29 @@ bool MemoryForm::isOnAnyScreen() const {
                      });
 }
 
-void MemoryForm::keepTextOnScreen() {
-  runtime_.journal.push_back("keep text on screen");
-}
-
-void MemoryForm::show() {
-  visible = true;
-  runtime_.journal.push_back("show");
-}
-
-void MemoryForm::refresh() {
-  ++refreshes;
-  runtime_.journal.push_back("refresh");
-}
-
 void MemoryForm::popupMenu(platform::MenuItem& menu, int flags,
                            platform::PopupPlace place) {
   if (!loaded) throw platform::RuntimeError("form is unloaded");
-  PopupShown shown{flags, place, {}};
-  std::vector<platform::MenuItem*> visibleItems;
+  PopupShown& shown =
+      runtime_.popups.emplace_back(PopupShown{flags, place, {}});
+  const std::string& choice = runtime_.choosePopupItem;
+  platform::MenuItem* chosen = nullptr;
   for (platform::MenuItem* item : menu.items()) {
     if (!item->visible()) continue;
-    visibleItems.push_back(item);
-    shown.entries.push_back({platform::displayCaption(item->caption()),
-                             item->checked(), item->enabled(),
-                             item->isSeparator()});
-  }
-  runtime_.popups.push_back(shown);
-  runtime_.journal.push_back("popup");
-  if (!runtime_.choosePopupItem) return;
-  const std::string choice = runtime_.choosePopupItem(shown);
-  for (std::size_t i = 0; i < visibleItems.size(); ++i) {
-    if (!choice.empty() && shown.entries[i].caption == choice &&
-        shown.entries[i].enabled && !shown.entries[i].separator) {
-      platform::MenuItem* const item = visibleItems[i];
-      runtime_.raise(platform::handlerName(item->name(), "Click"),
-                     [item] { item->click(); });
-      return;
+    const std::string caption = platform::displayCaption(item->caption());
+    shown.items.push_back(item->isSeparator()
+                              ? "-"
+                              : (item->checked() ? "*" : "") + caption +
+                                    (item->enabled() ? "" : " (greyed)"));
+    if (!chosen && !choice.empty() && caption == choice && item->enabled() &&
+        !item->isSeparator()) {
+      chosen = item;
     }
+  }
+  journal_.push_back("popup");
+  if (chosen) {
+    runtime_.raise(platform::handlerName(chosen->name(), "Click"),
+                   [chosen] { chosen->click(); });
   }
 }
 
@@ -85,7 +61,7 @@ void MemoryForm::unload() {
   loaded = false;
   visible = false;
   for (auto& timer : timers_) timer->alive = false;
-  runtime_.journal.push_back("unload");
+  journal_.push_back("unload");
   runtime_.forget(this);
 }
 

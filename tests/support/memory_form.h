@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "journal.h"
 #include "memory_label.h"
 #include "memory_timer.h"
 #include "platform/forms.h"
@@ -16,17 +17,13 @@ namespace quorvo::testing {
 
 class MemoryRuntime;
 
-// What a popup showed: the visible items below the opened menu, in order.
+// What a popup showed: the visible items below the opened menu, in order,
+// each as its caption, with "*" before a checked one and " (greyed)" after a
+// disabled one, or "-" for a line.
 struct PopupShown {
-  struct Entry {
-    std::string caption;
-    bool checked;
-    bool enabled;
-    bool separator;
-  };
   int flags;
   platform::PopupPlace place;
-  std::vector<Entry> entries;
+  std::vector<std::string> items;
 };
 
 class MemoryForm : public platform::Form {
@@ -41,8 +38,16 @@ class MemoryForm : public platform::Form {
   float userTop() const override { return userTop_; }
   void setLeft(float twips) override { left_ = userLeft_ = twips; }
   void setTop(float twips) override { top_ = userTop_ = twips; }
-  void move(float left, float top) override;
-  void moveAside(float left, float top) override;
+  void move(float left, float top) override {
+    left_ = userLeft_ = left;
+    top_ = userTop_ = top;
+    journal_.push_back("move");
+  }
+  void moveAside(float left, float top) override {
+    left_ = left;
+    top_ = top;
+    journal_.push_back("move aside");
+  }
   void setWidth(float twips) override {
     if (twips == width_) return;
     width_ = twips;
@@ -53,9 +58,17 @@ class MemoryForm : public platform::Form {
   bool isOnAnyScreen() const override;
   // Only noted in the journal: where the text lands is the placement rules'
   // (platform/placement.h), tested against monitor layouts of their own.
-  void keepTextOnScreen() override;
-  void show() override;
-  void refresh() override;
+  void keepTextOnScreen() override {
+    journal_.push_back("keep text on screen");
+  }
+  void show() override {
+    visible = true;
+    journal_.push_back("show");
+  }
+  void refresh() override {
+    ++refreshes;
+    journal_.push_back("refresh");
+  }
   void popupMenu(platform::MenuItem& menu, int flags,
                  platform::PopupPlace place) override;
   void unload() override;
@@ -86,6 +99,7 @@ class MemoryForm : public platform::Form {
 
  private:
   MemoryRuntime& runtime_;
+  Journal& journal_;
   platform::FormEvents& events_;
   platform::WindowHandle handle_;
   float left_ = 0, top_ = 0, width_ = 0, height_ = 0;

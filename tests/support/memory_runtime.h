@@ -6,7 +6,6 @@
 // program did.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -33,7 +32,6 @@ struct ScreenRect {
 
 class MemoryRuntime : public platform::Runtime {
  public:
-  MemoryRuntime() { dateTime_.set(2024, 3, 4, 21, 5, 3); }
   std::unique_ptr<platform::Form> createForm(
       const platform::FormDesign& /*design*/,
       platform::FormEvents& events) override {
@@ -63,9 +61,9 @@ class MemoryRuntime : public platform::Runtime {
     platform::runHandler(app_, app_, name, std::forward<Handler>(handler));
   }
 
-  // The popup's choice: given the visible items, the caption of the item to
-  // choose, or "" to close the menu without a choice.
-  std::function<std::string(const PopupShown&)> choosePopupItem;
+  // The caption (as shown) of the item to choose at every popup, or "" to
+  // close the menu without a choice.
+  std::string choosePopupItem;
   std::vector<PopupShown> popups;
   // Monitors, in twips; by default one 1920 x 1080 pixel screen.
   std::vector<ScreenRect> screens{{0, 0, 1920 * 15, 1080 * 15}};

@@ -1,19 +1,24 @@
 // The tick of the clock window: which display options give which clock text
 // and tooltip, how the window follows the text, and that an unchanged text
 // costs nothing.
+#include <gtest/gtest.h>
+
 #include <array>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "allocation_counter.h"
-#include "program_fixture.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
+using namespace std::chrono;
+
 constexpr const char* kLongDate = "Monday, March 4 2024";
 
-class ClockTickTest : public ProgramTest {
+class ClockTickTest : public ::testing::Test, public TestProgram {
  protected:
   void SetUp() override { start(); }
   // Ticks with these marks and checks the text and tooltip shown.
@@ -64,19 +69,21 @@ TEST_F(ClockTickTest, EveryDisplayAtTimesAcrossTheDay) {
   // is a 24-hour one ("09:05:03"), which loses only its leading zero. Date
   // and time shows the same text, two blanks and the date, and no tooltip.
   struct TimeRow {
-    std::array<int, 3> at;  // hour, minute, second
+    seconds at;  // into the day
     std::array<const char*, 5> forms;
   };
   const std::vector<TimeRow> times = {
-      {{21, 5, 3}, {"9:05 PM", "21:5", "9:05:03 PM", "21:5:3", "21:05:03"}},
-      {{9, 5, 3}, {"9:05 AM", "9:5", "9:05:03 AM", "9:5:3", "9:05:03"}},
-      {{0, 5, 3}, {"12:05 AM", "0:5", "12:05:03 AM", "0:5:3", "0:05:03"}},
-      {{12, 5, 3}, {"12:05 PM", "12:5", "12:05:03 PM", "12:5:3", "12:05:03"}},
-      {{23, 59, 0},
+      {21h + 5min + 3s,
+       {"9:05 PM", "21:5", "9:05:03 PM", "21:5:3", "21:05:03"}},
+      {9h + 5min + 3s, {"9:05 AM", "9:5", "9:05:03 AM", "9:5:3", "9:05:03"}},
+      {5min + 3s, {"12:05 AM", "0:5", "12:05:03 AM", "0:5:3", "0:05:03"}},
+      {12h + 5min + 3s,
+       {"12:05 PM", "12:5", "12:05:03 PM", "12:5:3", "12:05:03"}},
+      {23h + 59min,
        {"11:59 PM", "23:59", "11:59:00 PM", "23:59:0", "23:59:00"}},
   };
   for (const TimeRow& time : times) {
-    runtime.dateTime().set(2024, 3, 4, time.at[0], time.at[1], time.at[2]);
+    runtime.dateTime().set(sys_days{2024y / March / 4} + time.at);
     for (int form = 0; form < 5; ++form) {
       const std::string text = time.forms[form];
       runtime.dateTime().longTime24 = form == 4;
@@ -105,7 +112,7 @@ TEST_F(ClockTickTest, AMidnightTickComposesEverythingFromOneReading) {
   };
   for (const TickRow& row : rows) {
     SCOPED_TRACE(row.name);
-    runtime.dateTime().set(2026, 12, 31, 23, 59, 59);
+    runtime.dateTime().set(sys_days{2026y / December / 31} + 23h + 59min + 59s);
     runtime.dateTime().nextReading =
         platform::LocalDateTime{2027, 1, 1, 5, 0, 0, 0};
     expectTick(row.marks, row.caption, row.toolTip);
@@ -120,11 +127,11 @@ TEST_F(ClockTickTest, NoModeKeepsTheLastTextAndTooltip) {
     TestProgram fresh;
     fresh.start("", {{"JTime", "False"}});
     if (tickedBefore) {
-      MenuMarks{.jTime = true}.applyTo(fresh.menu());
+      fresh.setMarks(MenuMarks{.jTime = true});
       fresh.tick();
-      MenuMarks{}.applyTo(fresh.menu());
+      fresh.setMarks(MenuMarks{});
     }
-    fresh.runtime.dateTime().set(2024, 3, 5, 7, 30, 0);
+    fresh.runtime.dateTime().set(sys_days{2024y / March / 5} + 7h + 30min);
     fresh.tick();
     EXPECT_EQ(fresh.label().caption(), tickedBefore ? "9:05 PM" : "");
     EXPECT_EQ(fresh.label().toolTipText(), tickedBefore ? kLongDate : "");
@@ -180,7 +187,7 @@ TEST_F(ClockTickTest, UnchangedTickCostsNothing) {
     EXPECT_TRUE(runtime.app().errors.empty());
   }
   const int repaints = label().repaints;
-  runtime.dateTime().set(2024, 3, 4, 21, 6, 0);
+  runtime.dateTime().set(sys_days{2024y / March / 4} + 21h + 6min);
   tick();
   EXPECT_EQ(label().repaints, repaints + 1);
 }
@@ -193,7 +200,7 @@ TEST_F(ClockTickTest, FailingFormatterEndsTheTickButNotTheClock) {
   EXPECT_EQ(runtime.app().errors[0], "tmrGetTime_Timer");
   EXPECT_EQ(label().caption(), "9:05 PM");
   runtime.dateTime().failFormat = false;
-  runtime.dateTime().set(2024, 3, 4, 21, 7, 0);
+  runtime.dateTime().set(sys_days{2024y / March / 4} + 21h + 7min);
   tick();
   EXPECT_EQ(label().caption(), "9:07 PM");
 }

@@ -1,22 +1,19 @@
 // Closing the clock, whichever way: both forms go for good and the store
 // keeps what the user chose, also when a switch chose the display or the
 // store refuses to write.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "program_fixture.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
 using Texts = std::vector<std::string>;
-
-long formsCreated(const MemoryRuntime& runtime) {
-  return std::count(runtime.journal.begin(), runtime.journal.end(),
-                    "create form");
-}
 
 using Close = std::function<void(TestProgram&)>;
 
@@ -67,7 +64,8 @@ TEST(CloseTest, EveryCloseSavesEndsAndNoFormComesBack) {
               std::find(j.begin(), j.end(), "end") - j.begin());
     EXPECT_FALSE(p.program.frmQuorvoLoaded());
     EXPECT_FALSE(p.program.frmMenuLoaded());
-    const long created = formsCreated(p.runtime);
+    const std::size_t created =
+        callsTo(p.runtime.journal, "create form").size();
     const Values users = p.runtime.settings().values();
 
     // What may still arrive from the system after the end.
@@ -83,7 +81,7 @@ TEST(CloseTest, EveryCloseSavesEndsAndNoFormComesBack) {
         EXPECT_THROW((void)p.program.frmQuorvo(), platform::RuntimeError),
         "unloaded");
 
-    EXPECT_EQ(formsCreated(p.runtime), created);
+    EXPECT_EQ(callsTo(p.runtime.journal, "create form").size(), created);
     EXPECT_FALSE(p.program.frmQuorvoLoaded());
     EXPECT_FALSE(p.program.frmMenuLoaded());
     EXPECT_EQ(callsTo(p.runtime.journal, "save "), saved);

@@ -1,16 +1,18 @@
 // The options menu: its items, the display-mode and switch handlers, what the
 // popup lists, and how the mouse reaches it.
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "program_fixture.h"
 #include "quorvo_version.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
-class MenuTest : public ProgramTest {
+class MenuTest : public ::testing::Test, public TestProgram {
  protected:
   void SetUp() override { start(); }
 };
@@ -67,14 +69,17 @@ TEST_F(MenuTest, DisplayHandlersFromEveryRelevantState) {
         .hours24 = true}},
       {"24 hour off",
        {.jTime = true, .hours24 = true}, "24 hour time", {.jTime = true}},
+      {"closing the popup without a choice changes nothing",
+       {.jTime = true, .seconds = true}, "", {.jTime = true, .seconds = true}},
   };
   // clang-format on
   for (const ClickRow& row : rows) {
     SCOPED_TRACE(row.name);
     setMarks(row.before);
-    chooseAtNextPopup(row.item);
+    runtime.choosePopupItem = row.item;
     window().pressMouseOnLabel(platform::kRightButton);
     EXPECT_EQ(marks(), row.after);
+    EXPECT_TRUE(runtime.app().errors.empty());
   }
 }
 
@@ -94,19 +99,6 @@ TEST_F(MenuTest, AChoiceShowsAtTheNextTickAndWritesNothing) {
   EXPECT_TRUE(callsTo(runtime.journal, "save ").empty());
   tick();
   EXPECT_EQ(label().caption(), "Monday, March 4 2024");
-}
-
-// What a popup shows: each visible item's caption, "*" before a checked
-// one, " (greyed)" after a disabled one, "-" for a line.
-std::vector<std::string> shown(const PopupShown& popup) {
-  std::vector<std::string> items;
-  for (const auto& entry : popup.entries) {
-    items.push_back(entry.separator
-                        ? "-"
-                        : (entry.checked ? "*" : "") + entry.caption +
-                              (entry.enabled ? "" : " (greyed)"));
-  }
-  return items;
 }
 
 TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
@@ -138,7 +130,7 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
       {"Adjust disabled cannot be chosen", "",
        [](TestProgram& p) {
          p.menu().mnuSet.setEnabled(false);
-         p.chooseAtNextPopup("Adjust Date/Time");
+         p.runtime.choosePopupItem = "Adjust Date/Time";
        },
        {"Just Date", "*Just Time", "Date & Time", "Seconds", "-",
         "Adjust Date/Time (greyed)", "24 hour time", "-", "About", "Exit"}},
@@ -151,7 +143,7 @@ TEST_F(MenuTest, PopupShowsTheVisibleItemsWithTheirMarks) {
     if (row.before) row.before(p);
     p.window().pressMouse(platform::kRightButton);
     EXPECT_EQ(p.runtime.popups.back().flags, platform::kPopupMenuRightButton);
-    EXPECT_EQ(shown(p.runtime.popups.back()), row.shown);
+    EXPECT_EQ(p.runtime.popups.back().items, row.shown);
     EXPECT_TRUE(callsTo(p.runtime.journal, "shell ").empty());
   }
 }
@@ -213,7 +205,7 @@ TEST_F(MenuTest, EveryInputOnWindowAndLabel) {
     TestProgram p;
     p.start();
     p.runtime.windows().pointer = row.pointer;
-    p.chooseAtNextPopup("Just Date");
+    p.runtime.choosePopupItem = "Just Date";
     p.runtime.journal.clear();
     give(p.window(), row.input, row.onLabel);
     EXPECT_EQ(p.runtime.journal, row.calls);
@@ -225,13 +217,6 @@ TEST_F(MenuTest, EveryInputOnWindowAndLabel) {
     EXPECT_EQ(p.menu().mnuJDate.checked(), opened);
     EXPECT_TRUE(p.runtime.app().errors.empty());
   }
-}
-
-TEST_F(MenuTest, ClosingThePopupWithoutAChoiceChangesNothing) {
-  const MenuMarks before = marks();
-  choose("");
-  EXPECT_EQ(marks(), before);
-  EXPECT_TRUE(runtime.app().errors.empty());
 }
 
 // About shows one information box each time; Adjust Date/Time starts the
@@ -258,14 +243,14 @@ TEST_F(MenuTest, CommandsAskTheSystemEachTimeAndTheClockGoesOn) {
     TestProgram p;
     p.start();
     p.runtime.processes().fail = row.startFails;
-    const MenuMarks before = MenuMarks::of(p.menu());
+    const MenuMarks before = p.marks();
     p.runtime.journal.clear();
     p.choose(row.item);
     p.choose(row.item);
     EXPECT_EQ(p.runtime.journal,
               (Journal{"popup", row.call, "popup", row.call}));
     EXPECT_TRUE(p.runtime.app().errors.empty());
-    EXPECT_EQ(MenuMarks::of(p.menu()), before);
+    EXPECT_EQ(p.marks(), before);
     EXPECT_FALSE(p.runtime.app().ended());
     p.tick();
     EXPECT_EQ(p.label().caption(), "9:05 PM");

@@ -4,30 +4,19 @@
 // choices come round to the same display, the live heap blocks are the same
 // as the first time and the live bytes have not grown beyond a few strings'
 // worth.
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "allocation_counter.h"
-#include "program_fixture.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
 using namespace std::chrono;
-
-// Sets the in-memory clock to a point in local time.
-void setClock(MemoryDateTime& clock, sys_seconds at) {
-  const sys_days day = floor<days>(at);
-  const year_month_day date{day};
-  const hh_mm_ss<seconds> time{at - day};
-  clock.set(static_cast<int>(date.year()),
-            static_cast<int>(static_cast<unsigned>(date.month())),
-            static_cast<int>(static_cast<unsigned>(date.day())),
-            static_cast<int>(time.hours().count()),
-            static_cast<int>(time.minutes().count()),
-            static_cast<int>(time.seconds().count()));
-}
 
 TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
   MemoryRuntime runtime;
@@ -38,13 +27,11 @@ TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
       "Just Date", "Seconds",   "Date & Time",  "24 hour time", "Just Time",
       "Seconds",   "Just Date", "24 hour time", "Date & Time"};
   std::size_t nextChoice = 0;
-  std::string choice;
-  runtime.choosePopupItem = [&choice](const PopupShown&) { return choice; };
 
   // New Year's Eve, shortly before midnight, so the run crosses a day, a
   // month and a year early on.
   sys_seconds now = sys_days{2024y / December / 31} + 23h + 50min;
-  setClock(runtime.dateTime(), now);
+  runtime.dateTime().set(now);
   for (int i = 0; i < 10; ++i) window.tick();
   runtime.popups.reserve(1);
   runtime.journal.reserve(4);
@@ -58,9 +45,9 @@ TEST(SoakTest, MillionTicksAcrossModesAndCalendarChangesGrowNothing) {
     if (i % 100'000 == 0) now -= 1h;        // clocks go back
     if (i % 150'000 == 0) now += 1h;        // clocks go forward
     if (i % 250'000 == 0) now += days{40};  // a month and more later
-    setClock(runtime.dateTime(), now);
+    runtime.dateTime().set(now);
     if (i % kTicksPerChoice == 0) {
-      choice = choices[nextChoice++ % choices.size()];
+      runtime.choosePopupItem = choices[nextChoice++ % choices.size()];
       window.pressMouse(platform::kRightButton);
       runtime.popups.clear();
       runtime.journal.clear();

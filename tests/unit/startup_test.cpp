@@ -1,15 +1,17 @@
 // Start-up: single instance, first size, stored position, the command-line
 // switches, and the stored display options, also at the next start.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "program_fixture.h"
+#include "test_program.h"
 
 namespace quorvo::testing {
 namespace {
 
-class StartupTest : public ProgramTest {};
+class StartupTest : public ::testing::Test, public TestProgram {};
 
 // The design-time display: just the time, with seconds, Adjust offered.
 constexpr MenuMarks kDesignTime{.jTime = true, .seconds = true};
@@ -60,7 +62,7 @@ TEST_F(StartupTest, EverySwitchFromAnEmptyAndAFilledStore) {
       // the switch.
       MenuMarks expected = filled ? row.fromFilledStore : row.fromEmptyStore;
       expected.hours24 = filled;
-      EXPECT_EQ(MenuMarks::of(fresh.menu()), expected);
+      EXPECT_EQ(fresh.marks(), expected);
       EXPECT_EQ(fresh.window().left(), filled ? 300 : 5430);
       EXPECT_EQ(fresh.window().top(), filled ? 450 : -15);
       EXPECT_EQ(callsTo(fresh.runtime.journal, "read "),
@@ -143,11 +145,11 @@ TEST_F(StartupTest, CorruptStoredTextsFallBackToTheirDefaults) {
     EXPECT_TRUE(fresh.window().visible);
     // Words and numbers that do read as values keep them.
     const bool asFlag = text == "True";
-    EXPECT_EQ(MenuMarks::of(fresh.menu()), (MenuMarks{.jTime = true,
-                                                      .jDate = asFlag,
-                                                      .dateTime = asFlag,
-                                                      .seconds = asFlag,
-                                                      .hours24 = asFlag}));
+    EXPECT_EQ(fresh.marks(), (MenuMarks{.jTime = true,
+                                        .jDate = asFlag,
+                                        .dateTime = asFlag,
+                                        .seconds = asFlag,
+                                        .hours24 = asFlag}));
     EXPECT_EQ(fresh.window().left(), 5430);
     EXPECT_EQ(fresh.window().top(), -15);
   }
