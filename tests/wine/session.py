@@ -275,10 +275,9 @@ class WineSession:
             end_pid(self.x_pid)
             self.x_pid = 0
         deadline = time.monotonic() + 10
-        left = processes_of_prefix(self.prefix)
-        while left and time.monotonic() < deadline:
+        while ((left := processes_of_prefix(self.prefix))
+               and time.monotonic() < deadline):
             time.sleep(0.1)
-            left = processes_of_prefix(self.prefix)
         return left
 
     def _end_wine(self) -> None:
