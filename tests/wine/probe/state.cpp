@@ -174,10 +174,8 @@ std::string childJson(HWND child) {
 std::string windowJson(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  RECT clientScreen{origin.x, origin.y, origin.x + client.right,
-                    origin.y + client.bottom};
+  // To screen coordinates, as Microsoft documents for a RECT's two points.
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
   return withMembers(
       childJson(window),
       ",\"pid\":" + number(windowPid(window)) + ",\"exstyle\":" +
@@ -187,7 +185,7 @@ std::string windowJson(HWND window) {
           number(
               monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
           ",\"awareness\":" + quoted(std::string(awarenessName(window))) +
-          ",\"client\":" + rectJson(clientScreen) +
+          ",\"client\":" + rectJson(client) +
           ",\"children\":" + jsonArray(childWindows(window), childJson));
 }
 
@@ -204,11 +202,8 @@ bool isClockCandidate(HWND window) {
 }
 
 std::string tooltipJson(HWND window) {
-  return "{\"hwnd\":" + handleText(window) +
-         ",\"visible\":" + flag(IsWindowVisible(window) != FALSE) +
-         ",\"text\":" + quoted(windowText(window)) +
-         ",\"rect\":" + rectJson(window) +
-         ",\"tools\":" + tooltipToolsJson(window) + "}";
+  return withMembers(childJson(window),
+                     ",\"tools\":" + tooltipToolsJson(window));
 }
 
 // A popup menu window and the menu it shows, whose handle another process
