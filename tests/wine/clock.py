@@ -269,21 +269,17 @@ class Desktop:
         if rect is not None:
             left, top = max(rect["left"], 0), max(rect["top"], 0)
             size = f"{rect['right'] - left}x{rect['bottom'] - top}"
-            subprocess.run(
+            self.session.run_native(
                 ["convert", str(path), "-crop", f"{size}+{left}+{top}",
-                 "+repage", str(path)],
-                check=True, timeout=60, stdin=subprocess.DEVNULL,
-                capture_output=True)
+                 "+repage", str(path)], timeout=60)
         return path
 
     def distinct_colours(self, path: Path) -> int:
         """A drawn window with text has several colours, an undrawn one
         one."""
-        result = subprocess.run(
-            ["convert", str(path), "-format", "%k", "info:"], check=True,
-            timeout=60, stdin=subprocess.DEVNULL, capture_output=True,
-            text=True)
-        return int(result.stdout.strip())
+        return int(self.session.run_native(
+            ["convert", str(path), "-format", "%k", "info:"],
+            timeout=60).stdout)
 
 
 class Quorvo:

@@ -27,7 +27,7 @@ import signal
 import subprocess
 import sys
 import time
-from dataclasses import dataclass, field
+from dataclasses import dataclass, field, fields
 from pathlib import Path
 
 SCREEN = (1280, 1024)
@@ -202,6 +202,12 @@ class WineSession:
     state_file: Path | None = None
     _counter: int = field(default=0, repr=False)
 
+    def __post_init__(self) -> None:
+        # The same types whether given here or read back from a state file.
+        self.prefix, self.work_dir = Path(self.prefix), Path(self.work_dir)
+        self.probe_exe = self.probe_exe and Path(self.probe_exe)
+        self.monitors = [tuple(m) for m in self.monitors]
+
     # ------------------------------------------------------------ lifecycle
 
     @classmethod
@@ -213,7 +219,7 @@ class WineSession:
         one."""
         session = cls(prefix=prefix.resolve(), work_dir=work_dir.resolve(),
                       probe_exe=probe_exe and probe_exe.resolve(),
-                      monitors=list(monitors or []))
+                      monitors=monitors or [])
         session.work_dir.mkdir(parents=True, exist_ok=True)
         try:
             if base:
@@ -247,25 +253,16 @@ class WineSession:
             state = json.loads(state_file.read_text())
         except (OSError, ValueError):
             return None
-        session = cls(prefix=Path(state["prefix"]),
-                      work_dir=Path(state["work_dir"]),
-                      probe_exe=state["probe_exe"] and Path(state["probe_exe"]),
-                      display=state["display"], x_pid=state["x_pid"],
-                      keeper_pid=state["keeper_pid"],
-                      monitors=[tuple(m) for m in state["monitors"]],
-                      state_file=state_file)
+        session = cls(**state, state_file=state_file)
         if require_live and not pid_alive(session.x_pid):
             return None
         return session
 
     def save(self, state_file: Path) -> None:
         self.state_file = state_file
-        state_file.write_text(json.dumps({
-            "prefix": str(self.prefix), "work_dir": str(self.work_dir),
-            "probe_exe": str(self.probe_exe) if self.probe_exe else None,
-            "display": self.display, "x_pid": self.x_pid,
-            "keeper_pid": self.keeper_pid, "monitors": self.monitors},
-            indent=1))
+        state = {f.name: getattr(self, f.name) for f in fields(self)
+                 if f.name not in ("state_file", "_counter")}
+        state_file.write_text(json.dumps(state, default=str, indent=1))
 
     def stop(self) -> list[int]:
         """Ends the keeper, the prefix's wineserver and the X server; the
@@ -275,10 +272,9 @@ class WineSession:
             end_pid(self.x_pid)
             self.x_pid = 0
         deadline = time.monotonic() + 10
-        left = processes_of_prefix(self.prefix)
-        while left and time.monotonic() < deadline:
+        while ((left := processes_of_prefix(self.prefix))
+               and time.monotonic() < deadline):
             time.sleep(0.1)
-            left = processes_of_prefix(self.prefix)
         return left
 
     def _end_wine(self) -> None:

@@ -8,6 +8,7 @@
 #include <uiautomationcore.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "commands.h"
@@ -15,56 +16,6 @@
 #include "probe_common.h"
 
 namespace probe {
-
-// The first methods of UI Automation's client interfaces, in their vtable
-// order (UIAutomationClient.idl), up to the ones used here; mingw-w64's
-// headers lack them. The placeholders are never called. Released through
-// Release only, so the destructor is not for anyone. Outside the unnamed
-// namespace: there the compiler, seeing no class that implements them,
-// would take every call for one that cannot happen.
-struct UiaElement {
-  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) = 0;
-  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
-  virtual ULONG STDMETHODCALLTYPE Release() = 0;
-  virtual HRESULT STDMETHODCALLTYPE unused1() = 0;   // SetFocus
-  virtual HRESULT STDMETHODCALLTYPE unused2() = 0;   // GetRuntimeId
-  virtual HRESULT STDMETHODCALLTYPE unused3() = 0;   // FindFirst
-  virtual HRESULT STDMETHODCALLTYPE unused4() = 0;   // FindAll
-  virtual HRESULT STDMETHODCALLTYPE unused5() = 0;   // FindFirstBuildCache
-  virtual HRESULT STDMETHODCALLTYPE unused6() = 0;   // FindAllBuildCache
-  virtual HRESULT STDMETHODCALLTYPE unused7() = 0;   // BuildUpdatedCache
-  virtual HRESULT STDMETHODCALLTYPE unused8() = 0;   // GetCurrentPropertyValue
-  virtual HRESULT STDMETHODCALLTYPE unused9() = 0;   // ...ValueEx
-  virtual HRESULT STDMETHODCALLTYPE unused10() = 0;  // GetCachedPropertyValue
-  virtual HRESULT STDMETHODCALLTYPE unused11() = 0;  // ...ValueEx
-  virtual HRESULT STDMETHODCALLTYPE unused12() = 0;  // GetCurrentPatternAs
-  virtual HRESULT STDMETHODCALLTYPE unused13() = 0;  // GetCachedPatternAs
-  virtual HRESULT STDMETHODCALLTYPE unused14() = 0;  // GetCurrentPattern
-  virtual HRESULT STDMETHODCALLTYPE unused15() = 0;  // GetCachedPattern
-  virtual HRESULT STDMETHODCALLTYPE unused16() = 0;  // GetCachedParent
-  virtual HRESULT STDMETHODCALLTYPE unused17() = 0;  // GetCachedChildren
-  virtual HRESULT STDMETHODCALLTYPE unused18() = 0;  // get_CurrentProcessId
-  virtual HRESULT STDMETHODCALLTYPE unused19() = 0;  // ...ControlType
-  virtual HRESULT STDMETHODCALLTYPE unused20() = 0;  // ...LocalizedControlType
-  virtual HRESULT STDMETHODCALLTYPE get_CurrentName(BSTR* name) = 0;
-
- protected:
-  ~UiaElement() = default;
-};
-
-struct UiaAutomation {
-  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) = 0;
-  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
-  virtual ULONG STDMETHODCALLTYPE Release() = 0;
-  virtual HRESULT STDMETHODCALLTYPE unused1() = 0;  // CompareElements
-  virtual HRESULT STDMETHODCALLTYPE unused2() = 0;  // CompareRuntimeIds
-  virtual HRESULT STDMETHODCALLTYPE unused3() = 0;  // GetRootElement
-  virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window,
-                                                      UiaElement** out) = 0;
-
- protected:
-  ~UiaAutomation() = default;
-};
 
 namespace {
 
@@ -84,6 +35,21 @@ constexpr IID kIidUIAutomation = {
     {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 
 constexpr PROPERTYID kUiaNamePropertyId = 30005;
+// Places in the vtables of IUIAutomation and IUIAutomationElement, counted
+// from QueryInterface (UIAutomationClient.idl): mingw-w64's headers lack
+// UI Automation's client interfaces.
+constexpr std::size_t kElementFromHandleSlot = 6;
+constexpr std::size_t kGetCurrentNameSlot = 23;
+
+// Calls the method in the COM object's vtable at `slot`, which takes args.
+template <typename... Args>
+HRESULT callSlot(IUnknown* object, std::size_t slot, Args... args) {
+  using Method = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, Args...);
+  void* const entry = (*reinterpret_cast<void* const* const*>(object))[slot];
+  Method method = nullptr;
+  std::memcpy(&method, &entry, sizeof method);
+  return method(object, args...);
+}
 
 using UiaProviderFromIAccessibleFn =
     HRESULT(WINAPI*)(IAccessible*, long, DWORD, IRawElementProviderSimple**);
@@ -163,18 +129,19 @@ std::string providerOf(HWND window) {
 // The Name a UI Automation client reads for the window:
 // {"result":HRESULT,"name":...}, or null without UI Automation.
 std::string automationNameOf(HWND window) {
-  UiaAutomation* automation = nullptr;
+  IUnknown* automation = nullptr;
   if (FAILED(CoCreateInstance(kClsidCUIAutomation, nullptr,
                               CLSCTX_INPROC_SERVER, kIidUIAutomation,
                               reinterpret_cast<void**>(&automation))) ||
       automation == nullptr) {
     return "null";
   }
-  UiaElement* element = nullptr;
-  HRESULT result = automation->ElementFromHandle(window, &element);
+  IUnknown* element = nullptr;
+  HRESULT result =
+      callSlot(automation, kElementFromHandleSlot, window, &element);
   BSTR name = nullptr;
   if (SUCCEEDED(result) && element != nullptr) {
-    result = element->get_CurrentName(&name);
+    result = callSlot(element, kGetCurrentNameSlot, &name);
     element->Release();
   }
   automation->Release();

@@ -36,7 +36,7 @@ int commandMove(const Call& call) {
       clock != nullptr &&
       SetWindowPos(clock, nullptr, call.integer(0), call.integer(1), 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
-  std::printf("{\"moved\":%s}\n", moved ? "true" : "false");
+  std::printf("{\"moved\":%s}\n", flag(moved));
   return moved ? 0 : kExitFailed;
 }
 
@@ -51,7 +51,7 @@ int commandDisplayChange(const Call& call) {
       SendMessageTimeoutW(clock, WM_DISPLAYCHANGE, kBitsPerPixel,
                           MAKELPARAM(mode.dmPelsWidth, mode.dmPelsHeight),
                           SMTO_ABORTIFHUNG, kMessageTimeoutMs, &result) != 0;
-  std::printf("{\"sent\":%s}\n", sent ? "true" : "false");
+  std::printf("{\"sent\":%s}\n", flag(sent));
   return sent ? 0 : kExitFailed;
 }
 
@@ -94,8 +94,8 @@ int commandMessageFont(const Call& call) {
         SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
                               SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
   }
-  std::printf("{\"ok\":%s,\"before\":%ld,\"height\":%ld}\n",
-              ok ? "true" : "false", before, metrics.lfMessageFont.lfHeight);
+  std::printf("{\"ok\":%s,\"before\":%ld,\"height\":%ld}\n", flag(ok), before,
+              metrics.lfMessageFont.lfHeight);
   return ok ? 0 : kExitFailed;
 }
 

@@ -85,7 +85,7 @@ int commandHoldFocus(const Call& call) {
         return GetForegroundWindow() == holder && GetFocus() == holder;
       },
       kTakeFocusTimeoutMs);
-  std::printf("{\"holding\":%s,\"hwnd\":%s}\n", holding ? "true" : "false",
+  std::printf("{\"holding\":%s,\"hwnd\":%s}\n", flag(holding),
               handleText(holder).c_str());
   std::fflush(stdout);
   if (!holding) {
@@ -99,8 +99,8 @@ int commandHoldFocus(const Call& call) {
   // The window that has the keyboard now, where the message did not say.
   if (lost && lostTo == nullptr) lostTo = GetForegroundWindow();
   std::printf(
-      "{\"state\":{\"kept\":%s,\"held_ms\":%s,\"lost_to\":%s}}\n",
-      lost ? "false" : "true", number(static_cast<long long>(held)).c_str(),
+      "{\"state\":{\"kept\":%s,\"held_ms\":%s,\"lost_to\":%s}}\n", flag(!lost),
+      number(static_cast<long long>(held)).c_str(),
       lost ? ("{\"hwnd\":" + handleText(lostTo) + "}").c_str() : "null");
   DestroyWindow(holder);
   return 0;

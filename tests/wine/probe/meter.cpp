@@ -11,9 +11,9 @@
 #include <windows.h>
 // windows.h first: the headers below rely on its types.
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -188,38 +188,29 @@ std::string usageJson(const ProcessInfo& entry) {
   return out + "}";
 }
 
-// Where `function` of this process lies in `process`: the same offset into
-// the module of the same name there.
-const void* remoteAddress(HANDLE process, FARPROC function) {
+// Where `function` of this process lies in process `pid`: the same offset
+// into the module of the same name there.
+const void* remoteAddress(DWORD pid, FARPROC function) {
   HMODULE localModule = nullptr;
+  wchar_t localName[MAX_PATH] = {};
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCWSTR>(function), &localModule)) {
-    return nullptr;
-  }
-  wchar_t localName[MAX_PATH] = {};
-  if (GetModuleBaseNameW(GetCurrentProcess(), localModule, localName,
+                          reinterpret_cast<LPCWSTR>(function), &localModule) ||
+      GetModuleBaseNameW(GetCurrentProcess(), localModule, localName,
                          MAX_PATH) == 0) {
     return nullptr;
   }
-  std::vector<HMODULE> modules(1024);
-  DWORD needed = 0;
-  if (!EnumProcessModulesEx(
-          process, modules.data(),
-          static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed,
-          LIST_MODULES_ALL)) {
-    return nullptr;
-  }
-  modules.resize(
-      std::min<std::size_t>(modules.size(), needed / sizeof(HMODULE)));
-  for (HMODULE module : modules) {
-    wchar_t name[MAX_PATH] = {};
-    if (GetModuleBaseNameW(process, module, name, MAX_PATH) == 0) continue;
-    if (lower(name) != lower(localName)) continue;
+  const HANDLE raw = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (raw == INVALID_HANDLE_VALUE) return nullptr;
+  const UniqueHandle snapshot(raw);
+  MODULEENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Module32FirstW(snapshot.get(), &entry); more;
+       more = Module32NextW(snapshot.get(), &entry)) {
+    if (lower(entry.szModule) != lower(localName)) continue;
     const auto offset = reinterpret_cast<std::uintptr_t>(function) -
                         reinterpret_cast<std::uintptr_t>(localModule);
-    return reinterpret_cast<const void*>(
-        reinterpret_cast<std::uintptr_t>(module) + offset);
+    return entry.modBaseAddr + offset;
   }
   return nullptr;
 }
@@ -246,8 +237,7 @@ int commandMenuAlive(const Call& call) {
   const HMODULE user32 = GetModuleHandleW(L"user32.dll");
   const FARPROC isMenu =
       user32 != nullptr ? GetProcAddress(user32, "IsMenu") : nullptr;
-  const void* remote =
-      isMenu != nullptr ? remoteAddress(process.get(), isMenu) : nullptr;
+  const void* remote = isMenu != nullptr ? remoteAddress(pid, isMenu) : nullptr;
   if (remote == nullptr) {
     std::printf("{\"error\":\"IsMenu not found in process %lu\"}\n", pid);
     return kExitFailed;

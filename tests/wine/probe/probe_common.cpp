@@ -51,6 +51,17 @@ std::string rectJson(const RECT& r) {
          ",\"height\":" + number(r.bottom - r.top) + "}";
 }
 
+std::string rectJson(HWND window) {
+  RECT rect{};
+  (void)GetWindowRect(window, &rect);
+  return rectJson(rect);
+}
+
+std::string withMembers(std::string object, const std::string& members) {
+  object.pop_back();
+  return object + members + "}";
+}
+
 std::vector<std::wstring> wideNames(const std::vector<std::string>& names) {
   std::vector<std::wstring> wide;
   for (const auto& name : names) wide.push_back(toUtf16(name));

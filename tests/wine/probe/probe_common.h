@@ -32,6 +32,10 @@ std::string number(long long value);
 const char* flag(bool value);
 std::string handleText(const void* handle);
 std::string rectJson(const RECT& rect);
+// The window's rectangle on the screen.
+std::string rectJson(HWND window);
+// The JSON object with more "name":value members (each led by a comma).
+std::string withMembers(std::string object, const std::string& members);
 
 // A JSON array of each item as `toJson` writes it.
 template <typename Items, typename ToJson>

@@ -90,8 +90,7 @@ int commandRegDump(const Call&) {
 int commandRegClear(const Call&) {
   const LONG status = RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
   const bool ok = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-  std::printf("{\"cleared\":%s,\"status\":%ld}\n", ok ? "true" : "false",
-              status);
+  std::printf("{\"cleared\":%s,\"status\":%ld}\n", flag(ok), status);
   return ok ? 0 : kExitFailed;
 }
 
@@ -135,8 +134,8 @@ int commandRegSet(const Call& call) {
     }
     if (status != ERROR_SUCCESS) break;
   }
-  std::printf("{\"set\":%s,\"status\":%ld}\n",
-              status == ERROR_SUCCESS ? "true" : "false", status);
+  std::printf("{\"set\":%s,\"status\":%ld}\n", flag(status == ERROR_SUCCESS),
+              status);
   return status == ERROR_SUCCESS ? 0 : kExitFailed;
 }
 

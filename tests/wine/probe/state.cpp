@@ -160,43 +160,33 @@ std::string processJson(const ProcessInfo& info) {
   return "{\"pid\":" + number(info.pid) + ",\"exe\":" + quoted(info.exe) + "}";
 }
 
+// What a window and a control both show.
 std::string childJson(HWND child) {
-  RECT rect{};
-  GetWindowRect(child, &rect);
   return "{\"hwnd\":" + handleText(child) +
          ",\"class\":" + quoted(className(child)) +
          ",\"id\":" + number(GetDlgCtrlID(child)) +
          ",\"text\":" + quoted(windowText(child)) + ",\"style\":" +
          number(GetWindowLongW(child, GWL_STYLE) & 0xFFFFFFFFLL) +
          ",\"visible\":" + flag(IsWindowVisible(child) != FALSE) +
-         ",\"rect\":" + rectJson(rect) + "}";
+         ",\"rect\":" + rectJson(child) + "}";
 }
 
 std::string windowJson(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
   RECT client{};
   GetClientRect(window, &client);
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  RECT clientScreen{origin.x, origin.y, origin.x + client.right,
-                    origin.y + client.bottom};
-  return "{\"hwnd\":" + handleText(window) +
-         ",\"pid\":" + number(windowPid(window)) +
-         ",\"class\":" + quoted(className(window)) +
-         ",\"text\":" + quoted(windowText(window)) + ",\"style\":" +
-         number(GetWindowLongW(window, GWL_STYLE) & 0xFFFFFFFFLL) +
-         ",\"exstyle\":" +
-         number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
-         ",\"visible\":" + flag(IsWindowVisible(window) != FALSE) +
-         ",\"enabled\":" + flag(IsWindowEnabled(window) != FALSE) +
-         ",\"dpi\":" + number(GetDpiForWindow(window)) + ",\"monitor_dpi\":" +
-         number(
-             monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
-         ",\"awareness\":" + quoted(std::string(awarenessName(window))) +
-         ",\"rect\":" + rectJson(rect) +
-         ",\"client\":" + rectJson(clientScreen) +
-         ",\"children\":" + jsonArray(childWindows(window), childJson) + "}";
+  // To screen coordinates, as Microsoft documents for a RECT's two points.
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return withMembers(
+      childJson(window),
+      ",\"pid\":" + number(windowPid(window)) + ",\"exstyle\":" +
+          number(GetWindowLongW(window, GWL_EXSTYLE) & 0xFFFFFFFFLL) +
+          ",\"enabled\":" + flag(IsWindowEnabled(window) != FALSE) +
+          ",\"dpi\":" + number(GetDpiForWindow(window)) + ",\"monitor_dpi\":" +
+          number(
+              monitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST))) +
+          ",\"awareness\":" + quoted(std::string(awarenessName(window))) +
+          ",\"client\":" + rectJson(client) +
+          ",\"children\":" + jsonArray(childWindows(window), childJson));
 }
 
 // The clock window: a visible top-level window of the clock's process that
@@ -212,20 +202,13 @@ bool isClockCandidate(HWND window) {
 }
 
 std::string tooltipJson(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  return "{\"hwnd\":" + handleText(window) +
-         ",\"visible\":" + flag(IsWindowVisible(window) != FALSE) +
-         ",\"text\":" + quoted(windowText(window)) +
-         ",\"rect\":" + rectJson(rect) +
-         ",\"tools\":" + tooltipToolsJson(window) + "}";
+  return withMembers(childJson(window),
+                     ",\"tools\":" + tooltipToolsJson(window));
 }
 
 // A popup menu window and the menu it shows, whose handle another process
 // can ask about later.
 std::string menuJson(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
   DWORD_PTR menu = 0;
   if (!SendMessageTimeoutW(window, MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG,
                            kMessageTimeoutMs, &menu)) {
@@ -233,7 +216,7 @@ std::string menuJson(HWND window) {
   }
   return "{\"hwnd\":" + handleText(window) +
          ",\"pid\":" + number(windowPid(window)) +
-         ",\"rect\":" + rectJson(rect) +
+         ",\"rect\":" + rectJson(window) +
          ",\"hmenu\":" + number(static_cast<long long>(menu)) + "}";
 }
 
@@ -248,20 +231,17 @@ std::string dialogJson(HWND dialog) {
   }
   const HWND textControl = GetDlgItem(dialog, kMessageBoxTextId);
   const HWND iconControl = GetDlgItem(dialog, kMessageBoxIconId);
-  std::string json = windowJson(dialog);
-  json.pop_back();  // reopen the object to add the message box parts
-  return json + ",\"message\":" +
-         (textControl != nullptr ? quoted(windowText(textControl))
-                                 : std::string("null")) +
-         ",\"has_icon\":" +
-         flag(iconControl != nullptr && IsWindowVisible(iconControl)) +
-         ",\"buttons\":" +
-         jsonArray(buttons,
-                   [](HWND button) {
-                     return "{\"id\":" + number(GetDlgCtrlID(button)) +
-                            ",\"text\":" + quoted(windowText(button)) + "}";
-                   }) +
-         "}";
+  return withMembers(
+      windowJson(dialog),
+      ",\"message\":" +
+          (textControl != nullptr ? quoted(windowText(textControl))
+                                  : std::string("null")) +
+          ",\"has_icon\":" +
+          flag(iconControl != nullptr && IsWindowVisible(iconControl)) +
+          ",\"buttons\":" + jsonArray(buttons, [](HWND button) {
+            return "{\"id\":" + number(GetDlgCtrlID(button)) +
+                   ",\"text\":" + quoted(windowText(button)) + "}";
+          }));
 }
 
 Snapshot takeSnapshot(const std::wstring& exeName) {
