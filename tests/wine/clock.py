@@ -123,6 +123,8 @@ class Probe:
         watch = start()
         if NO_SCREEN in watch.text():
             log(f"probe {args[0]} came up without its screen; again")
+            watch.end()
+            watch.out.unlink(missing_ok=True)
             watch = start()
         return watch
 
@@ -197,7 +199,7 @@ class ProbeWatch:
         except subprocess.TimeoutExpired:
             self.end()
             raise E2EFailure("a watching probe did not finish") from None
-        text = self.out.read_text(errors="replace").strip()
+        text = self.text().strip()
         self.out.unlink(missing_ok=True)
         data = json.loads(text.splitlines()[-1])
         return self.process.returncode == 0, data["state"]
